@@ -1,0 +1,24 @@
+// The program's entry flow: start-up, main menu, help and farewell screens.
+#pragma once
+#include "drill/program_state.h"
+#include "screen/platform.h"
+
+namespace pentrill {
+
+inline constexpr const char* kWindowTitle = "Pentrill By Tarvold QQ0QQQ v2021.05.03a";
+
+// Sets up the console and runs the menu until the farewell screen; returns
+// the process exit status.
+int runProgram(Platform& platform, ProgramState& state);
+
+// Drill over subelement 0 to 9 on the loaded drill pool. True when the
+// program is to end (the user declined another drill).
+bool runDrill(int subelement, Platform& platform, ProgramState& state);
+
+// The 50-question practice exam; returns when it is over.
+void runPracticeExam(Platform& platform, ProgramState& state);
+
+void showHelpScreen(Platform& platform);
+void showFarewellScreen(Platform& platform);
+
+}  // namespace pentrill

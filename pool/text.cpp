@@ -1,0 +1,59 @@
+#include "pool/text.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace pentrill {
+
+std::string numberText(long long n) {
+  return n < 0 ? std::to_string(n) : " " + std::to_string(n);
+}
+
+std::string plainNumberText(long long n) { return std::to_string(n); }
+
+double numberValue(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  // Copy only the characters that can belong to a number, so strtod never
+  // reads past the view and never accepts hex, "inf" or "nan".
+  std::string number;
+  auto digitsAt = [&](size_t& k) {
+    size_t start = k;
+    while (k < text.size() && std::isdigit(static_cast<unsigned char>(text[k]))) number += text[k++];
+    return k - start;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+  size_t whole = digitsAt(i);
+  size_t fraction = 0;
+  if (i < text.size() && text[i] == '.') {
+    number += text[i++];
+    fraction = digitsAt(i);
+  }
+  if (whole + fraction == 0) return 0.0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    size_t k = i + 1;
+    std::string exponent = "e";
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) exponent += text[k++];
+    size_t start = k;
+    while (k < text.size() && std::isdigit(static_cast<unsigned char>(text[k]))) exponent += text[k++];
+    if (k > start) number += exponent;
+  }
+  double value = std::strtod(number.c_str(), nullptr);
+  return std::isfinite(value) ? value : 0.0;
+}
+
+long long roundedNumberValue(std::string_view text) {
+  double value = std::nearbyint(numberValue(text));  // default rounding: halves to even
+  if (value > 9e18 || value < -9e18) return 0;
+  return static_cast<long long>(value);
+}
+
+std::string trimBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  size_t last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace pentrill

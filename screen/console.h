@@ -1,0 +1,82 @@
+// The text console: a 100 x 43 grid of coloured cells, its cursor, and the
+// queue of key and mouse events. Texts are Windows-1252 bytes; backends
+// convert them for display.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pentrill {
+
+inline constexpr int kScreenRows = 43;
+inline constexpr int kScreenColumns = 100;
+
+// Palette indices in the console's own (Windows) order.
+enum Colour : int { kBlack = 0, kBlue = 1, kGreen = 2, kRed = 4, kLightGrey = 7, kYellow = 14, kBrightWhite = 15 };
+
+// Byte that stands for one cell of a horizontal rule (U+2500). Chosen from the
+// control bytes, which no text of the pool or the screens uses.
+inline constexpr char kRuleByte = '\x1F';
+inline std::string rule(int cells) { return std::string(static_cast<size_t>(cells), kRuleByte); }
+
+// A key or mouse event as the platform delivers it, before the input layer
+// filters it and turns it into a KeyString.
+struct MouseReport {
+  int row = 1;            // 1 = top
+  int column = 1;         // 1 = leftmost
+  int buttons = 0;        // buttons held after the event: 1 left, 2 right, 4 middle
+  bool doubleClick = false;  // second press of a double-click
+  bool moved = false;        // movement without a button change
+};
+
+struct InputEvent {
+  enum class Kind { Key, Mouse };
+  Kind kind = Kind::Key;
+  std::string key;  // for Key: 1 character, or character 0 and a scan code
+  MouseReport mouse;
+};
+
+// Mouse state kept by the input layer for the whole program.
+struct MouseState {
+  int reportButtons = 1;      // set of buttons to report (1 left, 2 right, 4 middle)
+  int reportKinds = 2 | 4;    // set of kinds: 1 move, 2 double-click, 4 press, 8 release
+  bool inputOn = false;
+  int lastRow = 0;
+  int lastColumn = 0;
+  int lastButtons = 0;
+};
+
+class Console {
+ public:
+  virtual ~Console() = default;
+
+  // Window-level operations; best effort where the terminal has no such notion.
+  virtual void setTitle(std::string_view title) = 0;
+  virtual void moveWindow(int x, int y) = 0;
+  virtual void setScreenSize(int rows, int columns) = 0;
+  virtual void bringToFront() = 0;
+
+  // Drawing.
+  virtual void setColours(int foreground, int background) = 0;
+  virtual void clearScreen() = 0;
+  virtual void locate(int row, int column) = 0;
+  virtual void write(std::string_view text) = 0;
+  virtual void endLine() = 0;
+  virtual void setCursorVisible(bool visible) = 0;
+  virtual bool cursorVisible() const = 0;
+
+  // Blocks for the given time; input that arrives meanwhile stays queued.
+  virtual void pause(int milliseconds) = 0;
+
+  // Input: the next queued event, without waiting.
+  virtual std::optional<InputEvent> nextEvent() = 0;
+  // Blocks until input may be ready or the time has passed.
+  virtual void waitForInput(int milliseconds) = 0;
+  // A steady millisecond count for time limits.
+  virtual std::int64_t steadyMilliseconds() = 0;
+
+  MouseState mouse;
+};
+
+}  // namespace pentrill

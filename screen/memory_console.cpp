@@ -1,0 +1,64 @@
+#include "screen/memory_console.h"
+
+namespace pentrill {
+
+void MemoryConsole::typeKeys(std::string_view keys) {
+  for (char key : keys) pressKey(std::string(1, key));
+}
+
+void MemoryConsole::pressKey(std::string keyString) {
+  InputEvent event;
+  event.key = std::move(keyString);
+  script_.push_back(Step{event, 0});
+}
+
+void MemoryConsole::mouseEvent(const MouseReport& report) {
+  InputEvent event;
+  event.kind = InputEvent::Kind::Mouse;
+  event.mouse = report;
+  script_.push_back(Step{event, 0});
+}
+
+void MemoryConsole::click(int row, int column) {
+  mouseEvent(MouseReport{row, column, 1, false, false});
+  mouseEvent(MouseReport{row, column, 0, false, false});
+}
+
+void MemoryConsole::doubleClick(int row, int column) {
+  click(row, column);
+  mouseEvent(MouseReport{row, column, 1, true, false});
+  mouseEvent(MouseReport{row, column, 0, false, false});
+}
+
+void MemoryConsole::idle(int milliseconds) { script_.push_back(Step{std::nullopt, milliseconds}); }
+
+void MemoryConsole::elapse(int milliseconds) {
+  now_ += milliseconds;
+  if (onWait) onWait(milliseconds);
+}
+
+void MemoryConsole::pause(int milliseconds) {
+  ++pauses_;
+  elapse(milliseconds);
+}
+
+std::optional<InputEvent> MemoryConsole::nextEvent() {
+  if (script_.empty() || !script_.front().event) return std::nullopt;
+  InputEvent event = *script_.front().event;
+  script_.pop_front();
+  return event;
+}
+
+// Consumes idle steps as simulated time passes; with nothing left to play,
+// the test's script has ended.
+void MemoryConsole::waitForInput(int milliseconds) {
+  if (script_.empty()) throw ScriptExhausted();
+  Step& front = script_.front();
+  if (front.event) return;  // input is ready at once
+  int spent = std::min(milliseconds, front.idleMs);
+  front.idleMs -= spent;
+  if (front.idleMs <= 0) script_.pop_front();
+  elapse(milliseconds);
+}
+
+}  // namespace pentrill

@@ -1,0 +1,71 @@
+// The in-memory console: the same grid as the terminal backend, with a
+// scripted input queue and simulated time. Used by the tests.
+#pragma once
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "screen/console.h"
+#include "screen/screen_grid.h"
+
+namespace pentrill {
+
+// Thrown when the program waits for input and the script has none left.
+struct ScriptExhausted : std::runtime_error {
+  ScriptExhausted() : std::runtime_error("scripted input exhausted") {}
+};
+
+class MemoryConsole : public Console {
+ public:
+  // Script steps.
+  void typeKeys(std::string_view keys);           // one key event per byte
+  void pressKey(std::string keyString);           // one event, e.g. {'\0', 59} for F1
+  void click(int row, int column);                // left press and release
+  void doubleClick(int row, int column);          // press, release, double-click press, release
+  void mouseEvent(const MouseReport& report);     // any raw mouse event
+  void idle(int milliseconds);                    // no input for this long
+
+  // Called with the milliseconds of every simulated wait (to move a fake clock).
+  std::function<void(int)> onWait;
+
+  const ScreenGrid& grid() const { return grid_; }
+  std::string text(int row, int first = 1, int last = kScreenColumns) const { return grid_.text(row, first, last); }
+  int pauses() const { return pauses_; }
+  const std::string& title() const { return title_; }
+  int waitingSteps() const { return static_cast<int>(script_.size()); }
+
+  void setTitle(std::string_view title) override { title_ = title; }
+  void moveWindow(int, int) override {}
+  void setScreenSize(int, int) override {}
+  void bringToFront() override {}
+  void setColours(int foreground, int background) override { grid_.setColours(foreground, background); }
+  void clearScreen() override { grid_.clear(); }
+  void locate(int row, int column) override { grid_.locate(row, column); }
+  void write(std::string_view text) override { grid_.write(text); }
+  void endLine() override { grid_.endLine(); }
+  void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  bool cursorVisible() const override { return cursorVisible_; }
+  void pause(int milliseconds) override;
+  std::optional<InputEvent> nextEvent() override;
+  void waitForInput(int milliseconds) override;
+  std::int64_t steadyMilliseconds() override { return now_; }
+
+ private:
+  struct Step {
+    std::optional<InputEvent> event;  // empty for an idle step
+    int idleMs = 0;
+  };
+  void elapse(int milliseconds);
+
+  ScreenGrid grid_;
+  std::deque<Step> script_;
+  std::string title_;
+  bool cursorVisible_ = true;
+  std::int64_t now_ = 0;
+  int pauses_ = 0;
+};
+
+}  // namespace pentrill

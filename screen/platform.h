@@ -1,0 +1,16 @@
+// Everything that touches the outside world, handed by reference to the
+// program flow so that it can run against fakes in tests.
+#pragma once
+#include "screen/clock.h"
+#include "screen/console.h"
+#include "screen/sound.h"
+
+namespace pentrill {
+
+struct Platform {
+  Console& console;
+  Clock& clock;
+  Sound& sound;
+};
+
+}  // namespace pentrill
