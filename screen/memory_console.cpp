@@ -9,14 +9,14 @@ void MemoryConsole::typeKeys(std::string_view keys) {
 void MemoryConsole::pressKey(std::string keyString) {
   InputEvent event;
   event.key = std::move(keyString);
-  script_.push_back(Step{event, 0});
+  script_.push_back(Step{event, 0, {}});
 }
 
 void MemoryConsole::mouseEvent(const MouseReport& report) {
   InputEvent event;
   event.kind = InputEvent::Kind::Mouse;
   event.mouse = report;
-  script_.push_back(Step{event, 0});
+  script_.push_back(Step{event, 0, {}});
 }
 
 void MemoryConsole::click(int row, int column) {
@@ -30,7 +30,23 @@ void MemoryConsole::doubleClick(int row, int column) {
   mouseEvent(MouseReport{row, column, 0, false, false});
 }
 
-void MemoryConsole::idle(int milliseconds) { script_.push_back(Step{std::nullopt, milliseconds}); }
+void MemoryConsole::idle(int milliseconds) { script_.push_back(Step{std::nullopt, milliseconds, {}}); }
+
+void MemoryConsole::typeLater(std::function<std::string()> keys) {
+  script_.push_back(Step{std::nullopt, 0, std::move(keys)});
+}
+
+void MemoryConsole::expandLaterStep() {
+  while (!script_.empty() && script_.front().later) {
+    std::string keys = script_.front().later();
+    script_.pop_front();
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+      InputEvent event;
+      event.key = std::string(1, *key);
+      script_.push_front(Step{event, 0, {}});
+    }
+  }
+}
 
 void MemoryConsole::elapse(int milliseconds) {
   now_ += milliseconds;
@@ -43,6 +59,7 @@ void MemoryConsole::pause(int milliseconds) {
 }
 
 std::optional<InputEvent> MemoryConsole::nextEvent() {
+  expandLaterStep();
   if (script_.empty() || !script_.front().event) return std::nullopt;
   InputEvent event = *script_.front().event;
   script_.pop_front();
@@ -52,6 +69,7 @@ std::optional<InputEvent> MemoryConsole::nextEvent() {
 // Consumes idle steps as simulated time passes; with nothing left to play,
 // the test's script has ended.
 void MemoryConsole::waitForInput(int milliseconds) {
+  expandLaterStep();
   if (script_.empty()) throw ScriptExhausted();
   Step& front = script_.front();
   if (front.event) return;  // input is ready at once

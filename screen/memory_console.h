@@ -27,6 +27,9 @@ class MemoryConsole : public Console {
   void doubleClick(int row, int column);          // press, release, double-click press, release
   void mouseEvent(const MouseReport& report);     // any raw mouse event
   void idle(int milliseconds);                    // no input for this long
+  // Keys decided when the program reaches this step (for example the correct
+  // letter of the question then on the screen).
+  void typeLater(std::function<std::string()> keys);
 
   // Called with the milliseconds of every simulated wait (to move a fake clock).
   std::function<void(int)> onWait;
@@ -55,10 +58,12 @@ class MemoryConsole : public Console {
 
  private:
   struct Step {
-    std::optional<InputEvent> event;  // empty for an idle step
+    std::optional<InputEvent> event;  // empty for an idle or a later step
     int idleMs = 0;
+    std::function<std::string()> later;
   };
   void elapse(int milliseconds);
+  void expandLaterStep();
 
   ScreenGrid grid_;
   std::deque<Step> script_;
