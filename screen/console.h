@@ -65,6 +65,8 @@ class Console {
   virtual void endLine() = 0;
   virtual void setCursorVisible(bool visible) = 0;
   virtual bool cursorVisible() const = 0;
+  virtual int cursorRow() const = 0;
+  virtual int cursorColumn() const = 0;
 
   // Blocks for the given time; input that arrives meanwhile stays queued.
   virtual void pause(int milliseconds) = 0;

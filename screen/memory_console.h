@@ -51,6 +51,8 @@ class MemoryConsole : public Console {
   void endLine() override { grid_.endLine(); }
   void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
   bool cursorVisible() const override { return cursorVisible_; }
+  int cursorRow() const override { return grid_.cursorRow(); }
+  int cursorColumn() const override { return grid_.cursorColumn(); }
   void pause(int milliseconds) override;
   std::optional<InputEvent> nextEvent() override;
   void waitForInput(int milliseconds) override;
