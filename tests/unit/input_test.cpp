@@ -1,0 +1,240 @@
+#include "screen/input.h"
+
+#include <gtest/gtest.h>
+
+#include "screen/memory_console.h"
+
+namespace pentrill {
+namespace {
+
+const KeyString kPress = KeyString{'\xFF', '\xFF', 4, 1};
+const KeyString kDouble = KeyString{'\xFF', '\xFF', 2, 1};
+
+class InputTest : public ::testing::Test {
+ protected:
+  InputTest() {
+    setMouseReporting(console, kLeftButton, kMousePressed | kMouseDoubleClick);
+    setMouseInput(console, true);
+  }
+  MemoryConsole console;
+};
+
+TEST_F(InputTest, TimeLimitWithoutInputReturnsEmptyAfterOnePoll) {
+  console.idle(1000);
+  EXPECT_EQ(waitKey(console, 5), "");
+  EXPECT_EQ(console.steadyMilliseconds(), 20);
+}
+
+TEST_F(InputTest, TypedAheadKeysComeInOrder) {
+  console.typeKeys("ab");
+  console.pressKey(extendedKey(scan::F1));
+  console.typeKeys("\x1B");
+  EXPECT_EQ(waitKey(console, 0), "a");
+  EXPECT_EQ(waitKey(console, 5), "b");
+  EXPECT_EQ(waitKey(console, 0), KeyString({'\0', 59}));
+  EXPECT_EQ(waitKey(console, 0), "\x1B");
+}
+
+TEST_F(InputTest, NoLimitWaitsThroughIdleTime) {
+  console.idle(500);
+  console.typeKeys("q");
+  EXPECT_EQ(waitKey(console, 0), "q");
+  EXPECT_GE(console.steadyMilliseconds(), 500);
+}
+
+TEST_F(InputTest, LeftPressIsReportedWithItsPositionReleaseIsNot) {
+  console.click(1, 1);
+  console.click(25, 66);
+  EXPECT_EQ(waitKey(console, 0), kPress);
+  EXPECT_EQ(mouseRow(console), 1);
+  EXPECT_EQ(mouseColumn(console), 1);
+  EXPECT_EQ(waitKey(console, 0), kPress);  // the release in between is not an event
+  EXPECT_EQ(mouseRow(console), 25);
+  EXPECT_EQ(mouseColumn(console), 66);
+}
+
+TEST_F(InputTest, DoubleClickGivesPressThenDoubleClick) {
+  console.doubleClick(25, 27);
+  console.idle(100);
+  EXPECT_EQ(waitKey(console, 0), kPress);
+  EXPECT_EQ(waitKey(console, 0), kDouble);
+  EXPECT_EQ(waitKey(console, 5), "");
+}
+
+TEST_F(InputTest, RightButtonMovementAndUnrequestedEventsProduceNothing) {
+  console.mouseEvent(MouseReport{3, 3, kRightButton, false, false});
+  console.mouseEvent(MouseReport{3, 3, 0, false, false});
+  console.mouseEvent(MouseReport{4, 4, 0, false, true});
+  console.idle(100);
+  EXPECT_EQ(waitKey(console, 5), "");
+  console.typeKeys("k");
+  EXPECT_EQ(waitKey(console, 0), "k");
+}
+
+TEST_F(InputTest, MouseInputOffDropsClicksButTracksButtons) {
+  setMouseInput(console, false);
+  console.mouseEvent(MouseReport{5, 5, kLeftButton, false, false});  // pressed while off
+  console.typeKeys("x");
+  EXPECT_EQ(waitKey(console, 0), "x");
+  setMouseInput(console, true);
+  // The button is still held: its release must not look like a new press.
+  console.mouseEvent(MouseReport{5, 5, 0, false, false});
+  console.idle(100);
+  EXPECT_EQ(waitKey(console, 5), "");
+}
+
+TEST_F(InputTest, LowestChangedButtonCounts) {
+  setMouseReporting(console, kLeftButton | kRightButton, kMousePressed);
+  console.mouseEvent(MouseReport{2, 2, kLeftButton | kRightButton, false, false});
+  EXPECT_EQ(waitKey(console, 0), KeyString({'\xFF', '\xFF', 4, 1}));
+}
+
+TEST(UpperCase, FoldsOnlyAsciiLetters) {
+  EXPECT_EQ(upperCase("abz AZ 09 ?"), "ABZ AZ 09 ?");
+  EXPECT_EQ(upperCase("\xE9\x92"), "\xE9\x92");
+  EXPECT_EQ(upperCase(kPress), kPress);
+}
+
+TEST(KeyStrings, AltLetterUsesTheLetterScanCode) {
+  EXPECT_EQ(altLetterKey('a'), KeyString({'\0', 30}));
+  EXPECT_EQ(altLetterKey('Q'), KeyString({'\0', 16}));
+  EXPECT_EQ(altLetterKey('M'), KeyString({'\0', 50}));
+  EXPECT_EQ(altLetterKey('1'), "");
+  EXPECT_TRUE(isMouseKey(kPress));
+  EXPECT_FALSE(isMouseKey("abcd"));
+}
+
+// Line input.
+
+TEST_F(InputTest, ReadLineEchoesAndEditsWithBackspace) {
+  console.setCursorVisible(false);
+  console.locate(23, 15);
+  console.write("Start with Question: ");
+  console.typeKeys("12\b5x\b\b7\r");
+  EXPECT_EQ(readLine(console), "17");
+  EXPECT_EQ(console.text(23, 15, 40), "Start with Question: 17   ");
+  EXPECT_EQ(console.cursorRow(), 24);
+  EXPECT_EQ(console.cursorColumn(), 1);
+  EXPECT_FALSE(console.cursorVisible());
+}
+
+TEST_F(InputTest, ReadLineShowsCursorOnlyWhileTyping) {
+  console.setCursorVisible(false);
+  bool visibleWhileTyping = false;
+  console.typeLater([&] {
+    visibleWhileTyping = console.cursorVisible();
+    return std::string("\r");
+  });
+  readLine(console);
+  EXPECT_TRUE(visibleWhileTyping);
+  EXPECT_FALSE(console.cursorVisible());
+}
+
+TEST_F(InputTest, ReadLineBackspaceStepsBackToPreviousRow) {
+  console.locate(10, 99);
+  console.typeKeys("abc\b\b");
+  console.typeLater([&] {
+    // After erasing "c" and "b", the cursor stands on the cell of "b".
+    EXPECT_EQ(console.cursorRow(), 10);
+    EXPECT_EQ(console.cursorColumn(), 100);
+    return std::string("\r");
+  });
+  EXPECT_EQ(readLine(console), "a");
+  EXPECT_EQ(console.text(10, 99, 100), "a ");
+  EXPECT_EQ(console.text(11, 1, 1), " ");
+}
+
+TEST_F(InputTest, ReadLineIgnoresControlExtendedKeysClicksAndBackspaceOnEmpty) {
+  console.typeKeys("\b\t");
+  console.pressKey(extendedKey(scan::Left));
+  console.click(23, 40);
+  console.typeKeys("3,9\r");
+  EXPECT_EQ(readLine(console), "3,9");
+}
+
+TEST_F(InputTest, ReadLineStopsAtTenThousandCharacters) {
+  console.typeKeys(std::string(10005, '7'));
+  console.typeKeys("\r");
+  EXPECT_EQ(readLine(console).size(), 10000u);
+}
+
+// The two-choice question.
+
+struct ChoiceCase {
+  const char* prompt;
+  int row, column;
+  const char* first;
+  const char* second;
+  int firstColumn, secondColumn;
+};
+
+const ChoiceCase kChoices[] = {
+    {"Are you sure you want to end the Exam? [Y] or [N]", 25, 26, "[Y]", "[N]", 66, 73},
+    {"Do you want the questions to be presented [R]andomly or in [S]equence?", 21, 15, "[R]", "[S]", 58, 75},
+    {"    Would you like to drill on another section? [Y] or [N]o?     ", 21, 17, "[Y]", "[N]", 66, 73},
+};
+
+class AskChoiceTest : public InputTest, public ::testing::WithParamInterface<ChoiceCase> {
+ protected:
+  std::string ask() {
+    const ChoiceCase& c = GetParam();
+    console.locate(c.row, c.column);
+    console.write(c.prompt);
+    return askChoice(console, c.prompt, -c.row, c.column, c.first, c.second);
+  }
+};
+
+TEST_P(AskChoiceTest, HighlightsBothLettersInsideThePrompt) {
+  const ChoiceCase& c = GetParam();
+  console.typeKeys(std::string(1, c.first[1]));
+  ask();
+  for (int column : {c.firstColumn, c.secondColumn}) {
+    EXPECT_EQ(console.grid().cell(c.row, column).foreground, kYellow) << column;
+    EXPECT_EQ(console.grid().cell(c.row, column).background, kRed) << column;
+  }
+  EXPECT_EQ(console.text(c.row, c.firstColumn, c.firstColumn), std::string(1, c.first[1]));
+  EXPECT_EQ(console.text(c.row, c.secondColumn, c.secondColumn), std::string(1, c.second[1]));
+  EXPECT_EQ(console.text(c.row, c.column, c.column + 10), std::string(c.prompt).substr(0, 11));
+}
+
+TEST_P(AskChoiceTest, ClicksAnswerOnTheLetterAndTheTwoColumnsAfterIt) {
+  const ChoiceCase& c = GetParam();
+  for (int offset = 0; offset <= 2; ++offset) {
+    console.click(c.row, c.firstColumn + offset);
+    EXPECT_EQ(ask(), std::string(1, c.first[1])) << offset;
+    console.click(c.row, c.secondColumn + offset);
+    EXPECT_EQ(ask(), std::string(1, c.second[1])) << offset;
+  }
+}
+
+TEST_P(AskChoiceTest, IgnoresOtherClicksAndKeys) {
+  const ChoiceCase& c = GetParam();
+  console.click(c.row, c.firstColumn - 1);   // the opening bracket
+  console.click(c.row, c.secondColumn + 3);  // one past the click area
+  console.click(c.row - 1, c.firstColumn);   // right column, wrong row
+  console.typeKeys("x");
+  console.pressKey(extendedKey(scan::F1));
+  console.typeKeys(std::string(1, static_cast<char>(c.second[1] - 'A' + 'a')));
+  EXPECT_EQ(ask(), std::string(1, c.second[1]));
+  EXPECT_EQ(console.waitingSteps(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prompts, AskChoiceTest, ::testing::ValuesIn(kChoices));
+
+TEST_F(InputTest, AskChoiceSwitchesMouseInputOn) {
+  setMouseInput(console, false);
+  setMouseReporting(console, kRightButton, kMouseReleased);
+  console.click(21, 58);
+  EXPECT_EQ(askChoice(console, "Do you want the questions to be presented [R]andomly or in [S]equence?", -21, 15,
+                      "[R]", "[S]"),
+            "R");
+}
+
+TEST_F(InputTest, AskChoicePrintsThePromptForAPositiveRow) {
+  console.typeKeys("n");
+  EXPECT_EQ(askChoice(console, "Go on? [Y] or [N]", 5, 3, "[Y]", "[N]"), "N");
+  EXPECT_EQ(console.text(5, 3, 19), "Go on? [Y] or [N]");
+}
+
+}  // namespace
+}  // namespace pentrill
