@@ -1,0 +1,276 @@
+// The drill over one subelement: order choice, the question cycle with its
+// commands, and the completion screen.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "drill/program.h"
+#include "drill/shuffle.h"
+#include "pool/text.h"
+#include "screen/input.h"
+#include "screen/question_screen.h"
+#include "screen/run_clock.h"
+
+namespace pentrill {
+
+namespace {
+
+// Windows-1252: 0x96 is the en dash, 0x97 the em dash.
+constexpr std::array<std::string_view, 10> kSubelementTitles = {
+    "Module: E0 \x96 SAFETY",
+    "Module: E1 \x97 COMMISSION RULES",
+    "Module: E2 - OPERATING PROCEDURES",
+    "Module: E3 - RADIO WAVE PROPAGATION",
+    "Module: E4 - AMATEUR PRACTICES",
+    "Module: E5 \x96 ELECTRICAL PRINCIPLES",
+    "Module: E6 - CIRCUIT COMPONENTS",
+    "Module: E7 - PRACTICAL CIRCUITS",
+    "Module: E8 - SIGNALS AND EMISSIONS",
+    "Module: E9 - ANTENNAS AND TRANSMISSION LINES",
+};
+
+constexpr std::string_view kOrderPrompt = "Do you want the questions to be presented [R]andomly or in [S]equence?";
+constexpr std::string_view kStartPrompt = "Start with Question: ";
+constexpr std::string_view kCompletedLine = "You have correctly answered all of the questions in this section.";
+constexpr std::string_view kAnotherPrompt = "    Would you like to drill on another section? [Y] or [N]o?     ";
+
+// The state of one drill; nothing of it outlives the drill.
+struct Drill {
+  Drill(Platform& p, ProgramState& s) : platform(p), state(s) {}
+
+  Platform& platform;
+  ProgramState& state;
+  int n = 0;
+  int currentRow = 0;
+  std::int64_t drillStart = 0;
+  std::string drillTitle;
+
+  Console& console() { return platform.console; }
+  Question& question() { return state.drillPool.row(currentRow); }
+};
+
+enum class Outcome { NextQuestion, Stop };
+
+void writeAt(Console& console, int row, int column, std::string_view text) {
+  console.locate(row, column);
+  console.write(text);
+}
+
+std::string drillTitle(int subelement, int n) {
+  std::string_view title = subelement >= 0 && subelement < static_cast<int>(kSubelementTitles.size())
+                                ? kSubelementTitles[static_cast<size_t>(subelement)]
+                                : std::string_view{};
+  return std::string(title) + " [" + plainNumberText(n) + " Questions]";
+}
+
+void startDrill(Drill& drill, int subelement) {
+  LocalTime now = drill.platform.clock.now();
+  const double secondsOfDay = now.secondsSinceMidnight;
+  drill.drillStart = clockSeconds(drill.console(), now.date, now.time);
+  drill.state.random.seedRandom(static_cast<double>(drill.drillStart) + secondsOfDay + drill.state.menuSeconds);
+  drill.n = std::max(0, drill.state.drillPool.count());
+  drill.drillTitle = drillTitle(subelement, drill.n);
+  drill.currentRow = 0;
+}
+
+void askOrder(Drill& drill) {
+  Console& console = drill.console();
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  writeAt(console, 21, 15, kOrderPrompt);
+  const std::string order = askChoice(console, kOrderPrompt, -21, 15, "[R]", "[S]");
+  drill.state.inSequence = order == "S" ? kYes : kNo;
+  console.setColours(kBrightWhite, kBlue);
+}
+
+// The first comma-separated item of the typed line, rounded half to even;
+// asked again until it names a question of the pool.
+void askStartNumber(Drill& drill) {
+  Console& console = drill.console();
+  long long start = 0;
+  do {
+    writeAt(console, 23, 35, "     ");
+    writeAt(console, 23, 15, kStartPrompt);
+    const std::string line = readLine(console);
+    start = roundedNumberValue(trimBlanks(std::string_view(line).substr(0, line.find(','))));
+  } while (start < 1 || start > drill.n);
+  for (int r = 1; r < start; ++r) drill.state.doneFlags[static_cast<size_t>(r)] = 1;
+  drill.currentRow = static_cast<int>(start) - 1;
+  drill.state.shownNumber = static_cast<int>(start);
+}
+
+bool isDone(const Drill& drill, int r) { return drill.state.doneFlags[static_cast<size_t>(r)] != 0; }
+
+int firstRowNotDone(const Drill& drill) {
+  for (int r = 1; r <= drill.n; ++r)
+    if (!isDone(drill, r)) return r;
+  return 0;
+}
+
+// Random order: every row still to be asked is equally likely, the one just
+// answered wrongly included.
+void pickRandomRow(Drill& drill) {
+  do {
+    drill.currentRow = drill.state.random.drawRandom(1, drill.n);
+  } while (isDone(drill, drill.currentRow));
+  ++drill.state.shownNumber;
+}
+
+// Sequence order: the next row not yet answered correctly; after row n the
+// sequence starts again at the first such row, so a wrongly answered
+// question comes back and the sequence never steps past row n.
+void pickSequenceRow(Drill& drill) {
+  int r = drill.currentRow + 1;
+  while (r <= drill.n && isDone(drill, r)) ++r;
+  drill.currentRow = r <= drill.n ? r : firstRowNotDone(drill);
+  drill.state.shownNumber = drill.currentRow;
+}
+
+void closePictureWindows(Drill&) {
+  // Figure and hint windows join here: close the figure window and forget
+  // the figure reference, close the hint window and set its handle to 0.
+}
+
+void drawQuestion(Drill& drill) {
+  drawDrillScreen(drill.console(), drill.question(), drill.state.shownNumber, drill.drillTitle, drill.state.peekOff,
+                  drill.state.hintIndex, drill.state.lineList);
+}
+
+// The command of a click on the answer bar: the button under the column,
+// "Z" (redraw) between the buttons.
+std::string answerBarCommand(int column) {
+  if (column >= 3 && column <= 5) return "A";
+  if (column >= 8 && column <= 10) return "B";
+  if (column >= 13 && column <= 15) return "C";
+  if (column >= 18 && column <= 20) return "D";
+  if (column >= 24 && column <= 33) return "S";
+  if (column >= 80 && column <= 83) return "H";
+  if (column >= 90 && column <= 100) return " ";
+  return "Z";
+}
+
+bool isDrillCommand(const std::string& command) {
+  return command.size() == 1 && std::string_view("ABCDS ZH").find(command[0]) != std::string_view::npos;
+}
+
+// Polls for input, rewriting the run time at every look, until a key or
+// click that is a drill command arrives.
+std::string waitForCommand(Drill& drill) {
+  Console& console = drill.console();
+  for (;;) {
+    std::string command;
+    while (command.empty()) {
+      const std::int64_t elapsed = clockSecondsNow(console, drill.platform.clock) - drill.drillStart;
+      writeAt(console, kAnswerBarRow, 50, "Run Time: " + formatElapsed(elapsed));
+      command = waitKey(console, 5);
+    }
+    if (isMouseKey(command) && mouseRow(console) == kAnswerBarRow) command = answerBarCommand(mouseColumn(console));
+    command = upperCase(command);
+    if (isDrillCommand(command)) return command;
+  }
+}
+
+void togglePeek(ProgramState& state) {
+  if (state.peekOff == kYes) {
+    state.peekOff = kNo;
+  } else if (state.peekOff == kNo) {
+    state.peekOff = kYes;
+  }
+}
+
+void showCorrectAnswer(Drill& drill) {
+  Console& console = drill.console();
+  console.setColours(kBlack, kBrightWhite);
+  writeAt(console, 27, 2, "The Correct Answer is: ");
+  console.setColours(kGreen, kBrightWhite);
+  console.write(drill.question().field(kCorrect));
+  console.setColours(kBlack, kBrightWhite);
+  // Hints join here: showHint with the first five characters of the id,
+  // printing the hint below row 28 and perhaps opening its picture window.
+}
+
+void reportWrongAnswer(Drill& drill) {
+  Console& console = drill.console();
+  drill.platform.sound.playAlert();
+  console.setColours(kBlack, kBrightWhite);
+  writeAt(console, 21, 29, "Incorrect Answer, the correct answer is " + drill.question().field(kCorrect));
+  console.endLine();
+  writeAt(console, 22, 29, "We will come back to this question again.");
+  console.endLine();
+  writeAt(console, 23, 29, "      Press any key to continue.....     ");
+  console.endLine();
+  waitKey(console, 0);
+}
+
+// Carries out commands on the question on the screen until it is answered
+// or the drill is stopped.
+Outcome askQuestion(Drill& drill) {
+  for (;;) {
+    const std::string command = waitForCommand(drill);
+    switch (command[0]) {
+      case 'S':
+        closePictureWindows(drill);
+        return Outcome::Stop;
+      case ' ':
+        togglePeek(drill.state);
+        break;
+      case 'H':
+        showCorrectAnswer(drill);
+        break;
+      case 'Z':
+        break;
+      default:  // an answer, A to D
+        if (command == drill.question().field(kCorrect)) {
+          drill.state.doneFlags[static_cast<size_t>(drill.currentRow)] = 1;
+        } else {
+          reportWrongAnswer(drill);
+        }
+        return Outcome::NextQuestion;
+    }
+    drawQuestion(drill);
+  }
+}
+
+// Returns true when the user declines another drill.
+bool showCompletion(Drill& drill) {
+  Console& console = drill.console();
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  writeAt(console, 20, 17, kCompletedLine);
+  console.endLine();
+  writeAt(console, 21, 17, kAnotherPrompt);
+  console.endLine();
+  const std::string answer = askChoice(console, kAnotherPrompt, -21, 17, "[Y]", "[N]");
+  console.setColours(kBlack, kBrightWhite);
+  return answer == "N";
+}
+
+}  // namespace
+
+bool runDrill(int subelement, Platform& platform, ProgramState& state) {
+  Drill drill(platform, state);
+  startDrill(drill, subelement);
+  askOrder(drill);
+  if (state.inSequence == kYes) askStartNumber(drill);
+  Console& console = platform.console;
+  for (;;) {
+    console.setColours(kBlack, kBrightWhite);
+    closePictureWindows(drill);
+    console.clearScreen();
+    if (firstRowNotDone(drill) == 0) return showCompletion(drill);
+    if (state.inSequence == kYes) {
+      pickSequenceRow(drill);
+    } else {
+      pickRandomRow(drill);
+    }
+    // Figures join here: a question whose id holds "Figure:" opens its
+    // figure window (showFigure with the reference from "Figure:" on).
+    state.drillPool.setWorkRow(drill.currentRow);
+    shuffleAnswers(state.random, state.drillPool);
+    drawQuestion(drill);
+    if (askQuestion(drill) == Outcome::Stop) return false;
+  }
+}
+
+}  // namespace pentrill
