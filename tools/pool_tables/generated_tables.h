@@ -1,0 +1,34 @@
+// The program's built-in tables as items, and the C++ source that holds them.
+#pragma once
+#include <array>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/pool_tables/pool_source.h"
+
+namespace pool_tables {
+
+struct PoolTables {
+  // Index 0 to 9 = subelement E0 to E9: per question its seven fields, then
+  // "ENDofPOOL".
+  std::array<std::vector<std::string>, 10> questionTables;
+  // Per group in table order: its size, then its bare identifiers.
+  std::vector<std::string> examGroupTable;
+};
+
+// Field 1 of a question: the bare identifier, with " Figure:E5-1" when the
+// text names a figure.
+std::string idField(const SourceQuestion& q);
+
+// The tables of questions that have passed checkPool, in the text's order.
+PoolTables buildTables(const std::vector<SourceQuestion>& questions);
+
+// A C++ literal holding the bytes of a Windows-1252 text.
+std::string cppLiteral(std::string_view bytes);
+
+// The source defining pentrill::builtin::kQuestionTables and kExamGroupTable.
+void writeTablesSource(const PoolTables& tables, std::string_view sourceName, std::ostream& out);
+
+}  // namespace pool_tables

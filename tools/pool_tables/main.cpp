@@ -1,0 +1,75 @@
+// pentrill_pool_tables POOL_TEXT OUTPUT_CPP
+//
+// Turns the published pool text into the C++ source of the program's built-in
+// question tables and exam group table. Refuses, naming each question at
+// fault, when the text breaks any invariant the tables rely on; nothing is
+// written then, so the build stops.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "tools/pool_tables/generated_tables.h"
+#include "tools/pool_tables/pool_checks.h"
+#include "tools/pool_tables/pool_source.h"
+
+namespace {
+
+bool readFile(const std::filesystem::path& path, std::string& content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  content = buffer.str();
+  return !in.bad();
+}
+
+// Written beside the target and renamed, so a failed run never leaves a
+// half-written source behind.
+bool writeFile(const std::filesystem::path& path, const std::string& content) {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out || !(out << content) || !out.flush()) return false;
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  return !error;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: pentrill_pool_tables POOL_TEXT OUTPUT_CPP\n";
+    return 2;
+  }
+  const std::filesystem::path source = argv[1];
+  const std::filesystem::path output = argv[2];
+  std::string content;
+  if (!readFile(source, content)) {
+    std::cerr << source.string() << ": cannot read the pool text\n";
+    return 1;
+  }
+
+  pool_tables::Diagnostics diagnostics(source.string());
+  std::vector<pool_tables::SourceQuestion> questions = pool_tables::readPool(content, diagnostics);
+  pool_tables::checkPool(questions, diagnostics);
+  if (!diagnostics.empty()) {
+    for (const std::string& message : diagnostics.messages()) std::cerr << message << '\n';
+    std::cerr << "pentrill_pool_tables: " << diagnostics.messages().size()
+              << " problem(s) in the pool text; no tables written\n";
+    std::error_code ignored;
+    std::filesystem::remove(output, ignored);
+    return 1;
+  }
+
+  std::ostringstream generated;
+  pool_tables::writeTablesSource(pool_tables::buildTables(questions), source.filename().string(), generated);
+  if (!writeFile(output, generated.str())) {
+    std::cerr << output.string() << ": cannot write the tables\n";
+    return 1;
+  }
+  return 0;
+}

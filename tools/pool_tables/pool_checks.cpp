@@ -1,0 +1,195 @@
+#include "tools/pool_tables/pool_checks.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+
+#include "tools/pool_tables/expected_pool.h"
+
+namespace pool_tables {
+
+namespace {
+
+struct ExpectedQuestion {
+  std::string id;
+  char letter;
+};
+
+std::string twoDigits(int n) { return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)}; }
+
+// Every identifier of the group list in table order, with its correct letter.
+std::vector<ExpectedQuestion> expectedQuestions() {
+  std::vector<ExpectedQuestion> all;
+  for (const ExpectedGroup& g : kExpectedGroups) {
+    size_t letter = 0;
+    for (int n = 1; n <= g.lastNumber; ++n) {
+      if (n == g.hole) continue;
+      all.push_back({std::string(g.name) + twoDigits(n), g.letters[letter++]});
+    }
+  }
+  return all;
+}
+
+std::optional<std::string_view> expectedFigure(std::string_view id) {
+  for (const ExpectedFigure& f : kExpectedFigures)
+    if (f.id == id) return f.figure;
+  return std::nullopt;
+}
+
+bool expectsAllChoices(std::string_view id) {
+  return std::find(kExpectedAllChoices.begin(), kExpectedAllChoices.end(), id) != kExpectedAllChoices.end();
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Identifiers: each expected one present once, nothing else, in table order.
+void checkIdentifiers(const std::vector<SourceQuestion>& questions, const std::vector<ExpectedQuestion>& expected,
+                      Diagnostics& diagnostics) {
+  std::map<std::string, size_t> expectedIndex;
+  for (size_t i = 0; i < expected.size(); ++i) expectedIndex[expected[i].id] = i;
+
+  std::map<std::string, int> seenAt;
+  bool setsAgree = true;
+  for (const SourceQuestion& q : questions) {
+    if (!expectedIndex.count(q.id)) {
+      diagnostics.add(q.line, q.id, "is not one of the program's questions (E3B08 and E7A09 stay out)");
+      setsAgree = false;
+    } else if (seenAt.count(q.id)) {
+      diagnostics.add(q.line, q.id, "appears twice (first at line " + std::to_string(seenAt[q.id]) + ")");
+      setsAgree = false;
+    } else {
+      seenAt[q.id] = q.line;
+    }
+  }
+  for (size_t e = 0; e < expected.size(); ++e) {
+    if (seenAt.count(expected[e].id)) continue;
+    // Point at the question that now stands where the missing one belongs.
+    int line = questions.empty() ? 1 : questions.back().line;
+    for (const SourceQuestion& q : questions) {
+      auto it = expectedIndex.find(q.id);
+      if (it != expectedIndex.end() && it->second > e) {
+        line = q.line;
+        break;
+      }
+    }
+    diagnostics.add(line, expected[e].id, "is missing");
+    setsAgree = false;
+  }
+  if (!setsAgree) return;
+  for (size_t i = 0; i < questions.size(); ++i) {
+    if (questions[i].id != expected[i].id) {
+      diagnostics.add(questions[i].line, questions[i].id, "is out of order: " + expected[i].id + " belongs here");
+      return;  // one displaced block would otherwise be reported at every row after it
+    }
+  }
+}
+
+void checkLength(const SourceQuestion& q, std::string_view what, size_t length, int least, int most,
+                 Diagnostics& diagnostics) {
+  if (length < static_cast<size_t>(least) || length > static_cast<size_t>(most))
+    diagnostics.add(q.line, q.id,
+                    std::string(what) + " has " + std::to_string(length) + " characters, allowed " +
+                        std::to_string(least) + " to " + std::to_string(most));
+}
+
+void checkFields(const SourceQuestion& q, Diagnostics& diagnostics) {
+  checkLength(q, "the question text", q.text.size(), kMinTextLength, kMaxTextLength, diagnostics);
+  if (q.text.find('*') != std::string::npos) diagnostics.add(q.line, q.id, "the question text contains \"*\"");
+  for (size_t k = 0; k < q.answers.size(); ++k) {
+    const std::string& answer = q.answers[k];
+    const std::string label{static_cast<char>('A' + k), '.', ' '};
+    const std::string name = "answer " + label.substr(0, 1);
+    if (answer.compare(0, label.size(), label) != 0)
+      diagnostics.add(q.line, q.id, name + " does not begin with its label \"" + label + "\"");
+    checkLength(q, name, answer.size(), kMinAnswerLength, kMaxAnswerLength, diagnostics);
+    if (answer.find('*') != std::string::npos) diagnostics.add(q.line, q.id, name + " contains \"*\"");
+  }
+}
+
+void checkAllChoices(const SourceQuestion& q, Diagnostics& diagnostics) {
+  const std::string allChoices = "D. " + std::string(kAllChoicesText);
+  bool isAllChoices = q.answers[3] == allChoices;
+  if (expectsAllChoices(q.id) && !isAllChoices)
+    diagnostics.add(q.line, q.id, "answer D must be \"" + allChoices + "\"");
+  if (!expectsAllChoices(q.id) && isAllChoices)
+    diagnostics.add(q.line, q.id, "answer D is \"" + allChoices + "\", which this question must not have");
+  for (size_t k = 0; k < 3; ++k)
+    if (q.answers[k].find(kAllChoicesText) != std::string::npos)
+      diagnostics.add(q.line, q.id, std::string("answer ") + static_cast<char>('A' + k) + " holds \"" +
+                                        std::string(kAllChoicesText) + "\", which may stand only in D");
+}
+
+void checkFigure(const SourceQuestion& q, Diagnostics& diagnostics) {
+  std::vector<std::string> named = figuresNamedIn(q.text);
+  std::optional<std::string_view> expected = expectedFigure(q.id);
+  if (named.empty() && expected) {
+    diagnostics.add(q.line, q.id, "the text names no figure, but the question carries Figure " + std::string(*expected));
+    return;
+  }
+  for (const std::string& figure : named) {
+    if (!expected)
+      diagnostics.add(q.line, q.id, "the text names Figure " + figure + ", but the question carries no figure");
+    else if (figure != *expected)
+      diagnostics.add(q.line, q.id,
+                      "the text names Figure " + figure + ", but the question carries Figure " + std::string(*expected));
+  }
+}
+
+// What the checks above imply, stated where the program's tables need it.
+void checkTotals(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics) {
+  std::array<int, 4> letters{};
+  std::array<int, 10> perSubelement{};
+  for (const SourceQuestion& q : questions) {
+    ++letters[static_cast<size_t>(q.letter - 'A')];
+    ++perSubelement[static_cast<size_t>(q.id[1] - '0')];
+  }
+  if (letters != kExpectedLetterTotals) {
+    std::string found, wanted;
+    for (size_t k = 0; k < 4; ++k) {
+      found += std::string(" ") + static_cast<char>('A' + k) + " " + std::to_string(letters[k]);
+      wanted += std::string(" ") + static_cast<char>('A' + k) + " " + std::to_string(kExpectedLetterTotals[k]);
+    }
+    diagnostics.add(0, "", "correct letters total" + found + ", expected" + wanted);
+  }
+  for (size_t s = 0; s < perSubelement.size(); ++s)
+    if (perSubelement[s] > kMaxQuestionsPerTable)
+      diagnostics.add(0, "", "subelement E" + std::to_string(s) + " has " + std::to_string(perSubelement[s]) +
+                                 " questions, a table holds at most " + std::to_string(kMaxQuestionsPerTable));
+}
+
+}  // namespace
+
+std::vector<std::string> figuresNamedIn(std::string_view text) {
+  constexpr std::string_view kMention = "Figure E";
+  std::vector<std::string> figures;
+  for (size_t at = text.find(kMention); at != std::string_view::npos; at = text.find(kMention, at + 1)) {
+    size_t i = at + kMention.size();
+    if (i + 1 >= text.size() || !isDigit(text[i]) || (text[i + 1] != '-' && text[i + 1] != '\x1E')) continue;
+    size_t end = i + 2;
+    while (end < text.size() && isDigit(text[end])) ++end;
+    if (end == i + 2) continue;
+    figures.push_back("E" + std::string(1, text[i]) + "-" + std::string(text.substr(i + 2, end - i - 2)));
+  }
+  return figures;
+}
+
+void checkPool(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics) {
+  std::vector<ExpectedQuestion> expected = expectedQuestions();
+  checkIdentifiers(questions, expected, diagnostics);
+  std::map<std::string, char> expectedLetter;
+  for (const ExpectedQuestion& e : expected) expectedLetter[e.id] = e.letter;
+  for (const SourceQuestion& q : questions) {
+    auto letter = expectedLetter.find(q.id);
+    if (letter != expectedLetter.end() && letter->second != q.letter)
+      diagnostics.add(q.line, q.id,
+                      std::string("correct letter is ") + q.letter + ", the group list has " + letter->second);
+    checkFields(q, diagnostics);
+    checkAllChoices(q, diagnostics);
+    checkFigure(q, diagnostics);
+  }
+  // The totals follow from the letters; reported only when nothing else is.
+  if (diagnostics.empty()) checkTotals(questions, diagnostics);
+}
+
+}  // namespace pool_tables
