@@ -1,0 +1,28 @@
+// The program's texts are Windows-1252 bytes; the terminal wants Unicode.
+// These conversions happen only at the terminal boundary.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pentrill {
+
+// The character a byte shows as on the screen. Every result is printable:
+// control bytes become '?', except the rule byte (U+2500) and 0x1E ('-').
+char32_t displayCodePoint(char byte);
+
+// The UTF-8 bytes of one code point.
+std::string utf8Encode(char32_t codePoint);
+
+// A Windows-1252 text as UTF-8 for display, byte by byte.
+std::string displayUtf8(std::string_view text);
+
+// One printable ASCII character that looks like the code point, for
+// terminals that cannot show anything else.
+char asciiLookAlike(char32_t codePoint);
+
+// The Windows-1252 byte of a typed character; none for a character that the
+// encoding lacks.
+std::optional<char> windows1252Byte(char32_t codePoint);
+
+}  // namespace pentrill

@@ -1,0 +1,110 @@
+// The console on a real terminal, through ncursesw. The 100 x 43 screen lives
+// in a grid and an off-screen pad of its own, shown in the top-left corner of
+// the terminal, so that no resize can lose what was drawn.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "screen/console.h"
+#include "screen/platform/terminal_keys.h"
+#include "screen/screen_grid.h"
+
+// ncurses' own types, kept out of this header.
+struct _win_st;
+struct screen;
+
+namespace pentrill {
+
+class SignalWatch;
+
+// Thrown from a wait when the program is to end at once: Ctrl-C, SIGTERM or
+// SIGHUP (status 128 + the signal number), or Esc on a terminal too small to
+// show the screen (status 0). The console's destructor restores the terminal.
+struct ProgramExit {
+  int status;
+};
+
+// The terminal's colour for a palette index in Windows order (1 blue,
+// 4 red, 14 yellow): bits 0 and 2 swap places.
+int ansiColour(int paletteIndex);
+
+class TerminalConsole : public Console {
+ public:
+  // Takes over the terminal; throws std::runtime_error when it cannot.
+  TerminalConsole();
+  // Gives the terminal back as it was found.
+  ~TerminalConsole() override;
+  TerminalConsole(const TerminalConsole&) = delete;
+  TerminalConsole& operator=(const TerminalConsole&) = delete;
+
+  void setTitle(std::string_view title) override;
+  void moveWindow(int x, int y) override;
+  void setScreenSize(int rows, int columns) override;
+  void bringToFront() override;
+
+  void setColours(int foreground, int background) override { grid_.setColours(foreground, background); }
+  void clearScreen() override { grid_.clear(); }
+  void locate(int row, int column) override { grid_.locate(row, column); }
+  void write(std::string_view text) override { grid_.write(text); }
+  void endLine() override { grid_.endLine(); }
+  void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  bool cursorVisible() const override { return cursorVisible_; }
+  int cursorRow() const override { return grid_.cursorRow(); }
+  int cursorColumn() const override { return grid_.cursorColumn(); }
+
+  void pause(int milliseconds) override;
+  std::optional<InputEvent> nextEvent() override;
+  void waitForInput(int milliseconds) override;
+  std::int64_t steadyMilliseconds() override;
+
+ private:
+  struct ShownCursor {
+    bool visible = false;
+    int row = 0;
+    int column = 0;
+    bool operator==(const ShownCursor&) const = default;
+  };
+
+  void startCurses();
+  bool tooSmall() const;
+  void flushScreen();
+  void showTooSmallNotice();
+  void copyDirtyRows();
+  void drawCell(int row, int column);
+  short colourPair(int foreground, int background);
+  void syncMouse();
+  void readPendingInput();
+  void addKey(const TerminalKey& key, bool afterEscape);
+  void addMouseEvent();
+  void throwIfSignalled();
+  void sendControl(const std::string& sequence);
+
+  std::unique_ptr<SignalWatch> signals_;
+  ScreenGrid grid_;
+  screen* screen_ = nullptr;
+  _win_st* pad_ = nullptr;
+  bool utf8_ = true;
+  bool windowSequences_ = true;
+  int colours_ = 0;
+  std::map<std::pair<int, int>, short> pairs_;
+  bool cursorVisible_ = true;
+  ShownCursor shownCursor_;
+  bool redrawAll_ = true;
+  bool noticeShown_ = false;
+  int terminalRows_ = 0;
+  int terminalColumns_ = 0;
+  bool mouseOn_ = false;
+  MouseTracker mouseTracker_;
+  std::deque<InputEvent> queue_;
+  bool titlePushed_ = false;
+  std::optional<std::pair<int, int>> sizeBefore_;  // rows, columns before the program asked to grow
+  int savedStderr_ = -1;
+  int originalCursor_ = 1;
+};
+
+}  // namespace pentrill
