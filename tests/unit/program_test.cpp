@@ -1,0 +1,191 @@
+// The program's entry flow against the in-memory console: start-up, the main
+// menu, help and farewell screens, dispatch to the drill and the exam.
+#include "drill/program.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "screen/input.h"
+#include "screen/memory_console.h"
+
+namespace pentrill {
+namespace {
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  ProgramTest() {
+    console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
+  }
+
+  // Runs the program until it ends or the script runs out.
+  int run() {
+    try {
+      return runProgram(platform, state);
+    } catch (const ScriptExhausted&) {
+      return -1;
+    }
+  }
+
+  ScreenGrid snapshot() const { return console.grid(); }
+
+  // Records the screen at the moment the program asks for the next key.
+  void snapshotLater(ScreenGrid& into, std::string keys) {
+    console.typeLater([this, &into, keys] {
+      into = console.grid();
+      return keys;
+    });
+  }
+
+  MemoryConsole console;
+  ManualClock clock{2026, 12, 8, 10, 0, 0};
+  SilentSound sound;
+  Platform platform{console, clock, sound};
+  ProgramState state;
+};
+
+bool sameScreen(const ScreenGrid& a, const ScreenGrid& b) {
+  for (int row = 1; row <= kScreenRows; ++row)
+    for (int column = 1; column <= kScreenColumns; ++column)
+      if (!(a.cell(row, column) == b.cell(row, column))) return false;
+  return true;
+}
+
+TEST_F(ProgramTest, StartUpShowsTheMenuInWhiteOnBlue) {
+  ScreenGrid menu;
+  snapshotLater(menu, "\x1B");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(console.title(), "Pentrill By Tarvold QQ0QQQ v2021.05.03a");
+  EXPECT_FALSE(console.cursorVisible());
+  EXPECT_TRUE(console.mouse.inputOn);
+
+  const std::pair<int, std::string> lines[] = {
+      {6, "                       <<< Pentrill >>>"},
+      {8, "0. SUBELEMENT E0 \x96 SAFETY - [1 exam question \x96 1 group]"},
+      {9, "1. SUBELEMENT E1 \x97 COMMISSION RULES [6 Exam Questions \x97 6 Groups]"},
+      {10, "2. SUBELEMENT E2 - OPERATING PROCEDURES [5 Exam Questions - 5 Groups]"},
+      {11, "3. SUBELEMENT E3 - RADIO WAVE PROPAGATION [3 Exam Questions - 3 Groups]"},
+      {12, "4. SUBELEMENT E4 - AMATEUR PRACTICES [5 Exam Questions - 5 Groups]"},
+      {13, "5. SUBELEMENT E5 \x96 ELECTRICAL PRINCIPLES [4 Exam Questions - 4 Groups]"},
+      {14, "6. SUBELEMENT E6 - CIRCUIT COMPONENTS [6 Exam Questions - 6 Groups]"},
+      {15, "7. SUBELEMENT E7 - PRACTICAL CIRCUITS [8 Exam Questions - 8 Groups]"},
+      {16, "8. SUBELEMENT E8 - SIGNALS AND EMISSIONS [4 Exam Questions - 4 Groups]"},
+      {17, "9. SUBELEMENT E9 - ANTENNAS AND TRANSMISSION LINES [8 Exam Questions - 8 Groups]"},
+      {18, "P. Practice Test"},
+      {20, "          Pick the sub element you want to practice (0-9, P, ?)"},
+  };
+  for (const auto& [row, text] : lines) {
+    const std::string expected = std::string(9, ' ') + text + std::string(91 - text.size(), ' ');
+    EXPECT_EQ(menu.text(row), expected) << "row " << row;
+  }
+  EXPECT_EQ(menu.text(7), std::string(9, ' ') + rule(80) + std::string(11, ' '));
+  for (int row : {1, 5, 19, 21, 43}) EXPECT_EQ(menu.text(row), std::string(100, ' ')) << row;
+  for (int row = 1; row <= kScreenRows; ++row)
+    for (int column = 1; column <= kScreenColumns; ++column) {
+      ASSERT_EQ(menu.cell(row, column).foreground, kBrightWhite) << row << "," << column;
+      ASSERT_EQ(menu.cell(row, column).background, kBlue) << row << "," << column;
+    }
+}
+
+TEST_F(ProgramTest, EscShowsTheFarewellForFiveSecondsAndEnds) {
+  console.idle(2000);
+  console.typeKeys("\x1B");
+  const std::int64_t before = 2000;
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(console.text(21, 28, 69), "Thanks for playing.  Have a real nice day.");
+  EXPECT_EQ(console.grid().cell(21, 28).background, kBlue);
+  EXPECT_EQ(console.text(6), std::string(100, ' '));  // the menu is gone
+  EXPECT_EQ(console.pauses(), 1);
+  EXPECT_GE(console.steadyMilliseconds() - before, 5000);
+  EXPECT_EQ(console.cursorRow(), 22);
+}
+
+TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
+  ScreenGrid before;
+  ScreenGrid after;
+  snapshotLater(before, "x");
+  console.pressKey(extendedKey(scan::Up));
+  console.pressKey(extendedKey(scan::F1));
+  console.pressKey(altLetterKey('p'));
+  for (int row : {6, 7, 19, 20, 1, 43}) console.click(row, 12);
+  console.mouseEvent(MouseReport{8, 10, kRightButton, false, false});  // not a left click
+  console.mouseEvent(MouseReport{8, 10, 0, false, false});
+  console.typeKeys("Q\r ");
+  snapshotLater(after, "\x1B");
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(sameScreen(before, after));
+  EXPECT_EQ(state.drillPool.count(), 0);  // nothing was chosen
+}
+
+TEST_F(ProgramTest, HelpScreenAndBackToAFreshMenu) {
+  ScreenGrid menu;
+  ScreenGrid help;
+  ScreenGrid again;
+  snapshotLater(menu, "?");
+  snapshotLater(help, "z");
+  snapshotLater(again, "\x1B");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(help.text(1), std::string(100, ' '));
+  EXPECT_EQ(help.text(2).substr(0, 96),
+            "  Welcome the Amateur Radio Extra Exam Practice Program.  This program will help you to prepare ");
+  EXPECT_EQ(help.text(23).substr(0, 49), "                       Tarvold (QQ0QQQ)  email:  ");
+  EXPECT_EQ(help.text(29), std::string(100, ' '));
+  EXPECT_EQ(help.text(34).substr(0, 68), " If the Hint prompt is showing pressing the H key will Display Hint.");
+  EXPECT_EQ(help.text(35), std::string(100, ' '));
+  EXPECT_EQ(help.cell(34, 1).background, kBlue);
+  EXPECT_TRUE(sameScreen(menu, again));
+}
+
+struct MenuChoiceCase {
+  const char* name;
+  std::function<void(MemoryConsole&)> choose;
+  int questions;
+};
+
+class MenuChoiceTest : public ProgramTest, public ::testing::WithParamInterface<MenuChoiceCase> {};
+
+TEST_P(MenuChoiceTest, StartsTheDrillOnTheLoadedSubelement) {
+  GetParam().choose(console);
+  EXPECT_EQ(run(), -1);  // the drill waits at its order prompt
+  EXPECT_EQ(state.drillPool.count(), GetParam().questions);
+  EXPECT_EQ(console.text(21, 15, 84), "Do you want the questions to be presented [R]andomly or in [S]equence?");
+}
+
+const MenuChoiceCase kMenuChoices[] = {
+    {"digit0", [](MemoryConsole& c) { c.typeKeys("0"); }, 11},
+    {"digit7", [](MemoryConsole& c) { c.typeKeys("7"); }, 107},
+    {"row8", [](MemoryConsole& c) { c.click(8, 95); }, 11},
+    {"row11", [](MemoryConsole& c) { c.click(11, 40); }, 40},
+    {"row17", [](MemoryConsole& c) { c.click(17, 1); }, 96},
+    {"doubleClickRow9", [](MemoryConsole& c) { c.doubleClick(9, 3); }, 75},
+};
+INSTANTIATE_TEST_SUITE_P(Menu, MenuChoiceTest, ::testing::ValuesIn(kMenuChoices),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillState) {
+  for (auto choose : {+[](MemoryConsole& c) { c.typeKeys("p"); }, +[](MemoryConsole& c) { c.typeKeys("P"); },
+                      +[](MemoryConsole& c) { c.click(18, 99); }}) {
+    state.doneFlags[3] = 1;
+    state.drillPool.cell(5, 2) = "left over";
+    ScreenGrid menu;
+    choose(console);
+    snapshotLater(menu, "");
+    EXPECT_EQ(run(), -1);
+    EXPECT_EQ(state.doneFlags[3], 0);
+    EXPECT_EQ(state.drillPool.cell(5, 2), "");
+    EXPECT_EQ(menu.text(18, 10, 25), "P. Practice Test");  // back at the menu
+  }
+}
+
+TEST_F(ProgramTest, MenuSecondsCountTheTimeSpentAtTheMenu) {
+  console.typeKeys("?");
+  console.idle(1000);
+  console.typeKeys(" ");  // back from help: the menu is entered again
+  console.idle(2600);
+  console.typeKeys("3");
+  EXPECT_EQ(run(), -1);
+  EXPECT_EQ(state.menuSeconds, 3);
+}
+
+}  // namespace
+}  // namespace pentrill
