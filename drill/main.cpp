@@ -1,1 +1,47 @@
-int main() { return 0; }
+// Pentrill: drills the Amateur Extra (Element 4) question pool in a terminal.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "drill/program.h"
+#include "drill/program_state.h"
+#include "screen/platform.h"
+#include "screen/platform/system_clock.h"
+#include "screen/platform/terminal_console.h"
+#include "screen/sound.h"
+
+namespace {
+
+// Everything lives inside this call, so that the console's destructor has
+// given the terminal back before main reports anything or exits.
+int runInTerminal() {
+  pentrill::ProgramState state;
+  pentrill::SystemClock clock;
+  // TODO: the SDL alert sound (SdlSound) once it is in the tree; it must not
+  // start anything before the menu is shown.
+  pentrill::SilentSound sound;
+  pentrill::TerminalConsole console;
+  pentrill::Platform platform{console, clock, sound};
+  return pentrill::runProgram(platform, state);
+}
+
+}  // namespace
+
+int main() {
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    std::fputs("pentrill: needs an interactive terminal\n", stderr);
+    return 1;
+  }
+  try {
+    return runInTerminal();
+  } catch (const pentrill::ProgramExit& exit) {
+    return exit.status;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pentrill: %s\n", error.what());
+    return 1;
+  } catch (...) {
+    std::fputs("pentrill: unexpected failure\n", stderr);
+    return 1;
+  }
+}

@@ -30,7 +30,8 @@ struct ProgramState {
   int shownNumber = 0;
   int menuSeconds = 0;
 
-  ProgramState() { hintIndex[0] = "0"; }
+  // assign() rather than = "0": GCC 12 reports a false -Wrestrict for the latter.
+  ProgramState() { hintIndex[0].assign(1, '0'); }
 };
 
 }  // namespace pentrill
