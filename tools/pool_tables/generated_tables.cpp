@@ -42,11 +42,6 @@ void writeItems(std::string_view name, const std::vector<std::string>& items, st
 
 }  // namespace
 
-std::string idField(const SourceQuestion& q) {
-  std::vector<std::string> figures = figuresNamedIn(q.text);
-  return figures.empty() ? q.id : q.id + " Figure:" + figures.front();
-}
-
 PoolTables buildTables(const std::vector<SourceQuestion>& questions) {
   PoolTables tables;
   for (const SourceQuestion& q : questions) appendQuestion(q, tables.questionTables[static_cast<size_t>(q.id[1] - '0')]);

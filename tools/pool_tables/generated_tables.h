@@ -18,10 +18,6 @@ struct PoolTables {
   std::vector<std::string> examGroupTable;
 };
 
-// Field 1 of a question: the bare identifier, with " Figure:E5-1" when the
-// text names a figure.
-std::string idField(const SourceQuestion& q);
-
 // The tables of questions that have passed checkPool, in the text's order.
 PoolTables buildTables(const std::vector<SourceQuestion>& questions);
 

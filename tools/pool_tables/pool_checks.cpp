@@ -94,6 +94,7 @@ void checkLength(const SourceQuestion& q, std::string_view what, size_t length, 
 }
 
 void checkFields(const SourceQuestion& q, Diagnostics& diagnostics) {
+  checkLength(q, "field 1 (identifier and figure tag)", idField(q).size(), 5, kMaxIdFieldLength, diagnostics);
   checkLength(q, "the question text", q.text.size(), kMinTextLength, kMaxTextLength, diagnostics);
   if (q.text.find('*') != std::string::npos) diagnostics.add(q.line, q.id, "the question text contains \"*\"");
   for (size_t k = 0; k < q.answers.size(); ++k) {
@@ -172,6 +173,11 @@ std::vector<std::string> figuresNamedIn(std::string_view text) {
     figures.push_back("E" + std::string(1, text[i]) + "-" + std::string(text.substr(i + 2, end - i - 2)));
   }
   return figures;
+}
+
+std::string idField(const SourceQuestion& q) {
+  std::vector<std::string> figures = figuresNamedIn(q.text);
+  return figures.empty() ? q.id : q.id + " Figure:" + figures.front();
 }
 
 void checkPool(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics) {

@@ -13,6 +13,10 @@ namespace pool_tables {
 // the non-breaking hyphen 0x1E), each as its tag writes it: "E5-1".
 std::vector<std::string> figuresNamedIn(std::string_view text);
 
+// Field 1 of a question: the bare identifier, with " Figure:E5-1" when the
+// text names a figure.
+std::string idField(const SourceQuestion& q);
+
 // Reports every broken invariant: identifiers and their order, correct
 // letters, figure mentions, "All these choices" answers, labels, "*",
 // lengths, questions per table and the letter totals.
