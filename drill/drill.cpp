@@ -1,5 +1,6 @@
 // The drill over one subelement: order choice, the question cycle with its
 // commands, and the completion screen.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
