@@ -27,8 +27,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // After an alert the device stays open this long, so that a quick second alert
-// starts at once; then it is closed, because an open SDL device keeps its
-// mixing thread awake even when it plays nothing.
+// starts at once. Then the device is closed and SDL audio shut down until the
+// next alert: an open device keeps its mixing thread awake even when it plays
+// nothing, and some drivers poll for new devices, while a waiting program
+// should cost no CPU at all.
 constexpr auto kDeviceLinger = std::chrono::seconds(2);
 // About 46 ms at 22,050 samples per second: a short delay before the alert is
 // heard, and a short wait when the device closes.
@@ -49,7 +51,8 @@ void blockAsynchronousSignals() {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-// SDL audio with the alert loaded, and the output device while it is open.
+// SDL audio with the alert loaded, and the output device while it is open;
+// it lives for one burst of alerts.
 class AudioOutput {
  public:
   AudioOutput() {
@@ -102,7 +105,10 @@ class AudioOutput {
 };
 
 // Plays each alert handed over until told to stop. Called with the lock held.
-void serveAlerts(std::unique_lock<std::mutex>& lock, AlertHandoff& handoff, AudioOutput& output);
+// One burst of alerts: plays each alert handed over until the last one has
+// played out and the device has lingered, or until told to stop. Called and
+// returns with the lock held.
+void playBurst(std::unique_lock<std::mutex>& lock, AlertHandoff& handoff, AudioOutput& output);
 void soundThread(std::shared_ptr<AlertHandoff> handoff);
 
 }  // namespace
@@ -142,7 +148,7 @@ SdlSound::~SdlSound() {
 
 namespace {
 
-void serveAlerts(std::unique_lock<std::mutex>& lock, AlertHandoff& handoff, AudioOutput& output) {
+void playBurst(std::unique_lock<std::mutex>& lock, AlertHandoff& handoff, AudioOutput& output) {
   Clock::time_point closeAt;
   while (!handoff.stopping) {
     if (handoff.alertPending) {
@@ -150,29 +156,39 @@ void serveAlerts(std::unique_lock<std::mutex>& lock, AlertHandoff& handoff, Audi
       lock.unlock();
       output.play();
       lock.lock();
+      if (!output.isOpen()) return;  // no device: nothing to wait for
       closeAt = Clock::now() + kDeviceLinger;
-    } else if (!output.isOpen()) {
-      handoff.wake.wait(lock);
     } else if (handoff.wake.wait_until(lock, closeAt) == std::cv_status::timeout &&
                !handoff.alertPending && !handoff.stopping) {
       lock.unlock();
-      if (output.drained())
-        output.closeDevice();
-      else
-        closeAt = Clock::now() + kDrainCheck;
+      bool finished = output.drained();
       lock.lock();
+      if (finished) return;
+      closeAt = Clock::now() + kDrainCheck;
     }
   }
 }
 
 void soundThread(std::shared_ptr<AlertHandoff> handoff) {
   blockAsynchronousSignals();
-  {
-    AudioOutput output;
-    std::unique_lock lock(handoff->mutex);
-    if (output.ready()) serveAlerts(lock, *handoff, output);
+  std::unique_lock lock(handoff->mutex);
+  while (!handoff->stopping) {
+    if (!handoff->alertPending) {
+      handoff->wake.wait(lock);
+      continue;
+    }
+    lock.unlock();
+    {
+      AudioOutput output;
+      lock.lock();
+      if (output.ready())
+        playBurst(lock, *handoff, output);
+      else
+        handoff->alertPending = false;  // no sound system: the alert is silent
+      lock.unlock();
+    }
+    lock.lock();
   }
-  std::lock_guard lock(handoff->mutex);
   handoff->done = true;
   handoff->finished.notify_all();
 }

@@ -91,6 +91,27 @@ TEST_F(SdlSoundTest, DestructsCleanlyRightAfterTheFirstAlert) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
+bool audioInitialisedWithin(bool wanted, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while ((SDL_WasInit(SDL_INIT_AUDIO) != 0) != wanted) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+// Between alerts nothing of SDL audio may stay awake; the next alert brings it
+// back.
+TEST_F(SdlSoundTest, ShutsAudioDownOnceTheAlertHasPlayedOutAndRestartsForTheNext) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SdlSound sound;
+  sound.playAlert();
+  ASSERT_TRUE(audioInitialisedWithin(true, 2000ms)) << "the first alert never started SDL audio";
+  EXPECT_TRUE(audioInitialisedWithin(false, 8000ms)) << "SDL audio still up long after the alert";
+  sound.playAlert();
+  EXPECT_TRUE(audioInitialisedWithin(true, 2000ms)) << "the next alert did not start SDL audio again";
+}
+
 // SDL's disk driver writes what the device plays into a file, so the test can
 // hear the alert: its samples must come out whole and in order.
 TEST_F(SdlSoundTest, PlaysTheEmbeddedAlertThroughTheDevice) {
