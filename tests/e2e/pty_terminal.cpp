@@ -275,25 +275,27 @@ std::string PtyTerminal::cursorKeySequence(char final) const {
   return std::string(decMode(1) ? "\x1bO" : "\x1b[") + final;
 }
 
-std::string PtyTerminal::mouseSequence(int row, int column, bool press) const {
+std::string PtyTerminal::mouseSequence(int row, int column, MouseButton button, bool press) const {
+  const int code = static_cast<int>(button);
   if (decMode(1006))
-    return "\x1b[<0;" + std::to_string(column) + ";" + std::to_string(row) + (press ? "M" : "m");
+    return "\x1b[<" + std::to_string(code) + ";" + std::to_string(column) + ";" + std::to_string(row) +
+           (press ? "M" : "m");
   if (row > 223 || column > 223) throw std::logic_error("position not expressible in X10 mouse encoding");
   std::string sequence = "\x1b[M";
-  sequence += static_cast<char>(32 + (press ? 0 : 3));
+  sequence += static_cast<char>(32 + (press ? code : 3));  // X10 releases do not say which button
   sequence += static_cast<char>(32 + column);
   sequence += static_cast<char>(32 + row);
   return sequence;
 }
 
-void PtyTerminal::click(int row, int column) {
+void PtyTerminal::click(int row, int column, MouseButton button) {
   checkPosition(row, column);
   const bool pressesOnly = mouseMode_ == VTERM_PROP_MOUSE_NONE && decMode(9);
   if (mouseMode_ == VTERM_PROP_MOUSE_NONE && !pressesOnly)
     throw std::logic_error("click at (" + std::to_string(row) + "," + std::to_string(column) +
                            "): the program has not switched mouse reporting on");
-  send(mouseSequence(row, column, true));
-  if (!pressesOnly) send(mouseSequence(row, column, false));
+  send(mouseSequence(row, column, button, true));
+  if (!pressesOnly) send(mouseSequence(row, column, button, false));
 }
 
 void PtyTerminal::doubleClick(int row, int column) {

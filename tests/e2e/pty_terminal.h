@@ -79,6 +79,9 @@ int cellCount(std::string_view utf8);
 bool sameTermios(const termios& a, const termios& b);
 std::string describeTermios(const termios& t);
 
+// Button numbers as the terminal reports them.
+enum class MouseButton { Left = 0, Middle = 1, Right = 2 };
+
 struct PtyOptions {
   int rows = 43;
   int columns = 100;
@@ -108,11 +111,11 @@ class PtyTerminal {
   void sendRight() { send(cursorKeySequence('C')); }
   void sendLeft() { send(cursorKeySequence('D')); }
   void sendF1() { send("\x1bOP"); }
-  // Left button pressed and released at (row, column), in the mouse encoding
+  // A button pressed and released at (row, column), in the mouse encoding
   // the program switched on (SGR when it sent "\x1b[?1006h", else X10).
   // Throws std::logic_error when the program has not switched mouse
   // reporting on: a real terminal would not report the click at all.
-  void click(int row, int column);
+  void click(int row, int column, MouseButton button = MouseButton::Left);
   void doubleClick(int row, int column);
 
   // Reads what the program has sent, waiting at most the given time for the
@@ -178,7 +181,7 @@ class PtyTerminal {
   std::string controlSequence(char final);
   size_t readAvailable(milliseconds wait);
   std::string cursorKeySequence(char final) const;
-  std::string mouseSequence(int row, int column, bool press) const;
+  std::string mouseSequence(int row, int column, MouseButton button, bool press) const;
   void checkPosition(int row, int column) const;
   void reap(int options);
 

@@ -161,10 +161,11 @@ TEST(PtyTerminal, SendsClicksInTheEncodingTheProgramSwitchedOn) {
   const std::string readBack = "stty raw -echo; printf 'ready\\r\\n'; head -c %d | od -An -tx1 | tr -d ' \\n'; sleep 5";
   {
     PtyTerminal term("/bin/sh", shell("printf '\\033[?1000h\\033[?1006h'; " + std::string(readBack).replace(
-                                                                                   readBack.find("%d"), 2, "20")));
+                                                                                   readBack.find("%d"), 2, "38")));
     ASSERT_TRUE(term.waitForText(1, 1, "ready"));
     term.click(5, 17);
-    EXPECT_TRUE(term.waitForText(2, 1, hex("\x1b[<0;17;5M\x1b[<0;17;5m")));
+    term.click(6, 2, MouseButton::Right);
+    EXPECT_TRUE(term.waitForText(2, 1, hex("\x1b[<0;17;5M\x1b[<0;17;5m\x1b[<2;2;6M\x1b[<2;2;6m")));
   }
   {
     PtyTerminal term("/bin/sh", shell("printf '\\033[?1000h'; " + std::string(readBack).replace(readBack.find("%d"), 2,
