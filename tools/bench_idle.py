@@ -3,9 +3,10 @@
 
 Run from the repository root after building, for example:
 
-    cmake -S . -B build -G Ninja && ninja -C build pentrill
-    python3 tools/bench_idle.py                      # build/drill/pentrill, 30 s
-    python3 tools/bench_idle.py --binary build-x/drill/pentrill --seconds 60
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENTRILL_TESTS=OFF
+    cmake --build build/release --target pentrill
+    python3 tools/bench_idle.py                     # build/release/drill/pentrill, 30 s
+    python3 tools/bench_idle.py --binary build/gcc/drill/pentrill --seconds 60
 
 It starts the program in a 100 x 43 pseudo-terminal (TERM=xterm-256color),
 chooses subelement "0" at the menu and "R" (random order) at the order prompt,
@@ -17,8 +18,8 @@ CPU % of one core and bytes per second, and whether they meet the targets
 a second, so a few dozen bytes per second are expected.
 
 Exit status: 0 when both targets are met, 1 when one is missed, 2 when the
-program could not be driven to a question screen. This is a benchmark, not a
-test: CI does not run it.
+program is missing or could not be driven to a question screen. This is a
+benchmark, not a test: CI does not run it.
 """
 
 import argparse
@@ -156,12 +157,13 @@ def stop(pid):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/drill/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/drill/pentrill", help="the pentrill executable")
     parser.add_argument("--seconds", type=float, default=30.0, help="length of the idle measurement")
     parser.add_argument("--subelement", default="0", choices=list("0123456789"))
     args = parser.parse_args()
     if not os.access(args.binary, os.X_OK):
-        sys.exit(f"bench_idle: {args.binary} is not an executable; build it or pass --binary")
+        print(f"bench_idle: {args.binary} is not an executable; build it or pass --binary", file=sys.stderr)
+        return 2
 
     pid, terminal = start(os.path.abspath(args.binary))
     try:

@@ -104,7 +104,6 @@ class AudioOutput {
   SDL_AudioDeviceID device_ = 0;
 };
 
-// Plays each alert handed over until told to stop. Called with the lock held.
 // One burst of alerts: plays each alert handed over until the last one has
 // played out and the device has lingered, or until told to stop. Called and
 // returns with the lock held.
