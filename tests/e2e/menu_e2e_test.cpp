@@ -144,6 +144,15 @@ TEST(MenuEndToEnd, StartsWithTheMenuExactlyInBrightWhiteOnBlue) {
   EXPECT_EQ(term.cell(7, 90).text, " ");
 }
 
+// Under a locale that is not UTF-8 the program still finds the dashes and
+// the rule, through the system's UTF-8 locale.
+TEST(MenuEndToEnd, ShowsTheSameMenuUnderTheCLocale) {
+  PtyOptions options;
+  options.environment = {"LANG=C", "LC_ALL=C"};
+  PtyTerminal term(kBinary, options);
+  EXPECT_TRUE(waitForMenu(term));
+}
+
 const char* const kHelpLine2 =
     "  Welcome the Amateur Radio Extra Exam Practice Program.  This program will help you to prepare";
 const char* const kHelpLine23 = "                       Tarvold (QQ0QQQ)  email: ";

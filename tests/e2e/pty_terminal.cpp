@@ -52,7 +52,11 @@ std::vector<std::string> childEnvironment(const std::vector<std::string>& extra)
     if (!dropped(*entry)) result.emplace_back(*entry);
   result.emplace_back("TERM=xterm-256color");
   result.emplace_back("LANG=C.UTF-8");
-  result.insert(result.end(), extra.begin(), extra.end());
+  for (const std::string& entry : extra) {
+    const std::string prefix = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(result, [&](const std::string& present) { return present.starts_with(prefix); });
+    result.push_back(entry);
+  }
   return result;
 }
 

@@ -87,7 +87,7 @@ struct PtyOptions {
   int columns = 100;
   std::string workingDirectory;      // empty: a fresh temporary directory
   std::vector<std::string> arguments;  // after the program name
-  // Extra environment entries ("NAME=value"), applied after the fixed ones.
+  // Environment entries ("NAME=value") that replace or add to the fixed ones.
   std::vector<std::string> environment;
 };
 

@@ -18,6 +18,12 @@ PtyOptions shell(const std::string& script, int rows = 43, int columns = 100) {
   return options;
 }
 
+std::string repeat(std::string_view piece, int times) {
+  std::string result;
+  for (int i = 0; i < times; ++i) result += piece;
+  return result;
+}
+
 std::string hex(std::string_view bytes) {
   static const char digits[] = "0123456789abcdef";
   std::string out;
@@ -150,10 +156,24 @@ TEST(PtyTerminal, ReportsExitStatusAndDeathBySignal) {
 }
 
 TEST(PtyTerminal, GivesTheProgramAFixedTerminalEnvironment) {
-  PtyOptions options = shell("echo \"[$TERM][$LANG][${DISPLAY-unset}][$(pwd)]\"; sleep 5");
-  PtyTerminal term("/bin/sh", options);
-  const std::string expected = "[xterm-256color][C.UTF-8][unset][" + term.workingDirectory() + "]";
-  EXPECT_TRUE(term.waitForText(1, 1, expected));
+  const std::string script = "echo \"[$TERM][$LANG][${DISPLAY-unset}][$(pwd)][$(env | grep -c ^LANG=)]\"; sleep 5";
+  {
+    PtyTerminal term("/bin/sh", shell(script));
+    EXPECT_TRUE(term.waitForText(1, 1, "[xterm-256color][C.UTF-8][unset][" + term.workingDirectory() + "][1]"));
+  }
+  {
+    PtyOptions options = shell(script);
+    options.environment = {"LANG=C"};
+    options.workingDirectory = "/";
+    PtyTerminal term("/bin/sh", options);
+    EXPECT_TRUE(term.waitForText(1, 1, "[xterm-256color][C][unset][/][1]"));
+  }
+}
+
+TEST(PtyTerminal, AnswersTheCursorPositionQuery) {
+  PtyTerminal term("/bin/sh", shell("stty raw -echo; printf '\\033[3;7H\\033[6n'; head -c 6 | od -An -tx1 | tr -d ' \\n';"
+                                    "sleep 5"));
+  EXPECT_TRUE(term.waitForText(3, 7, hex("\x1b[3;7R")));
 }
 
 TEST(PtyTerminal, SendsClicksInTheEncodingTheProgramSwitchedOn) {
@@ -161,11 +181,16 @@ TEST(PtyTerminal, SendsClicksInTheEncodingTheProgramSwitchedOn) {
   const std::string readBack = "stty raw -echo; printf 'ready\\r\\n'; head -c %d | od -An -tx1 | tr -d ' \\n'; sleep 5";
   {
     PtyTerminal term("/bin/sh", shell("printf '\\033[?1000h\\033[?1006h'; " + std::string(readBack).replace(
-                                                                                   readBack.find("%d"), 2, "38")));
+                                                                                   readBack.find("%d"), 2, "74")));
     ASSERT_TRUE(term.waitForText(1, 1, "ready"));
     term.click(5, 17);
     term.click(6, 2, MouseButton::Right);
-    EXPECT_TRUE(term.waitForText(2, 1, hex("\x1b[<0;17;5M\x1b[<0;17;5m\x1b[<2;2;6M\x1b[<2;2;6m")));
+    term.doubleClick(1, 1);
+    // 148 hex digits: the line wraps after 100.
+    const std::string expected =
+        hex("\x1b[<0;17;5M\x1b[<0;17;5m\x1b[<2;2;6M\x1b[<2;2;6m" + repeat("\x1b[<0;1;1M\x1b[<0;1;1m", 2));
+    EXPECT_TRUE(term.waitFor([&] { return (term.rowText(2) + term.rowText(3)).starts_with(expected); }))
+        << term.screenDump();
   }
   {
     PtyTerminal term("/bin/sh", shell("printf '\\033[?1000h'; " + std::string(readBack).replace(readBack.find("%d"), 2,
