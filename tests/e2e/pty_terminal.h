@@ -5,6 +5,10 @@
 // Positions are (row, column) from 1, as on the program's own screen. Colours
 // are reported in the program's palette order (Windows order: 1 blue, 4 red,
 // 14 yellow...), converted from the ANSI indices the terminal receives.
+//
+// Like many terminals it ignores the program's window requests (move, resize,
+// title stack: counted, not acted on); tests change its size with resize().
+// It answers the queries libvterm knows (cursor position, device attributes).
 #pragma once
 
 #include <sys/types.h>
