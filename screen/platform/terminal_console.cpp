@@ -6,19 +6,21 @@
 #undef lines    // term.h names capabilities as macros; keep them out of the way
 #undef columns
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+#include <vector>
 
 #include "screen/charset.h"
 
@@ -367,15 +369,20 @@ void TerminalConsole::addKey(const TerminalKey& key, bool afterEscape) {
   if (!event.key.empty()) queue_.push_back(std::move(event));
 }
 
-void TerminalConsole::addMouseEvent() {
+// ncurses hands over a burst of mouse events with one KEY_MOUSE, and
+// getmouse() gives them newest first.
+void TerminalConsole::addMouseEvents() {
+  std::vector<MEVENT> burst;
   MEVENT report{};
-  if (getmouse(&report) != OK) return;
-  if (std::optional<MouseReport> mouseReport =
-          mouseTracker_.report(report.y, report.x, report.bstate, monotonicMilliseconds())) {
-    InputEvent event;
-    event.kind = InputEvent::Kind::Mouse;
-    event.mouse = *mouseReport;
-    queue_.push_back(event);
+  while (getmouse(&report) == OK) burst.push_back(report);
+  const std::int64_t now = monotonicMilliseconds();
+  for (auto event = burst.rbegin(); event != burst.rend(); ++event) {
+    if (std::optional<MouseReport> mouseReport = mouseTracker_.report(event->y, event->x, event->bstate, now)) {
+      InputEvent input;
+      input.kind = InputEvent::Kind::Mouse;
+      input.mouse = *mouseReport;
+      queue_.push_back(input);
+    }
   }
 }
 
@@ -393,7 +400,7 @@ void TerminalConsole::readPendingInput() {
       redrawAll_ = true;
       afterEscape = false;
     } else if (key.isKeyCode && key.code == KEY_MOUSE) {
-      addMouseEvent();
+      addMouseEvents();
       afterEscape = false;
     } else {
       addKey(key, afterEscape);

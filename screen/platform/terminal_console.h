@@ -80,7 +80,7 @@ class TerminalConsole : public Console {
   void syncMouse();
   void readPendingInput();
   void addKey(const TerminalKey& key, bool afterEscape);
-  void addMouseEvent();
+  void addMouseEvents();
   void throwIfSignalled();
   void sendControl(const std::string& sequence);
 

@@ -99,6 +99,7 @@ std::optional<MouseReport> MouseTracker::report(int y, int x, std::uint64_t butt
     havePress_ = false;
     return result;
   }
+  if (pressed & ~kLeftButton) havePress_ = false;  // another button breaks a double-click
   if (pressed & kLeftButton) {
     bool again = havePress_ && pressRow_ == result.row && pressColumn_ == result.column &&
                  milliseconds - pressTime_ <= kDoubleClickMilliseconds;

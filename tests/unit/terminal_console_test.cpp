@@ -1,0 +1,345 @@
+// The terminal console in a pseudo-terminal of its own: the child process
+// runs the console, the test reads the bytes it sends and types at it.
+#include "screen/platform/terminal_console.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace pentrill {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(TerminalPalette, WindowsOrderToAnsiOrder) {
+  const int ansi[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
+  for (int index = 0; index < 16; ++index) EXPECT_EQ(ansiColour(index), ansi[index]) << index;
+}
+
+// A child process with the console on a pseudo-terminal. The child tells the
+// test about its progress through a pipe, one line per step.
+class ConsoleChild {
+ public:
+  ConsoleChild(int rows, int columns, const std::function<int(TerminalConsole&, int report)>& body) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe");
+    winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ < 0) throw std::runtime_error("forkpty");
+    if (pid_ == 0) {
+      close(pipeEnds[0]);
+      setenv("TERM", "xterm-256color", 1);
+      int status = 97;
+      try {
+        TerminalConsole console;
+        status = body(console, pipeEnds[1]);
+      } catch (const ProgramExit& exit) {
+        status = exit.status;
+      } catch (...) {
+        status = 98;
+      }
+      _exit(status);
+    }
+    close(pipeEnds[1]);
+    reports_ = pipeEnds[0];
+    fcntl(master_, F_SETFL, O_NONBLOCK);
+    fcntl(reports_, F_SETFL, O_NONBLOCK);
+  }
+
+  ~ConsoleChild() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(master_);
+    close(reports_);
+  }
+
+  // Output until the child has reported the given line; afterwards, what the
+  // terminal still carries in is collected too.
+  std::string outputUntilReport(const std::string& line) {
+    std::string output;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      output += readOutput(20);
+      if (takeReport(line)) {
+        output += readOutput(100);
+        return output;
+      }
+    }
+    ADD_FAILURE() << "no report \"" << line << "\"; reports so far: " << reports_text_;
+    return output;
+  }
+
+  // Output until it contains the text, or five seconds have passed.
+  std::string outputUntil(const std::string& text) {
+    std::string output;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (output.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline)
+      output += readOutput(20);
+    return output;
+  }
+
+  std::string reports() {
+    readOutput(0);
+    return reports_text_;
+  }
+
+  void type(std::string_view bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+
+  void resize(int rows, int columns) {
+    winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
+    ioctl(master_, TIOCSWINSZ, &size);  // the child gets SIGWINCH
+  }
+
+  void signal(int number) { kill(pid_, number); }
+
+  // The child's exit status, and everything it sent until then.
+  int exitStatus(std::string* output = nullptr) {
+    std::string rest;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+      rest += readOutput(20);
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        rest += readOutput(50);
+        if (output) *output = rest;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+      }
+    }
+    ADD_FAILURE() << "the child did not end";
+    return -1;
+  }
+
+ private:
+  // Reads what the child sent within the time; a closed end is watched no more.
+  std::string readOutput(int milliseconds) {
+    std::string output;
+    char buffer[4096];
+    pollfd watched[2] = {{masterOpen_ ? master_ : -1, POLLIN, 0}, {reportsOpen_ ? reports_ : -1, POLLIN, 0}};
+    while (poll(watched, 2, milliseconds) > 0) {
+      if (watched[0].revents != 0) {
+        const ssize_t count = read(master_, buffer, sizeof buffer);
+        if (count > 0) output.append(buffer, static_cast<size_t>(count));
+        if (count <= 0 && errno != EAGAIN) masterOpen_ = false, watched[0].fd = -1;  // the child has gone
+      }
+      if (watched[1].revents != 0) {
+        const ssize_t count = read(reports_, buffer, sizeof buffer);
+        if (count > 0) reports_text_.append(buffer, static_cast<size_t>(count));
+        if (count <= 0 && errno != EAGAIN) reportsOpen_ = false, watched[1].fd = -1;
+      }
+    }
+    return output;
+  }
+
+  bool takeReport(const std::string& line) {
+    const size_t at = reports_text_.find(line + "\n");
+    if (at == std::string::npos) return false;
+    reports_text_.erase(at, line.size() + 1);
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int master_ = -1;
+  int reports_ = -1;
+  bool exited_ = false;
+  bool masterOpen_ = true;
+  bool reportsOpen_ = true;
+  std::string reports_text_;
+};
+
+void report(int fd, const std::string& line) {
+  std::string text = line + "\n";
+  [[maybe_unused]] ssize_t written = ::write(fd, text.data(), text.size());
+}
+
+std::string describe(const InputEvent& event) {
+  if (event.kind == InputEvent::Kind::Mouse) {
+    const MouseReport& m = event.mouse;
+    return "mouse " + std::to_string(m.row) + "," + std::to_string(m.column) + " buttons " +
+           std::to_string(m.buttons) + (m.doubleClick ? " double" : "") + (m.moved ? " moved" : "");
+  }
+  std::string text = "key";
+  for (unsigned char byte : event.key) text += " " + std::to_string(byte);
+  return text;
+}
+
+// In the child: reports every event until "q" arrives.
+int reportEvents(TerminalConsole& console, int fd) {
+  for (;;) {
+    while (std::optional<InputEvent> event = console.nextEvent()) {
+      report(fd, describe(*event));
+      if (event->key == "q") return 0;
+    }
+    console.waitForInput(20);
+  }
+}
+
+void drawGreeting(TerminalConsole& console) {
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  console.locate(2, 5);
+  console.write("Hello");
+  console.setCursorVisible(false);
+  console.mouse.inputOn = true;
+}
+
+// In the child: waits for the test to type the next step's go-ahead.
+void waitForGoAhead(TerminalConsole& console) {
+  while (!console.nextEvent()) console.waitForInput(20);
+}
+
+TEST(TerminalConsole, AnUnchangedScreenSendsNothing) {
+  ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
+    drawGreeting(console);
+    console.waitForInput(1);
+    report(fd, "drawn");
+    waitForGoAhead(console);
+    for (int i = 0; i < 10; ++i) {
+      console.locate(2, 5);
+      console.write("Hello");  // the same text again, as the drill's clock does
+      console.waitForInput(5);
+    }
+    report(fd, "rewritten");
+    waitForGoAhead(console);
+    console.locate(2, 5);
+    console.write("J");
+    console.waitForInput(1);
+    report(fd, "changed");
+    return reportEvents(console, fd);
+  });
+  const std::string first = child.outputUntilReport("drawn");
+  EXPECT_NE(first.find("Hello"), std::string::npos);
+  child.type("1");
+  EXPECT_EQ(child.outputUntilReport("rewritten"), "");
+  child.type("2");
+  const std::string change = child.outputUntilReport("changed");
+  EXPECT_NE(change.find('J'), std::string::npos) << testing::PrintToString(change);
+  EXPECT_LT(change.size(), 40u) << "one changed cell should not redraw the screen";
+  child.type("q");
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
+TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
+  ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
+    drawGreeting(console);
+    return reportEvents(console, fd);
+  });
+  child.outputUntil("Hello");
+  child.type("a\xc3\xa9");                                      // a, é
+  child.type("\x1bOA\x1bOP\x1b[3~");                             // up, F1, Delete
+  child.type("\x1b" "b");                                        // Alt+b
+  child.type("\r\x7f\t");                                        // Enter, Backspace, Tab
+  child.type("\x1b[<0;20;8M\x1b[<0;20;8m\x1b[<0;20;8M\x1b[<0;20;8m");  // a double-click at row 8, column 20
+  child.type("\x1b[<2;1;1M\x1b[<2;1;1m");                        // right click, top left
+  child.type("\x1b");                                            // Esc alone
+  std::this_thread::sleep_for(200ms);
+  child.type("q");
+  EXPECT_EQ(child.exitStatus(), 0);
+  EXPECT_EQ(child.reports(),
+            "key 97\nkey 233\nkey 0 72\nkey 0 59\nkey 0 83\nkey 0 48\nkey 13\nkey 8\nkey 9\n"
+            "mouse 8,20 buttons 1\nmouse 8,20 buttons 0\nmouse 8,20 buttons 1 double\nmouse 8,20 buttons 0\n"
+            "mouse 1,1 buttons 2\nmouse 1,1 buttons 0\n"
+            "key 27\nkey 113\n");
+}
+
+void expectTerminalGivenBack(const std::string& output) {
+  EXPECT_NE(output.find("1000l"), std::string::npos) << "mouse reporting left on";
+  EXPECT_NE(output.find("\x1b[?25h"), std::string::npos) << "cursor left hidden";
+  EXPECT_NE(output.find("\x1b[?1049l"), std::string::npos) << "alternate screen not left";
+}
+
+struct SignalCase {
+  int signal;
+  bool typed;  // Ctrl-C at the keyboard rather than kill
+};
+
+class TerminalConsoleSignal : public testing::TestWithParam<SignalCase> {};
+
+TEST_P(TerminalConsoleSignal, EndsTheProgramWith128PlusTheSignalAndRestores) {
+  ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
+    drawGreeting(console);
+    console.setTitle("Pentrill");
+    console.waitForInput(1);
+    report(fd, "ready");
+    return reportEvents(console, fd);
+  });
+  child.outputUntilReport("ready");
+  if (GetParam().typed) {
+    child.type("\x03");
+  } else {
+    child.signal(GetParam().signal);
+  }
+  std::string output;
+  EXPECT_EQ(child.exitStatus(&output), 128 + GetParam().signal);
+  expectTerminalGivenBack(output);
+  EXPECT_NE(output.find("\x1b[23;0t"), std::string::npos) << "title not restored";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, TerminalConsoleSignal,
+                         testing::Values(SignalCase{SIGINT, true}, SignalCase{SIGTERM, false},
+                                         SignalCase{SIGHUP, false}));
+
+TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
+  ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
+    drawGreeting(console);
+    const std::int64_t start = console.steadyMilliseconds();
+    console.pause(300);
+    const std::int64_t took = console.steadyMilliseconds() - start;
+    report(fd, took >= 300 && took < 1000 ? "paused" : "pause took " + std::to_string(took));
+    std::string kept = "input kept:";
+    while (std::optional<InputEvent> event = console.nextEvent()) kept += " " + describe(*event);
+    report(fd, kept);
+    console.pause(5000);
+    return 0;
+  });
+  child.outputUntil("Hello");
+  child.type("xy");
+  child.outputUntilReport("paused");
+  child.outputUntilReport("input kept: key 120 key 121");
+  child.signal(SIGTERM);
+  EXPECT_EQ(child.exitStatus(), 128 + SIGTERM);
+}
+
+TEST(TerminalConsole, TooSmallTerminalShowsANoticeAndKeepsInputUntilItGrows) {
+  ConsoleChild child(24, 80, [](TerminalConsole& console, int fd) {
+    console.setScreenSize(kScreenRows, kScreenColumns);
+    drawGreeting(console);
+    return reportEvents(console, fd);
+  });
+  const std::string notice = child.outputUntil("this one is 80 x 24.");
+  EXPECT_NE(notice.find("100 x 43"), std::string::npos);
+  EXPECT_NE(notice.find("\x1b[8;43;100t"), std::string::npos) << "no request to grow";
+  child.type("x");
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(child.reports(), "") << "input reached the program while the screen could not be seen";
+
+  child.resize(kScreenRows, kScreenColumns);
+  const std::string redrawn = child.outputUntilReport("key 120");
+  EXPECT_NE(redrawn.find("Hello"), std::string::npos);
+
+  child.resize(30, 90);
+  child.outputUntil("this one is 90 x 30.");
+  child.type("\x1b");
+  std::string output;
+  EXPECT_EQ(child.exitStatus(&output), 0);  // Esc ends the program from the notice
+  expectTerminalGivenBack(output);
+  EXPECT_NE(output.find("\x1b[8;24;80t"), std::string::npos) << "the terminal's size not asked back";
+}
+
+}  // namespace
+}  // namespace pentrill
