@@ -96,8 +96,6 @@ class TerminalConsole : public Console {
   ShownCursor shownCursor_;
   bool redrawAll_ = true;
   bool noticeShown_ = false;
-  int terminalRows_ = 0;
-  int terminalColumns_ = 0;
   bool mouseOn_ = false;
   MouseTracker mouseTracker_;
   std::deque<InputEvent> queue_;

@@ -292,7 +292,11 @@ TEST_P(TerminalConsoleSignal, EndsTheProgramWith128PlusTheSignalAndRestores) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminalConsoleSignal,
                          testing::Values(SignalCase{SIGINT, true}, SignalCase{SIGTERM, false},
-                                         SignalCase{SIGHUP, false}));
+                                         SignalCase{SIGHUP, false}),
+                         [](const testing::TestParamInfo<SignalCase>& info) {
+                           if (info.param.typed) return std::string("CtrlC");
+                           return std::string(info.param.signal == SIGTERM ? "Sigterm" : "Sighup");
+                         });
 
 TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
   ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
