@@ -7,20 +7,20 @@
 #include "drill/program.h"
 #include "drill/program_state.h"
 #include "screen/platform.h"
+#include "screen/platform/sdl_sound.h"
 #include "screen/platform/system_clock.h"
 #include "screen/platform/terminal_console.h"
-#include "screen/sound.h"
 
 namespace {
 
 // Everything lives inside this call, so that the console's destructor has
-// given the terminal back before main reports anything or exits.
+// given the terminal back before main reports anything or exits. The console
+// comes last so that it goes first: the terminal is restored at once, before
+// the sound thread is shut down.
 int runInTerminal() {
   pentrill::ProgramState state;
   pentrill::SystemClock clock;
-  // TODO: the SDL alert sound (SdlSound) once it is in the tree; it must not
-  // start anything before the menu is shown.
-  pentrill::SilentSound sound;
+  pentrill::SdlSound sound;  // starts SDL only at the first alert
   pentrill::TerminalConsole console;
   pentrill::Platform platform{console, clock, sound};
   return pentrill::runProgram(platform, state);
