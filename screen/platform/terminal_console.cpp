@@ -241,6 +241,14 @@ void TerminalConsole::setScreenSize(int rows, int columns) {
   readPendingInput();  // lets ncurses take in the new size
 }
 
+// The screen normally reaches the terminal when the program waits. Text that
+// a clear is about to wipe out goes first, so that a notice shown just before
+// a long step (such as preparing an exam) is seen.
+void TerminalConsole::clearScreen() {
+  if (unseenText_) flushScreen();
+  grid_.clear();
+}
+
 bool TerminalConsole::tooSmall() const { return LINES < kScreenRows || COLS < kScreenColumns; }
 
 void TerminalConsole::throwIfSignalled() {
@@ -326,6 +334,7 @@ void TerminalConsole::showTooSmallNotice() {
 // the drill rewrites its clock every 20 ms with the same text.
 void TerminalConsole::flushScreen() {
   syncMouse();
+  unseenText_ = false;
   if (tooSmall()) {
     if (!noticeShown_ || redrawAll_) showTooSmallNotice();
     redrawAll_ = false;

@@ -48,9 +48,12 @@ class TerminalConsole : public Console {
   void bringToFront() override;
 
   void setColours(int foreground, int background) override { grid_.setColours(foreground, background); }
-  void clearScreen() override { grid_.clear(); }
+  void clearScreen() override;
   void locate(int row, int column) override { grid_.locate(row, column); }
-  void write(std::string_view text) override { grid_.write(text); }
+  void write(std::string_view text) override {
+    grid_.write(text);
+    if (!text.empty()) unseenText_ = true;
+  }
   void endLine() override { grid_.endLine(); }
   void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
   bool cursorVisible() const override { return cursorVisible_; }
@@ -95,6 +98,7 @@ class TerminalConsole : public Console {
   bool cursorVisible_ = true;
   ShownCursor shownCursor_;
   bool redrawAll_ = true;
+  bool unseenText_ = false;  // text written since the terminal was last brought up to date
   bool noticeShown_ = false;
   bool mouseOn_ = false;
   MouseTracker mouseTracker_;

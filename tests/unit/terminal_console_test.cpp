@@ -234,6 +234,30 @@ TEST(TerminalConsole, AnUnchangedScreenSendsNothing) {
   EXPECT_EQ(child.exitStatus(), 0);
 }
 
+TEST(TerminalConsole, TextIsShownBeforeAClearWipesItOut) {
+  ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
+    drawGreeting(console);
+    console.waitForInput(1);
+    report(fd, "drawn");
+    waitForGoAhead(console);
+    console.locate(21, 29);
+    console.write("One moment please");
+    console.clearScreen();
+    console.clearScreen();
+    console.write("Menu");
+    console.waitForInput(1);
+    report(fd, "menu");
+    return reportEvents(console, fd);
+  });
+  child.outputUntilReport("drawn");
+  child.type("1");
+  const std::string output = child.outputUntilReport("menu");
+  EXPECT_NE(output.find("One moment please"), std::string::npos);
+  EXPECT_NE(output.find("Menu"), std::string::npos);
+  child.type("q");
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
 TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   ConsoleChild child(kScreenRows, kScreenColumns, [](TerminalConsole& console, int fd) {
     drawGreeting(console);
