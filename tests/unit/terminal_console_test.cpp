@@ -271,14 +271,14 @@ TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   child.type("\x1b[<0;20;8M\x1b[<0;20;8m\x1b[<0;20;8M\x1b[<0;20;8m");  // a double-click at row 8, column 20
   child.type("\x1b[<2;1;1M\x1b[<2;1;1m");                        // right click, top left
   child.type("\x1b");                                            // Esc alone
-  std::this_thread::sleep_for(200ms);
+  child.outputUntilReport("key 27");  // a letter typed before Esc is read would make Alt+letter
   child.type("q");
   EXPECT_EQ(child.exitStatus(), 0);
   EXPECT_EQ(child.reports(),
             "key 97\nkey 233\nkey 0 72\nkey 0 59\nkey 0 83\nkey 0 48\nkey 13\nkey 8\nkey 9\n"
             "mouse 8,20 buttons 1\nmouse 8,20 buttons 0\nmouse 8,20 buttons 1 double\nmouse 8,20 buttons 0\n"
             "mouse 1,1 buttons 2\nmouse 1,1 buttons 0\n"
-            "key 27\nkey 113\n");
+            "key 113\n");
 }
 
 void expectTerminalGivenBack(const std::string& output) {
@@ -328,7 +328,7 @@ TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
     const std::int64_t start = console.steadyMilliseconds();
     console.pause(300);
     const std::int64_t took = console.steadyMilliseconds() - start;
-    report(fd, took >= 300 && took < 1000 ? "paused" : "pause took " + std::to_string(took));
+    report(fd, took >= 300 && took < 4000 ? "paused" : "pause took " + std::to_string(took));
     std::string kept = "input kept:";
     while (std::optional<InputEvent> event = console.nextEvent()) kept += " " + describe(*event);
     report(fd, kept);
