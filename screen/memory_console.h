@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "screen/console.h"
-#include "screen/screen_grid.h"
+#include "screen/grid_console.h"
 
 namespace pentrill {
 
@@ -18,7 +17,7 @@ struct ScriptExhausted : std::runtime_error {
   ScriptExhausted() : std::runtime_error("scripted input exhausted") {}
 };
 
-class MemoryConsole : public Console {
+class MemoryConsole : public GridConsole {
  public:
   // Script steps.
   void typeKeys(std::string_view keys);           // one key event per byte
@@ -34,7 +33,6 @@ class MemoryConsole : public Console {
   // Called with the milliseconds of every simulated wait (to move a fake clock).
   std::function<void(int)> onWait;
 
-  const ScreenGrid& grid() const { return grid_; }
   std::string text(int row, int first = 1, int last = kScreenColumns) const { return grid_.text(row, first, last); }
   int pauses() const { return pauses_; }
   const std::string& title() const { return title_; }
@@ -44,15 +42,6 @@ class MemoryConsole : public Console {
   void moveWindow(int, int) override {}
   void setScreenSize(int, int) override {}
   void bringToFront() override {}
-  void setColours(int foreground, int background) override { grid_.setColours(foreground, background); }
-  void clearScreen() override { grid_.clear(); }
-  void locate(int row, int column) override { grid_.locate(row, column); }
-  void write(std::string_view text) override { grid_.write(text); }
-  void endLine() override { grid_.endLine(); }
-  void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
-  bool cursorVisible() const override { return cursorVisible_; }
-  int cursorRow() const override { return grid_.cursorRow(); }
-  int cursorColumn() const override { return grid_.cursorColumn(); }
   void pause(int milliseconds) override;
   std::optional<InputEvent> nextEvent() override;
   void waitForInput(int milliseconds) override;
@@ -67,10 +56,8 @@ class MemoryConsole : public Console {
   void elapse(int milliseconds);
   void expandLaterStep();
 
-  ScreenGrid grid_;
   std::deque<Step> script_;
   std::string title_;
-  bool cursorVisible_ = true;
   std::int64_t now_ = 0;
   int pauses_ = 0;
 };

@@ -246,7 +246,7 @@ void TerminalConsole::setScreenSize(int rows, int columns) {
 // a long step (such as preparing an exam) is seen.
 void TerminalConsole::clearScreen() {
   if (unseenText_) flushScreen();
-  grid_.clear();
+  GridConsole::clearScreen();
 }
 
 bool TerminalConsole::tooSmall() const { return LINES < kScreenRows || COLS < kScreenColumns; }

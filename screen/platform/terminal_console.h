@@ -10,9 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "screen/console.h"
+#include "screen/grid_console.h"
 #include "screen/platform/terminal_keys.h"
-#include "screen/screen_grid.h"
 
 // ncurses' own types, kept out of this header.
 struct _win_st;
@@ -33,7 +32,7 @@ struct ProgramExit {
 // 4 red, 14 yellow): bits 0 and 2 swap places.
 int ansiColour(int paletteIndex);
 
-class TerminalConsole : public Console {
+class TerminalConsole : public GridConsole {
  public:
   // Takes over the terminal; throws std::runtime_error when it cannot.
   TerminalConsole();
@@ -47,18 +46,11 @@ class TerminalConsole : public Console {
   void setScreenSize(int rows, int columns) override;
   void bringToFront() override;
 
-  void setColours(int foreground, int background) override { grid_.setColours(foreground, background); }
   void clearScreen() override;
-  void locate(int row, int column) override { grid_.locate(row, column); }
   void write(std::string_view text) override {
-    grid_.write(text);
+    GridConsole::write(text);
     if (!text.empty()) unseenText_ = true;
   }
-  void endLine() override { grid_.endLine(); }
-  void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
-  bool cursorVisible() const override { return cursorVisible_; }
-  int cursorRow() const override { return grid_.cursorRow(); }
-  int cursorColumn() const override { return grid_.cursorColumn(); }
 
   void pause(int milliseconds) override;
   std::optional<InputEvent> nextEvent() override;
@@ -88,14 +80,12 @@ class TerminalConsole : public Console {
   void sendControl(const std::string& sequence);
 
   std::unique_ptr<SignalWatch> signals_;
-  ScreenGrid grid_;
   screen* screen_ = nullptr;
   _win_st* pad_ = nullptr;
   bool utf8_ = true;
   bool windowSequences_ = true;
   int colours_ = 0;
   std::map<std::pair<int, int>, short> pairs_;
-  bool cursorVisible_ = true;
   ShownCursor shownCursor_;
   bool redrawAll_ = true;
   bool unseenText_ = false;  // text written since the terminal was last brought up to date
