@@ -18,10 +18,6 @@ struct ProgramState {
   std::array<int, kPoolLastRow + 1> doneFlags{};    // entries 1 to 150; 1 = not to be asked again
   std::vector<std::string> lineList = std::vector<std::string>(9);      // the drill's wrap lines, 0 to 8
   std::vector<std::string> hintIndex = std::vector<std::string>(641, ""); // entry 0: count
-  int hintWindow = 0;
-  std::string figureReference;
-  int figureWindow = 0;
-  int wrapWidth = 90;
   int peekOff = kYes;       // -1 peek off, 0 peek on; carries over between drills
   int inSequence = kYes;    // 0 random order, -1 sequence order
   Random random;
