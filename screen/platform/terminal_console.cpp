@@ -40,7 +40,7 @@ class SignalWatch {
   std::optional<int> takeSignal();
 
  private:
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
   int pipe_[2] = {-1, -1};
   struct sigaction previous_[std::size(kSignals)] = {};
 };
@@ -168,6 +168,7 @@ void TerminalConsole::startCurses() {
   pad_ = newpad(kScreenRows, kScreenColumns);
   keypad(pad_, TRUE);
   nodelay(pad_, TRUE);
+  learnKeypadKeys();
   mouseinterval(0);
   // Libraries print to stderr; on the terminal that would garble the screen.
   savedStderr_ = dup(STDERR_FILENO);
@@ -193,6 +194,23 @@ TerminalConsole::~TerminalConsole() {
   if (savedStderr_ >= 0) {
     dup2(savedStderr_, STDERR_FILENO);
     close(savedStderr_);
+  }
+}
+
+// ncurses switches the numeric keypad to application mode, in which many
+// terminals send its keys as escape sequences even with Num Lock on; the
+// terminal description says which sequence stands for which key.
+void TerminalConsole::learnKeypadKeys() {
+  static constexpr std::pair<const char*, char> kKeypad[] = {
+      {"ka1", '7'}, {"ka2", '8'}, {"ka3", '9'}, {"kb1", '4'}, {"kb2", '5'}, {"kb3", '6'},
+      {"kc1", '1'}, {"kc2", '2'}, {"kc3", '3'}, {"kpZRO", '0'}, {"kpDOT", '.'}, {"kpCMA", ','},
+      {"kpADD", '+'}, {"kpSUB", '-'}, {"kpMUL", '*'}, {"kpDIV", '/'},
+  };
+  for (const auto& [name, character] : kKeypad) {
+    const char* sequence = tigetstr(name);
+    if (sequence == nullptr || sequence == reinterpret_cast<const char*>(-1)) continue;
+    const int code = key_defined(sequence);
+    if (code > 0) keypadCharacters_[code] = character;
   }
 }
 
@@ -271,7 +289,15 @@ short TerminalConsole::colourPair(int foreground, int background) {
   int bg = ansiColour(background);
   if (colours_ < 16) {
     fg &= 7;  // brightness comes from A_BOLD instead
-    bg &= 7;
+    // Bright backgrounds fall back to their dim colour, so bright white
+    // (question screens) becomes light grey; light grey itself (labels) then
+    // turns black so that a label still stands out.
+    if (background == kLightGrey) {
+      bg = 0;
+      if (fg == 0) fg = 7;
+    } else {
+      bg &= 7;
+    }
   }
   auto found = pairs_.find({fg, bg});
   if (found != pairs_.end()) return found->second;
@@ -367,6 +393,14 @@ void TerminalConsole::flushScreen() {
 }
 
 void TerminalConsole::addKey(const TerminalKey& key, bool afterEscape) {
+  if (key.isKeyCode) {
+    if (auto keypad = keypadCharacters_.find(key.code); keypad != keypadCharacters_.end()) {
+      InputEvent event;
+      event.key = KeyString(1, keypad->second);
+      queue_.push_back(std::move(event));
+      return;
+    }
+  }
   if (afterEscape) {
     if (std::optional<KeyString> alt = altKeyStringOf(key)) {
       queue_.back().key = *alt;
@@ -397,9 +431,12 @@ void TerminalConsole::addMouseEvents() {
 
 // Takes in everything the terminal has sent so far. Esc on a terminal too
 // small to show the screen ends the program; other input waits in the queue.
+// A key sequence that the terminal description lacks comes through as Esc and
+// plain characters; it is dropped whole, so that an unknown function key can
+// neither quit the menu nor answer a question.
 void TerminalConsole::readPendingInput() {
   const size_t before = queue_.size();
-  bool afterEscape = false;
+  EscapeState state = EscapeState::None;
   for (;;) {
     wint_t character = 0;
     const int status = wget_wch(pad_, &character);
@@ -407,13 +444,13 @@ void TerminalConsole::readPendingInput() {
     const TerminalKey key{status == KEY_CODE_YES, static_cast<int>(character)};
     if (key.isKeyCode && key.code == KEY_RESIZE) {
       redrawAll_ = true;
-      afterEscape = false;
+      state = EscapeState::None;
     } else if (key.isKeyCode && key.code == KEY_MOUSE) {
       addMouseEvents();
-      afterEscape = false;
-    } else {
-      addKey(key, afterEscape);
-      afterEscape = !key.isKeyCode && key.code == kEscape;
+      state = EscapeState::None;
+    } else if (!skipUnknownSequence(key, state)) {
+      addKey(key, state == EscapeState::AfterEscape);
+      state = !key.isKeyCode && key.code == kEscape ? EscapeState::AfterEscape : EscapeState::None;
     }
   }
   if (tooSmall()) {
@@ -421,6 +458,32 @@ void TerminalConsole::readPendingInput() {
       if (queue_[i].kind == InputEvent::Kind::Key && queue_[i].key == KeyString(1, kEscape)) throw ProgramExit{0};
     }
   }
+}
+
+// CSI sequences run to a final byte from 0x40 to 0x7E; SS3 sequences are one
+// character long. True when the key belongs to such a sequence.
+bool TerminalConsole::skipUnknownSequence(const TerminalKey& key, EscapeState& state) {
+  if (key.isKeyCode) {
+    state = EscapeState::None;
+    return false;
+  }
+  switch (state) {
+    case EscapeState::AfterEscape:
+      if (key.code != '[' && key.code != 'O') return false;
+      queue_.pop_back();  // the Esc that began it
+      state = key.code == '[' ? EscapeState::InCsi : EscapeState::InSs3;
+      return true;
+    case EscapeState::InCsi:
+      if (key.code >= 0x20 && key.code <= 0x3F) return true;
+      state = EscapeState::None;
+      return key.code >= 0x40 && key.code <= 0x7E;
+    case EscapeState::InSs3:
+      state = EscapeState::None;
+      return key.code >= 0x20 && key.code <= 0x7E;
+    case EscapeState::None:
+      break;
+  }
+  return false;
 }
 
 std::optional<InputEvent> TerminalConsole::nextEvent() {

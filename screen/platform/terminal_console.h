@@ -74,6 +74,9 @@ class TerminalConsole : public GridConsole {
   short colourPair(int foreground, int background);
   void syncMouse();
   void readPendingInput();
+  enum class EscapeState { None, AfterEscape, InCsi, InSs3 };
+  bool skipUnknownSequence(const TerminalKey& key, EscapeState& state);
+  void learnKeypadKeys();
   void addKey(const TerminalKey& key, bool afterEscape);
   void addMouseEvents();
   void throwIfSignalled();
@@ -93,6 +96,7 @@ class TerminalConsole : public GridConsole {
   bool mouseOn_ = false;
   MouseTracker mouseTracker_;
   std::deque<InputEvent> queue_;
+  std::map<int, char> keypadCharacters_;  // key codes of the numeric keypad's keys
   bool titlePushed_ = false;
   std::optional<std::pair<int, int>> sizeBefore_;  // rows, columns before the program asked to grow
   int savedStderr_ = -1;

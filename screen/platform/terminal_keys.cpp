@@ -13,10 +13,9 @@ namespace pentrill {
 namespace {
 
 constexpr int kShiftTabScanCode = 15;
-constexpr int kKeypadCentreScanCode = 76;
 
 // Key codes of keys without a character, with their PC scan codes.
-const std::array<std::pair<int, int>, 28> kScanCodes = {{
+const std::array<std::pair<int, int>, 23> kScanCodes = {{
     {KEY_F(1), scan::F1},     {KEY_F(2), scan::F2},     {KEY_F(3), scan::F3},
     {KEY_F(4), scan::F4},     {KEY_F(5), scan::F5},     {KEY_F(6), scan::F6},
     {KEY_F(7), scan::F7},     {KEY_F(8), scan::F8},     {KEY_F(9), scan::F9},
@@ -25,9 +24,6 @@ const std::array<std::pair<int, int>, 28> kScanCodes = {{
     {KEY_LEFT, scan::Left},   {KEY_RIGHT, scan::Right}, {KEY_END, scan::End},
     {KEY_DOWN, scan::Down},   {KEY_NPAGE, scan::PageDown}, {KEY_IC, scan::Insert},
     {KEY_DC, scan::Delete},   {KEY_BTAB, kShiftTabScanCode},
-    // The numeric keypad in application mode.
-    {KEY_A1, scan::Home},     {KEY_A3, scan::PageUp},   {KEY_B2, kKeypadCentreScanCode},
-    {KEY_C1, scan::End},      {KEY_C3, scan::PageDown},
 }};
 
 KeyString keyCodeString(int code) {

@@ -391,5 +391,25 @@ TEST(DrillEndToEnd, QuestionScreenColoursRulesAndTitle) {
   EXPECT_TRUE(waitUntil(term, [&] { return questionScreenLaidOut(term); }));
 }
 
+// PuTTY and many terminals announce themselves as plain "xterm": eight
+// colours, and cursor keys that this description writes differently.
+TEST(DrillEndToEnd, EightColourTerminalKeepsLabelsVisibleAndForeignKeysAnswerNothing) {
+  PtyOptions options;
+  options.environment = {"TERM=xterm"};
+  PtyTerminal term(kBinary, options);
+  ASSERT_TRUE(startRandomDrill(term));
+  ASSERT_TRUE(waitForQuestion(term, 1, false));
+  // Bright white falls back to light grey there; the label must not vanish into it.
+  EXPECT_NE(term.background(kBarRow, 90), term.background(kBarRow, 60)) << term.screenDump();
+  EXPECT_NE(term.foreground(kBarRow, 90), term.background(kBarRow, 90));
+
+  const std::string before = questionAndAnswers(term);
+  for (const char* sequence : {"\x1b[D", "\x1b[A", "\x1b[H", "\x1b[11~", "\x1bOq"}) term.send(sequence);
+  term.settle(milliseconds{600});
+  EXPECT_TRUE(questionDrawn(term, 1, false)) << term.screenDump();
+  EXPECT_EQ(questionAndAnswers(term), before);
+  EXPECT_TRUE(term.running());
+}
+
 }  // namespace
 }  // namespace pentrill::e2e
