@@ -53,11 +53,6 @@ struct Drill {
 
 enum class Outcome { NextQuestion, Stop };
 
-void writeAt(Console& console, int row, int column, std::string_view text) {
-  console.locate(row, column);
-  console.write(text);
-}
-
 std::string drillTitle(int subelement, int n) {
   std::string_view title = subelement >= 0 && subelement < static_cast<int>(kSubelementTitles.size())
                                 ? kSubelementTitles[static_cast<size_t>(subelement)]

@@ -68,11 +68,6 @@ constexpr std::string_view kHelpLines[] = {
     " If the Hint prompt is showing pressing the H key will Display Hint.",
 };
 
-void writeAt(Console& console, int row, int column, std::string_view text) {
-  console.locate(row, column);
-  console.write(text);
-}
-
 int secondsOfDayNow(Platform& platform) {
   return static_cast<int>(std::lround(platform.clock.now().secondsSinceMidnight));
 }

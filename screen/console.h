@@ -81,4 +81,10 @@ class Console {
   MouseState mouse;
 };
 
+// Text at a position: the way nearly every screen writes.
+inline void writeAt(Console& console, int row, int column, std::string_view text) {
+  console.locate(row, column);
+  console.write(text);
+}
+
 }  // namespace pentrill

@@ -11,11 +11,6 @@ namespace {
 constexpr int kRuleLength = 99;  // columns 2 to 100
 constexpr std::string_view kAnswerBar = " [ A ][ B ][ C ][ D ] [Stop Drill]";
 
-void writeAt(Console& console, int row, int column, std::string_view text) {
-  console.locate(row, column);
-  console.write(text);
-}
-
 void drawRule(Console& console, int row) { writeAt(console, row, 2, rule(kRuleLength)); }
 
 void drawAnswerBar(Console& console) {
