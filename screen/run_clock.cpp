@@ -1,6 +1,5 @@
 #include "screen/run_clock.h"
 
-#include <cctype>
 #include <string_view>
 
 #include "pool/text.h"
@@ -10,18 +9,8 @@ namespace pentrill {
 
 namespace {
 
-// The whole number that a text begins with (after blanks, with a sign), 0 if
-// none.
-std::int64_t leadingNumber(std::string_view text) {
-  size_t i = text.find_first_not_of(' ');
-  if (i == std::string_view::npos) return 0;
-  bool negative = false;
-  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-    value = value * 10 + (text[i] - '0');
-  return negative ? -value : value;
-}
+// The whole number that a text begins with, 0 if none.
+std::int64_t leadingNumber(std::string_view text) { return static_cast<std::int64_t>(numberValue(text)); }
 
 // Characters first to first + count - 1 (from 1), as far as the text reaches.
 std::string_view part(std::string_view text, size_t first, size_t count) {
