@@ -9,6 +9,7 @@
 #include "drill/program.h"
 #include "drill/shuffle.h"
 #include "pool/text.h"
+#include "screen/figures.h"
 #include "screen/input.h"
 #include "screen/question_screen.h"
 #include "screen/run_clock.h"
@@ -16,20 +17,6 @@
 namespace pentrill {
 
 namespace {
-
-// Windows-1252: 0x96 is the en dash, 0x97 the em dash.
-constexpr std::array<std::string_view, 10> kSubelementTitles = {
-    "Module: E0 \x96 SAFETY",
-    "Module: E1 \x97 COMMISSION RULES",
-    "Module: E2 - OPERATING PROCEDURES",
-    "Module: E3 - RADIO WAVE PROPAGATION",
-    "Module: E4 - AMATEUR PRACTICES",
-    "Module: E5 \x96 ELECTRICAL PRINCIPLES",
-    "Module: E6 - CIRCUIT COMPONENTS",
-    "Module: E7 - PRACTICAL CIRCUITS",
-    "Module: E8 - SIGNALS AND EMISSIONS",
-    "Module: E9 - ANTENNAS AND TRANSMISSION LINES",
-};
 
 constexpr std::string_view kOrderPrompt = "Do you want the questions to be presented [R]andomly or in [S]equence?";
 constexpr std::string_view kStartPrompt = "Start with Question: ";
@@ -53,10 +40,10 @@ struct Drill {
 
 enum class Outcome { NextQuestion, Stop };
 
-std::string drillTitle(int subelement, int n) {
-  std::string_view title = subelement >= 0 && subelement < static_cast<int>(kSubelementTitles.size())
-                                ? kSubelementTitles[static_cast<size_t>(subelement)]
-                                : std::string_view{};
+std::string drillTitle(const PoolEdition& edition, int subelement, int n) {
+  std::string_view title = subelement >= 0 && subelement < kSubelementCount
+                               ? edition.subelementTitles[static_cast<size_t>(subelement)]
+                               : std::string_view{};
   return std::string(title) + " [" + plainNumberText(n) + " Questions]";
 }
 
@@ -66,7 +53,7 @@ void startDrill(Drill& drill, int subelement) {
   drill.drillStart = clockSeconds(drill.console(), now.date, now.time);
   drill.state.random.seedRandom(static_cast<double>(drill.drillStart) + secondsOfDay + drill.state.menuSeconds);
   drill.n = std::max(0, drill.state.drillPool.count());
-  drill.drillTitle = drillTitle(subelement, drill.n);
+  drill.drillTitle = drillTitle(drill.state.edition, subelement, drill.n);
   drill.currentRow = 0;
 }
 
@@ -123,9 +110,25 @@ void pickSequenceRow(Drill& drill) {
   drill.state.shownNumber = drill.currentRow;
 }
 
-void closePictureWindows(Drill&) {
-  // Figure and hint windows join here: close the figure window and forget
-  // the figure reference, close the hint window and set its handle to 0.
+void closePictureWindows(Drill& drill) {
+  ProgramState& state = drill.state;
+  if (!state.figureReference.empty()) {
+    closePictureWindow(drill.platform.windows, state.figureWindow);
+    state.figureReference.clear();
+    state.figureWindow = 0;
+  }
+  if (state.hintWindow > 0) {
+    closePictureWindow(drill.platform.windows, state.hintWindow);
+    state.hintWindow = 0;
+  }
+}
+
+void showQuestionFigure(Drill& drill) {
+  ProgramState& state = drill.state;
+  const std::string_view reference = figureReference(drill.question().field(kId));
+  if (reference.empty()) return;
+  state.figureReference = reference;
+  showFigure(drill.platform.windows, state.edition.figureTable, reference, state.figureWindow);
 }
 
 void drawQuestion(Drill& drill) {
@@ -260,8 +263,7 @@ bool runDrill(int subelement, Platform& platform, ProgramState& state) {
     } else {
       pickRandomRow(drill);
     }
-    // Figures join here: a question whose id holds "Figure:" opens its
-    // figure window (showFigure with the reference from "Figure:" on).
+    showQuestionFigure(drill);
     state.drillPool.setWorkRow(drill.currentRow);
     shuffleAnswers(state.random, state.drillPool);
     drawQuestion(drill);

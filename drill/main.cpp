@@ -21,8 +21,9 @@ int runInTerminal() {
   pentrill::ProgramState state;
   pentrill::SystemClock clock;
   pentrill::SdlSound sound;  // starts SDL only at the first alert
+  pentrill::NoPictureWindows windows;
   pentrill::TerminalConsole console;
-  pentrill::Platform platform{console, clock, sound};
+  pentrill::Platform platform{console, windows, sound, clock};
   return pentrill::runProgram(platform, state);
 }
 

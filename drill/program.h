@@ -18,7 +18,7 @@ bool runDrill(int subelement, Platform& platform, ProgramState& state);
 // The 50-question practice exam; returns when it is over.
 void runPracticeExam(Platform& platform, ProgramState& state);
 
-void showHelpScreen(Platform& platform);
+void showHelpScreen(Platform& platform, const PoolEdition& edition);
 void showFarewellScreen(Platform& platform);
 
 }  // namespace pentrill

@@ -3,14 +3,16 @@
 #pragma once
 #include "screen/clock.h"
 #include "screen/console.h"
+#include "screen/picture_windows.h"
 #include "screen/sound.h"
 
 namespace pentrill {
 
 struct Platform {
   Console& console;
-  Clock& clock;
+  PictureWindows& windows;
   Sound& sound;
+  Clock& clock;
 };
 
 }  // namespace pentrill

@@ -10,6 +10,7 @@
 #include "pool/pool.h"
 #include "screen/input.h"
 #include "screen/memory_console.h"
+#include "screen/recording_windows.h"
 
 namespace pentrill {
 namespace {
@@ -29,7 +30,7 @@ class DrillRun {
  public:
   explicit DrillRun(ManualClock start = ManualClock(2026, 12, 7, 10, 0, 0)) : clock(start) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    loadSubelementPool(0, state.drillPool);
+    loadSubelementPool(state.edition, 0, state.drillPool);
     n = state.drillPool.count();
   }
 
@@ -84,7 +85,8 @@ class DrillRun {
   MemoryConsole console;
   ManualClock clock;
   CountingSound sound;
-  Platform platform{console, clock, sound};
+  RecordingWindows windows;
+  Platform platform{console, windows, sound, clock};
   ProgramState state;
   int n = 0;
   std::vector<Shown> shown;

@@ -13,10 +13,11 @@ namespace pentrill {
 namespace {
 
 const std::string kAllChoices = "D. All these choices are correct";
+const int kGroupItems = examGroupItemCount(pool2020To2024());
 
 SubelementPool loaded(int subelement) {
   SubelementPool pool;
-  loadSubelementPool(subelement, pool);
+  loadSubelementPool(pool2020To2024(), subelement, pool);
   return pool;
 }
 
@@ -61,7 +62,7 @@ TEST(LoadSubelementPool, WritesOnlyTheQuestionRowsTheMarkerAndTheCount) {
   SubelementPool pool;
   for (int r = 0; r <= pool.lastRow(); ++r)
     for (int f = 1; f <= kFieldCount; ++f) pool.cell(r, f) = "stale";
-  loadSubelementPool(0, pool);
+  loadSubelementPool(pool2020To2024(), 0, pool);
 
   EXPECT_EQ(pool.count(), 11);
   for (int f = 2; f <= kFieldCount; ++f) {
@@ -74,10 +75,10 @@ TEST(LoadSubelementPool, WritesOnlyTheQuestionRowsTheMarkerAndTheCount) {
 
 TEST(LoadSubelementPool, SmallerPoolOverALargerOneKeepsTheLargerOnesRows) {
   SubelementPool pool;
-  loadSubelementPool(7, pool);
+  loadSubelementPool(pool2020To2024(), 7, pool);
   pool.setWorkRow(42);
   const SubelementPool e7 = pool;
-  loadSubelementPool(0, pool);
+  loadSubelementPool(pool2020To2024(), 0, pool);
 
   EXPECT_EQ(pool.count(), 11);
   EXPECT_EQ(pool.workRow(), 42);
@@ -112,13 +113,13 @@ TEST(QuestionTables, EveryRowHasItsLabelsAndACorrectLetter) {
 TEST(QuestionTables, ItemsAreSevenPerQuestionThenTheMarker) {
   for (int s = 0; s < kSubelementCount; ++s) {
     int n = loaded(s).count();
-    EXPECT_EQ(questionTableItem(s, 7 * n + 1), kEndOfPool) << "E" << s;
-    EXPECT_EQ(questionTableItem(s, 7 * n + 2), "") << "E" << s;
-    EXPECT_EQ(questionTableItem(s, 0), "") << "E" << s;
+    EXPECT_EQ(questionTableItem(pool2020To2024(), s, 7 * n + 1), kEndOfPool) << "E" << s;
+    EXPECT_EQ(questionTableItem(pool2020To2024(), s, 7 * n + 2), "") << "E" << s;
+    EXPECT_EQ(questionTableItem(pool2020To2024(), s, 0), "") << "E" << s;
   }
-  EXPECT_EQ(questionTableItem(-1, 1), "");
-  EXPECT_EQ(questionTableItem(kSubelementCount, 1), "");
-  EXPECT_EQ(questionTableItem(7, 7 * 107 + 1), kEndOfPool);  // E7: 750 items, the largest table
+  EXPECT_EQ(questionTableItem(pool2020To2024(), -1, 1), "");
+  EXPECT_EQ(questionTableItem(pool2020To2024(), kSubelementCount, 1), "");
+  EXPECT_EQ(questionTableItem(pool2020To2024(), 7, 7 * 107 + 1), kEndOfPool);  // E7: 750 items, the largest table
 }
 
 TEST(QuestionTables, TotalsOfCorrectLettersAndAllChoicesAnswers) {
@@ -199,20 +200,20 @@ TEST(QuestionTables, FigureTagsFollowTheFigureNamedInTheText) {
 }
 
 TEST(ExamGroupTable, ItemsAtTheEdgesOfGroups) {
-  EXPECT_EQ(examGroupItem(1), "14");
-  EXPECT_EQ(examGroupItem(2), "E1A01");
-  EXPECT_EQ(examGroupItem(16), "12");
-  EXPECT_EQ(examGroupItem(17), "E1B01");
-  EXPECT_EQ(examGroupItem(kExamGroupItemCount), "E0A11");
-  EXPECT_EQ(examGroupItem(kExamGroupItemCount + 1), "");
-  EXPECT_EQ(examGroupItem(0), "");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), 1), "14");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), 2), "E1A01");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), 16), "12");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), 17), "E1B01");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), kGroupItems), "E0A11");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), kGroupItems + 1), "");
+  EXPECT_EQ(examGroupItem(pool2020To2024(), 0), "");
 }
 
 // The walk of the exam composer: every identifier of every group found
 // exactly once in its subelement's pool, and no pool row left over.
 TEST(ExamGroupTable, WalkMatchesEveryPoolRowExactlyOnce) {
   std::array<SubelementPool, kSubelementCount> pools;
-  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(s, pools[static_cast<size_t>(s)]);
+  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(pool2020To2024(), s, pools[static_cast<size_t>(s)]);
   std::array<std::vector<int>, kSubelementCount> matched;
   for (int s = 0; s < kSubelementCount; ++s)
     matched[static_cast<size_t>(s)].assign(static_cast<size_t>(pools[static_cast<size_t>(s)].count()) + 1, 0);
@@ -220,15 +221,15 @@ TEST(ExamGroupTable, WalkMatchesEveryPoolRowExactlyOnce) {
   int groups = 0, sizes = 0;
 
   int k = 1;
-  while (k <= kExamGroupItemCount) {
-    std::string_view countItem = examGroupItem(k++);
+  while (k <= kGroupItems) {
+    std::string_view countItem = examGroupItem(pool2020To2024(), k++);
     ASSERT_EQ(countItem.find('E'), std::string_view::npos) << "item " << k - 1;
     int size = std::stoi(std::string(countItem));
     ++groups;
     sizes += size;
     std::string group;
     for (int i = 0; i < size; ++i) {
-      std::string id(examGroupItem(k++));
+      std::string id(examGroupItem(pool2020To2024(), k++));
       ASSERT_EQ(id.size(), 5u) << "item " << k - 1;
       if (i == 0) group = id.substr(0, 3);
       EXPECT_EQ(id.substr(0, 3), group);
@@ -240,7 +241,7 @@ TEST(ExamGroupTable, WalkMatchesEveryPoolRowExactlyOnce) {
     }
     ++groupsPerSubelement[static_cast<size_t>(group[1] - '0')];
   }
-  EXPECT_EQ(k, kExamGroupItemCount + 1);
+  EXPECT_EQ(k, kGroupItems + 1);
   EXPECT_EQ(groups, 50);
   EXPECT_EQ(sizes, 620);
   EXPECT_EQ(groupsPerSubelement, (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
@@ -254,14 +255,14 @@ TEST(ExamGroupTable, GroupOrderIsPoolRowOrder) {
   std::array<int, kSubelementCount> nextRow;
   nextRow.fill(1);
   std::array<SubelementPool, kSubelementCount> pools;
-  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(s, pools[static_cast<size_t>(s)]);
-  for (int k = 1; k <= kExamGroupItemCount; ++k) {
-    std::string_view item = examGroupItem(k);
+  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(pool2020To2024(), s, pools[static_cast<size_t>(s)]);
+  for (int k = 1; k <= kGroupItems; ++k) {
+    std::string_view item = examGroupItem(pool2020To2024(), k);
     if (item.empty() || item[0] != 'E') continue;
     auto s = static_cast<size_t>(item[1] - '0');
     EXPECT_EQ(pools[s].row(nextRow[s]++).bareId(), item);
   }
-  EXPECT_EQ(examGroupItem(kExamGroupItemCount - 11), "11");  // E0A, the last group
+  EXPECT_EQ(examGroupItem(pool2020To2024(), kGroupItems - 11), "11");  // E0A, the last group
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "screen/input.h"
 #include "screen/memory_console.h"
+#include "screen/recording_windows.h"
 
 namespace pentrill {
 namespace {
@@ -40,7 +41,8 @@ class ProgramTest : public ::testing::Test {
   MemoryConsole console;
   ManualClock clock{2026, 12, 8, 10, 0, 0};
   SilentSound sound;
-  Platform platform{console, clock, sound};
+  RecordingWindows windows;
+  Platform platform{console, windows, sound, clock};
   ProgramState state;
 };
 
