@@ -49,4 +49,13 @@ struct PoolEdition {
 // The 2020-2024 pool, the program's default.
 const PoolEdition& pool2020To2024();
 
+// The 2024-2028 pool, in force from July 1, 2024 to June 30, 2028.
+const PoolEdition& pool2024To2028();
+
+// Every pool the program carries, the default first.
+std::span<const PoolEdition* const> poolEditions();
+
+// The pool with that name ("2024-2028"); null when there is none.
+const PoolEdition* findPoolEdition(std::string_view name);
+
 }  // namespace pentrill

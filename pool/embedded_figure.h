@@ -2,6 +2,7 @@
 // build generates from resources/figures/, so they can be checked against
 // the figure table while the program is compiled.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -42,6 +43,14 @@ constexpr bool allFiguresFitTheirRows(const EmbeddedFigure (&figures)[N]) {
 inline Figure figureOf(const EmbeddedFigure& figure) {
   return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption,
                 std::span(reinterpret_cast<const unsigned char*>(figure.words), figure.size)};
+}
+
+// The figure table of an edition, its rows in the given order.
+template <std::size_t N>
+std::array<Figure, N> figureTableOf(const EmbeddedFigure (&figures)[N]) {
+  std::array<Figure, N> table;
+  for (std::size_t i = 0; i < N; ++i) table[i] = figureOf(figures[i]);
+  return table;
 }
 
 }  // namespace pentrill

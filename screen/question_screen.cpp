@@ -51,7 +51,7 @@ std::string questionNumber(int shownNumber) {
 }
 
 void drawQuestionAndAnswers(Console& console, const Question& question, int shownNumber, LineList& lines) {
-  console.locate(4, 5);
+  console.locate(kDrillTextRow, 5);
   writeWrapped(console, questionNumber(shownNumber) + question.field(kText), 0, lines);
   for (int f = kAnswerA; f <= kAnswerD; ++f) {
     console.endLine();

@@ -11,6 +11,10 @@
 namespace pentrill {
 
 inline constexpr int kDrillWrapWidth = 90;
+// The numbered question and its answers start on this row and must end by
+// kDrillLastTextRow: the wrong-answer lines follow from row 21.
+inline constexpr int kDrillTextRow = 4;
+inline constexpr int kDrillLastTextRow = 20;
 inline constexpr int kAnswerBarRow = 25;
 inline constexpr int kPeekLabelColumn = 90;
 inline constexpr int kHintLabelColumn = 80;

@@ -24,7 +24,13 @@ PoolTables buildTables(const std::vector<SourceQuestion>& questions);
 // A C++ literal holding the bytes of a Windows-1252 text.
 std::string cppLiteral(std::string_view bytes);
 
-// The source defining pentrill::builtin::kQuestionTables and kExamGroupTable.
-void writeTablesSource(const PoolTables& tables, std::string_view sourceName, std::ostream& out);
+// The namespace below pentrill::builtin that holds a pool's tables:
+// "pool2024_2028" for "2024-2028".
+std::string tablesNamespace(std::string_view poolName);
+
+// The header defining kQuestionTables and kExamGroupTable of the pool, as
+// compile-time constants in pentrill::builtin::<tablesNamespace>.
+void writeTablesHeader(const PoolTables& tables, std::string_view poolName, std::string_view sourceName,
+                       std::ostream& out);
 
 }  // namespace pool_tables

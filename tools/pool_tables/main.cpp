@@ -1,13 +1,15 @@
-// pentrill_pool_tables POOL_TEXT OUTPUT_CPP
+// pentrill_pool_tables POOL_NAME POOL_TEXT OUTPUT_HEADER
 //
-// Turns the published pool text into the C++ source of the program's built-in
-// question tables and exam group table. Refuses, naming each question at
-// fault, when the text breaks any invariant the tables rely on; nothing is
-// written then, so the build stops.
+// Turns the published text of the pool named POOL_NAME ("2020-2024",
+// "2024-2028") into the C++ header of its built-in question tables and exam
+// group table. Refuses, naming each question at fault, when the text breaks
+// any invariant the tables rely on or any fact known of that pool; nothing
+// is written then, so the build stops.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 
 #include "tools/pool_tables/generated_tables.h"
 #include "tools/pool_tables/pool_checks.h"
@@ -41,12 +43,18 @@ bool writeFile(const std::filesystem::path& path, const std::string& content) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: pentrill_pool_tables POOL_TEXT OUTPUT_CPP\n";
+  if (argc != 4) {
+    std::cerr << "usage: pentrill_pool_tables POOL_NAME POOL_TEXT OUTPUT_HEADER\n";
     return 2;
   }
-  const std::filesystem::path source = argv[1];
-  const std::filesystem::path output = argv[2];
+  const std::string_view poolName = argv[1];
+  const pool_tables::ExpectedPool* pool = pool_tables::expectedPool(poolName);
+  if (pool == nullptr) {
+    std::cerr << "pentrill_pool_tables: no facts known of a pool \"" << poolName << "\"\n";
+    return 2;
+  }
+  const std::filesystem::path source = argv[2];
+  const std::filesystem::path output = argv[3];
   std::string content;
   if (!readFile(source, content)) {
     std::cerr << source.string() << ": cannot read the pool text\n";
@@ -55,18 +63,18 @@ int main(int argc, char** argv) {
 
   pool_tables::Diagnostics diagnostics(source.string());
   std::vector<pool_tables::SourceQuestion> questions = pool_tables::readPool(content, diagnostics);
-  pool_tables::checkPool(questions, diagnostics);
+  pool_tables::checkPool(questions, *pool, diagnostics);
   if (!diagnostics.empty()) {
     for (const std::string& message : diagnostics.messages()) std::cerr << message << '\n';
-    std::cerr << "pentrill_pool_tables: " << diagnostics.messages().size()
-              << " problem(s) in the pool text; no tables written\n";
+    std::cerr << "pentrill_pool_tables: " << diagnostics.messages().size() << " problem(s) in the " << poolName
+              << " pool text; no tables written\n";
     std::error_code ignored;
     std::filesystem::remove(output, ignored);
     return 1;
   }
 
   std::ostringstream generated;
-  pool_tables::writeTablesSource(pool_tables::buildTables(questions), source.filename().string(), generated);
+  pool_tables::writeTablesHeader(pool_tables::buildTables(questions), poolName, source.filename().string(), generated);
   if (!writeFile(output, generated.str())) {
     std::cerr << output.string() << ": cannot write the tables\n";
     return 1;

@@ -4,8 +4,10 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <span>
+#include <string>
 
-#include "tools/pool_tables/expected_pool.h"
+#include "tools/pool_tables/screen_fit.h"
 
 namespace pool_tables {
 
@@ -19,9 +21,9 @@ struct ExpectedQuestion {
 std::string twoDigits(int n) { return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)}; }
 
 // Every identifier of the group list in table order, with its correct letter.
-std::vector<ExpectedQuestion> expectedQuestions() {
+std::vector<ExpectedQuestion> expectedQuestions(const ExpectedPool& pool) {
   std::vector<ExpectedQuestion> all;
-  for (const ExpectedGroup& g : kExpectedGroups) {
+  for (const ExpectedGroup& g : pool.groups) {
     size_t letter = 0;
     for (int n = 1; n <= g.lastNumber; ++n) {
       if (n == g.hole) continue;
@@ -31,21 +33,27 @@ std::vector<ExpectedQuestion> expectedQuestions() {
   return all;
 }
 
-std::optional<std::string_view> expectedFigure(std::string_view id) {
-  for (const ExpectedFigure& f : kExpectedFigures)
+std::optional<std::string_view> expectedFigure(const ExpectedPool& pool, std::string_view id) {
+  for (const ExpectedFigure& f : pool.figures)
     if (f.id == id) return f.figure;
   return std::nullopt;
 }
 
-bool expectsAllChoices(std::string_view id) {
-  return std::find(kExpectedAllChoices.begin(), kExpectedAllChoices.end(), id) != kExpectedAllChoices.end();
+bool listed(std::span<const std::string_view> ids, std::string_view id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+std::string joined(std::span<const std::string_view> ids) {
+  std::string text;
+  for (std::string_view id : ids) text += (text.empty() ? "" : ", ") + std::string(id);
+  return text;
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Identifiers: each expected one present once, nothing else, in table order.
-void checkIdentifiers(const std::vector<SourceQuestion>& questions, const std::vector<ExpectedQuestion>& expected,
-                      Diagnostics& diagnostics) {
+void checkIdentifiers(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool,
+                      const std::vector<ExpectedQuestion>& expected, Diagnostics& diagnostics) {
   std::map<std::string, size_t> expectedIndex;
   for (size_t i = 0; i < expected.size(); ++i) expectedIndex[expected[i].id] = i;
 
@@ -53,7 +61,9 @@ void checkIdentifiers(const std::vector<SourceQuestion>& questions, const std::v
   bool setsAgree = true;
   for (const SourceQuestion& q : questions) {
     if (!expectedIndex.count(q.id)) {
-      diagnostics.add(q.line, q.id, "is not one of the program's questions (E3B08 and E7A09 stay out)");
+      diagnostics.add(q.line, q.id,
+                      "is not one of the program's questions (" + joined(pool.absent) + " stay out of the " +
+                          std::string(pool.name) + " pool)");
       setsAgree = false;
     } else if (seenAt.count(q.id)) {
       diagnostics.add(q.line, q.id, "appears twice (first at line " + std::to_string(seenAt[q.id]) + ")");
@@ -93,9 +103,29 @@ void checkLength(const SourceQuestion& q, std::string_view what, size_t length, 
                         std::to_string(least) + " to " + std::to_string(most));
 }
 
-void checkFields(const SourceQuestion& q, Diagnostics& diagnostics) {
+// The longest run of characters without a blank.
+size_t longestWord(std::string_view text) {
+  size_t longest = 0;
+  size_t run = 0;
+  for (char c : text) {
+    run = c == ' ' ? 0 : run + 1;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+void checkWords(const SourceQuestion& q, std::string_view what, std::string_view text, const TextLimits& limits,
+                Diagnostics& diagnostics) {
+  if (longestWord(text) > static_cast<size_t>(limits.longestWord))
+    diagnostics.add(q.line, q.id,
+                    std::string(what) + " has a word of " + std::to_string(longestWord(text)) +
+                        " characters, allowed at most " + std::to_string(limits.longestWord));
+}
+
+void checkFields(const SourceQuestion& q, const TextLimits& limits, Diagnostics& diagnostics) {
   checkLength(q, "field 1 (identifier and figure tag)", idField(q).size(), 5, kMaxIdFieldLength, diagnostics);
-  checkLength(q, "the question text", q.text.size(), kMinTextLength, kMaxTextLength, diagnostics);
+  checkLength(q, "the question text", q.text.size(), limits.minText, limits.maxText, diagnostics);
+  checkWords(q, "the question text", q.text, limits, diagnostics);
   if (q.text.find('*') != std::string::npos) diagnostics.add(q.line, q.id, "the question text contains \"*\"");
   for (size_t k = 0; k < q.answers.size(); ++k) {
     const std::string& answer = q.answers[k];
@@ -103,17 +133,19 @@ void checkFields(const SourceQuestion& q, Diagnostics& diagnostics) {
     const std::string name = "answer " + label.substr(0, 1);
     if (answer.compare(0, label.size(), label) != 0)
       diagnostics.add(q.line, q.id, name + " does not begin with its label \"" + label + "\"");
-    checkLength(q, name, answer.size(), kMinAnswerLength, kMaxAnswerLength, diagnostics);
+    checkLength(q, name, answer.size(), limits.minAnswer, limits.maxAnswer, diagnostics);
+    checkWords(q, name, answer, limits, diagnostics);
     if (answer.find('*') != std::string::npos) diagnostics.add(q.line, q.id, name + " contains \"*\"");
   }
 }
 
-void checkAllChoices(const SourceQuestion& q, Diagnostics& diagnostics) {
+void checkAllChoices(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
   const std::string allChoices = "D. " + std::string(kAllChoicesText);
-  bool isAllChoices = q.answers[3] == allChoices;
-  if (expectsAllChoices(q.id) && !isAllChoices)
+  const bool isAllChoices = q.answers[3] == allChoices;
+  const bool expected = listed(pool.allChoices, q.id);
+  if (expected && !isAllChoices)
     diagnostics.add(q.line, q.id, "answer D must be \"" + allChoices + "\"");
-  if (!expectsAllChoices(q.id) && isAllChoices)
+  if (!expected && isAllChoices)
     diagnostics.add(q.line, q.id, "answer D is \"" + allChoices + "\", which this question must not have");
   for (size_t k = 0; k < 3; ++k)
     if (q.answers[k].find(kAllChoicesText) != std::string::npos)
@@ -121,9 +153,9 @@ void checkAllChoices(const SourceQuestion& q, Diagnostics& diagnostics) {
                                         std::string(kAllChoicesText) + "\", which may stand only in D");
 }
 
-void checkFigure(const SourceQuestion& q, Diagnostics& diagnostics) {
+void checkFigure(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
   std::vector<std::string> named = figuresNamedIn(q.text);
-  std::optional<std::string_view> expected = expectedFigure(q.id);
+  std::optional<std::string_view> expected = expectedFigure(pool, q.id);
   if (named.empty() && expected) {
     diagnostics.add(q.line, q.id, "the text names no figure, but the question carries Figure " + std::string(*expected));
     return;
@@ -138,18 +170,18 @@ void checkFigure(const SourceQuestion& q, Diagnostics& diagnostics) {
 }
 
 // What the checks above imply, stated where the program's tables need it.
-void checkTotals(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics) {
+void checkTotals(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool, Diagnostics& diagnostics) {
   std::array<int, 4> letters{};
   std::array<int, 10> perSubelement{};
   for (const SourceQuestion& q : questions) {
     ++letters[static_cast<size_t>(q.letter - 'A')];
     ++perSubelement[static_cast<size_t>(q.id[1] - '0')];
   }
-  if (letters != kExpectedLetterTotals) {
+  if (letters != pool.letterTotals) {
     std::string found, wanted;
     for (size_t k = 0; k < 4; ++k) {
       found += std::string(" ") + static_cast<char>('A' + k) + " " + std::to_string(letters[k]);
-      wanted += std::string(" ") + static_cast<char>('A' + k) + " " + std::to_string(kExpectedLetterTotals[k]);
+      wanted += std::string(" ") + static_cast<char>('A' + k) + " " + std::to_string(pool.letterTotals[k]);
     }
     diagnostics.add(0, "", "correct letters total" + found + ", expected" + wanted);
   }
@@ -180,9 +212,9 @@ std::string idField(const SourceQuestion& q) {
   return figures.empty() ? q.id : q.id + " Figure:" + figures.front();
 }
 
-void checkPool(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics) {
-  std::vector<ExpectedQuestion> expected = expectedQuestions();
-  checkIdentifiers(questions, expected, diagnostics);
+void checkPool(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool, Diagnostics& diagnostics) {
+  std::vector<ExpectedQuestion> expected = expectedQuestions(pool);
+  checkIdentifiers(questions, pool, expected, diagnostics);
   std::map<std::string, char> expectedLetter;
   for (const ExpectedQuestion& e : expected) expectedLetter[e.id] = e.letter;
   for (const SourceQuestion& q : questions) {
@@ -190,12 +222,13 @@ void checkPool(const std::vector<SourceQuestion>& questions, Diagnostics& diagno
     if (letter != expectedLetter.end() && letter->second != q.letter)
       diagnostics.add(q.line, q.id,
                       std::string("correct letter is ") + q.letter + ", the group list has " + letter->second);
-    checkFields(q, diagnostics);
-    checkAllChoices(q, diagnostics);
-    checkFigure(q, diagnostics);
+    checkFields(q, pool.limits, diagnostics);
+    checkAllChoices(q, pool, diagnostics);
+    checkFigure(q, pool, diagnostics);
+    checkScreenFit(q, diagnostics);
   }
-  // The totals follow from the letters; reported only when nothing else is.
-  if (diagnostics.empty()) checkTotals(questions, diagnostics);
+  // The totals follow from the checks above; reported only when nothing else is.
+  if (diagnostics.empty()) checkTotals(questions, pool, diagnostics);
 }
 
 }  // namespace pool_tables

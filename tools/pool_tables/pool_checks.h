@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/pool_tables/expected_pool.h"
 #include "tools/pool_tables/pool_source.h"
 
 namespace pool_tables {
@@ -17,9 +18,12 @@ std::vector<std::string> figuresNamedIn(std::string_view text);
 // text names a figure.
 std::string idField(const SourceQuestion& q);
 
-// Reports every broken invariant: identifiers and their order, correct
-// letters, figure mentions, "All these choices" answers, labels, "*",
-// lengths, questions per table and the letter totals.
-void checkPool(const std::vector<SourceQuestion>& questions, Diagnostics& diagnostics);
+// Reports every broken invariant against the facts of the pool: identifiers
+// and their order, correct letters, figure mentions, "All these choices"
+// answers, labels, "*", lengths and words, the rows of the question screens,
+// questions per table and the letter totals. The counts per subelement and
+// the last item of the group table follow from the identifiers, which the
+// pool's facts fix (checked against each other when the tool compiles).
+void checkPool(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool, Diagnostics& diagnostics);
 
 }  // namespace pool_tables
