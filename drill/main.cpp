@@ -3,7 +3,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
+#include <optional>
+#include <string_view>
+#include <vector>
 
+#include "drill/command_line.h"
 #include "drill/program.h"
 #include "drill/program_state.h"
 #include "screen/platform.h"
@@ -17,8 +22,8 @@ namespace {
 // given the terminal back before main reports anything or exits. The console
 // comes last so that it goes first: the terminal is restored at once, before
 // the sound thread is shut down.
-int runInTerminal() {
-  pentrill::ProgramState state;
+int runInTerminal(const pentrill::PoolEdition& edition) {
+  pentrill::ProgramState state(edition);
   pentrill::SystemClock clock;
   pentrill::SdlSound sound;  // starts SDL only at the first alert
   pentrill::NoPictureWindows windows;
@@ -29,13 +34,18 @@ int runInTerminal() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // Help, version and a wrong command line are answered before the terminal
+  // is looked at, so they work without one and leave its modes alone.
+  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
+  if (std::optional<int> status = pentrill::answerWithoutTerminal(commandLine, std::cout, std::cerr)) return *status;
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);
     return 1;
   }
   try {
-    return runInTerminal();
+    return runInTerminal(*commandLine.edition);
   } catch (const pentrill::ProgramExit& exit) {
     return exit.status;
   } catch (const std::exception& error) {

@@ -55,7 +55,7 @@ static_assert(allFiguresFitTheirRows(kFigures),
 
 }  // namespace
 
-const PoolEdition& pool2020To2024() {
+const PoolEdition& pool2024To2028() {
   static const std::array<Figure, std::size(kFigures)> figures = figureTableOf(kFigures);
   static const PoolEdition edition{
       "2024-2028",       tables::kQuestionTables, tables::kExamGroupTable, texts::kSubelementTitles,

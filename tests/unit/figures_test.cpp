@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+#include <string>
+
 #include "resources/bitmap_header.h"
 #include "screen/recording_windows.h"
 
@@ -12,22 +16,52 @@ namespace {
 
 using Call = RecordingWindows::Call;
 
-TEST(FigureTable, EveryFigureIsTheBitmapItsRowDescribes) {
-  const PoolEdition& edition = pool2020To2024();
-  ASSERT_EQ(edition.figureTable.size(), 10u);
-  for (const Figure& figure : edition.figureTable) {
+struct FigureFacts {
+  const char* name;
+  const PoolEdition& (*edition)();
+  std::array<int, 10> heights;  // E5-1, E6-1 to E6-3, E7-1 to E7-3, E9-1 to E9-3
+};
+
+void PrintTo(const FigureFacts& facts, std::ostream* out) { *out << facts.name; }
+
+class FigureTableTest : public ::testing::TestWithParam<FigureFacts> {};
+
+TEST_P(FigureTableTest, EveryFigureIsTheBitmapItsRowDescribes) {
+  const PoolEdition& edition = GetParam().edition();
+  const std::array<const char*, 10> names{"E5-1", "E6-1", "E6-2", "E6-3", "E7-1",
+                                          "E7-2", "E7-3", "E9-1", "E9-2", "E9-3"};
+  ASSERT_EQ(edition.figureTable.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    const Figure& figure = edition.figureTable[i];
+    SCOPED_TRACE(figure.reference);
+    EXPECT_EQ(figure.reference, std::string("Figure:") + names[i]);
+    EXPECT_EQ(figure.caption, std::string("Figure ") + (names[i] + 1));
+    EXPECT_EQ(figure.width, 640);
+    EXPECT_EQ(figure.height, GetParam().heights[i]);
     std::optional<BitmapHeader> header = readBitmapHeader(figure.bitmap);
-    ASSERT_TRUE(header) << figure.reference;
-    EXPECT_EQ(header->width, figure.width) << figure.reference;
-    EXPECT_EQ(header->height, figure.height) << figure.reference;
-    EXPECT_EQ(header->bitsPerPixel, 24) << figure.reference;
-    EXPECT_EQ(figure.bitmap.size(), 54u + 1920u * static_cast<size_t>(figure.height)) << figure.reference;
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->width, figure.width);
+    EXPECT_EQ(header->height, figure.height);
+    EXPECT_EQ(header->bitsPerPixel, 24);
+    EXPECT_EQ(header->compression, 0u);
+    EXPECT_EQ(figure.bitmap.size(), 54u + 1920u * static_cast<size_t>(figure.height));
   }
-  EXPECT_EQ(edition.figureTable[0].reference, "Figure:E5-1");
-  EXPECT_EQ(edition.figureTable[0].caption, "Figure 5-1");
-  EXPECT_EQ(edition.figureTable[0].height, 686);
-  EXPECT_EQ(edition.figureTable[9].reference, "Figure:E9-3");
-  EXPECT_EQ(edition.figureTable[9].height, 640);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pools, FigureTableTest,
+    ::testing::Values(FigureFacts{"2020_2024", &pool2020To2024, {686, 692, 537, 537, 627, 627, 627, 627, 627, 640}},
+                      FigureFacts{"2024_2028", &pool2024To2028, {645, 440, 423, 424, 581, 540, 591, 564, 450, 363}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShowFigure, OpensTheWindowAtTheHeightOfTheEditionsFigure) {
+  RecordingWindows windows;
+  int handle = 0;
+  showFigure(windows, pool2024To2028().figureTable, "Figure:E9-3", handle);
+  ASSERT_EQ(windows.calls.size(), 2u);
+  EXPECT_EQ(windows.calls[0].caption, "Figure 9-3");
+  EXPECT_EQ(windows.calls[0].height, 363);
+  EXPECT_EQ(windows.calls[1].bitmap, pool2024To2028().figureTable[9].bitmap.data());
 }
 
 TEST(FigureReference, IsTheIdFieldFromFigureOn) {

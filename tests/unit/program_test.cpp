@@ -15,7 +15,7 @@ namespace {
 
 class ProgramTest : public ::testing::Test {
  protected:
-  ProgramTest() {
+  explicit ProgramTest(const PoolEdition& edition = pool2020To2024()) : state(edition) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
   }
 
@@ -187,6 +187,47 @@ TEST_F(ProgramTest, MenuSecondsCountTheTimeSpentAtTheMenu) {
   console.typeKeys("3");
   EXPECT_EQ(run(), -1);
   EXPECT_EQ(state.menuSeconds, 3);
+}
+
+class ProgramWith2024Pool : public ProgramTest {
+ protected:
+  ProgramWith2024Pool() : ProgramTest(pool2024To2028()) {}
+};
+
+TEST_F(ProgramWith2024Pool, MenuIsTheSameAndItsDrillsLoadTheCurrentPool) {
+  ScreenGrid menu;
+  snapshotLater(menu, "7");
+  EXPECT_EQ(run(), -1);
+  for (size_t i = 0; i < pool2020To2024().menuLines.size(); ++i) {
+    const std::string_view line = pool2020To2024().menuLines[i];
+    EXPECT_EQ(menu.text(8 + static_cast<int>(i)).substr(9, line.size()), line);
+  }
+  EXPECT_EQ(state.drillPool.count(), 99);
+  EXPECT_EQ(state.drillPool.cell(99, 1), "E7H13");
+}
+
+TEST_F(ProgramWith2024Pool, DrillOverE0ReachesItsTwelfthQuestion) {
+  ScreenGrid question;
+  console.typeKeys("0S13\r12\r");  // 13 is past the end and asked again
+  snapshotLater(question, "");
+  EXPECT_EQ(run(), -1);
+  EXPECT_EQ(state.drillPool.count(), 12);
+  const std::string title = "Module: E0 \x96 SAFETY [12 Questions]";
+  EXPECT_EQ(question.text(2, 98 - static_cast<int>(title.size()), 97), title);
+  EXPECT_EQ(question.text(2, 2, 19), "Question ID: E0A12");
+  EXPECT_EQ(question.text(4, 5, 13), "012. Wher");
+}
+
+TEST_F(ProgramWith2024Pool, HelpNamesTheCurrentPool) {
+  ScreenGrid help;
+  console.typeKeys("?");
+  snapshotLater(help, "\x1B");  // back at the menu ...
+  console.typeKeys("\x1B");     // ... and out
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(help.text(20).substr(0, 93),
+            "  ARRL's 13th edition of the Extra Class study guide.  Questions are from the 2024-2028 Extra");
+  EXPECT_EQ(help.text(21).substr(0, 60), "  Class question pool, with the errata to February 4, 2026. ");
+  EXPECT_EQ(help.text(34).substr(0, 68), " If the Hint prompt is showing pressing the H key will Display Hint.");
 }
 
 }  // namespace

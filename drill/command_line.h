@@ -1,0 +1,38 @@
+// The command line: which pool to study, or help or version instead of the
+// program. Handled before the terminal is touched, so it works without one.
+#pragma once
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "pool/edition.h"
+
+namespace pentrill {
+
+struct CommandLine {
+  enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+  Action action = Action::Run;
+  const PoolEdition* edition = nullptr;  // Run: the pool chosen, the default when none was
+  std::string error;                     // Refuse: what is wrong, one line without a line end
+};
+
+// The arguments after the program's name: "--pool NAME" or "--pool=NAME"
+// (at most once), "--help", "--version". Anything else, or a pool the
+// program does not carry, is refused. When help and version are both asked
+// for, the first one given wins.
+CommandLine parseCommandLine(std::span<const std::string_view> arguments);
+
+// The text of --help, ending with a line end.
+std::string usageText();
+
+// The text of --version, ending with a line end.
+std::string versionText();
+
+// For every action but Run: writes help or version to out, or the error and
+// the usage to err, and returns the exit status (0, or 2 for a refused
+// command line; 1 when out cannot be written). Nothing for Run.
+std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+}  // namespace pentrill

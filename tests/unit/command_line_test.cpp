@@ -1,0 +1,126 @@
+// The command line: choosing the pool, help, version and what is refused.
+#include "drill/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pentrill {
+namespace {
+
+using Action = CommandLine::Action;
+
+CommandLine parse(std::initializer_list<std::string_view> arguments) {
+  const std::vector<std::string_view> list(arguments);
+  return parseCommandLine(list);
+}
+
+TEST(CommandLine, WithoutArgumentsRunsTheDefaultPool) {
+  const CommandLine commandLine = parse({});
+  EXPECT_EQ(commandLine.action, Action::Run);
+  EXPECT_EQ(commandLine.edition, &pool2020To2024());
+}
+
+TEST(CommandLine, PoolChosenInEitherForm) {
+  for (const auto& arguments : {std::vector<std::string_view>{"--pool", "2024-2028"},
+                                std::vector<std::string_view>{"--pool=2024-2028"}}) {
+    const CommandLine commandLine = parseCommandLine(arguments);
+    EXPECT_EQ(commandLine.action, Action::Run) << arguments[0];
+    EXPECT_EQ(commandLine.edition, &pool2024To2028()) << arguments[0];
+  }
+  EXPECT_EQ(parse({"--pool", "2020-2024"}).edition, &pool2020To2024());
+  EXPECT_EQ(parse({"--pool=2020-2024"}).edition, &pool2020To2024());
+}
+
+TEST(CommandLine, HelpAndVersionTheFirstGivenWins) {
+  EXPECT_EQ(parse({"--help"}).action, Action::ShowHelp);
+  EXPECT_EQ(parse({"--version"}).action, Action::ShowVersion);
+  EXPECT_EQ(parse({"--version", "--help"}).action, Action::ShowVersion);
+  EXPECT_EQ(parse({"--help", "--version"}).action, Action::ShowHelp);
+  EXPECT_EQ(parse({"--pool", "2024-2028", "--help"}).action, Action::ShowHelp);
+}
+
+struct RefusedCase {
+  const char* name;
+  std::vector<std::string_view> arguments;
+  std::string error;
+};
+
+void PrintTo(const RefusedCase& refused, std::ostream* out) { *out << refused.name; }
+
+class RefusedCommandLine : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedCommandLine, IsRefusedWithItsReason) {
+  const CommandLine commandLine = parseCommandLine(GetParam().arguments);
+  EXPECT_EQ(commandLine.action, Action::Refuse);
+  EXPECT_EQ(commandLine.error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedCommandLine,
+    ::testing::Values(
+        RefusedCase{"PoolWithoutName", {"--pool"}, "--pool needs the name of a pool: 2020-2024 or 2024-2028"},
+        RefusedCase{"EmptyPoolName", {"--pool="}, "--pool needs the name of a pool: 2020-2024 or 2024-2028"},
+        RefusedCase{"UnknownPool", {"--pool", "2028-2032"},
+                    "unknown pool '2028-2032'; the pools are 2020-2024 and 2024-2028"},
+        RefusedCase{"PoolNameCut", {"--pool=2024"}, "unknown pool '2024'; the pools are 2020-2024 and 2024-2028"},
+        RefusedCase{"PoolTwice", {"--pool", "2024-2028", "--pool=2020-2024"}, "--pool given more than once"},
+        RefusedCase{"OptionAsPoolName", {"--pool", "--help"},
+                    "unknown pool '--help'; the pools are 2020-2024 and 2024-2028"},
+        RefusedCase{"UnknownOption", {"--pools", "2024-2028"}, "unknown option '--pools'"},
+        RefusedCase{"ShortOption", {"-h"}, "unknown option '-h'"},
+        RefusedCase{"PlainArgument", {"2024-2028"}, "unexpected argument '2024-2028'"},
+        RefusedCase{"ErrorBeatsHelp", {"--help", "--bogus"}, "unknown option '--bogus'"},
+        // Control characters never reach the terminal through the message.
+        RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolAndSaysWhichIsCurrent) {
+  const std::string usage = usageText();
+  for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version"})
+    EXPECT_NE(usage.find(text), std::string::npos) << text;
+  for (const PoolEdition* edition : poolEditions())
+    EXPECT_NE(usage.find(edition->name), std::string::npos) << edition->name;
+  EXPECT_NE(usage.find("2024-2028  the current pool"), std::string::npos) << usage;
+  EXPECT_EQ(usage.back(), '\n');
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+}
+
+TEST(CommandLine, VersionNamesTheProgramsVersionAndItsPools) {
+  EXPECT_EQ(versionText(), "Pentrill v2021.05.03a\nQuestion pools: 2020-2024 (the default), 2024-2028\n");
+}
+
+TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
+  std::ostringstream out, err;
+  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), out, err), 0);
+  EXPECT_EQ(out.str(), usageText());
+  EXPECT_EQ(err.str(), "");
+
+  out.str("");
+  EXPECT_EQ(answerWithoutTerminal(parse({"--version"}), out, err), 0);
+  EXPECT_EQ(out.str(), versionText());
+  EXPECT_EQ(err.str(), "");
+
+  out.str("");
+  EXPECT_EQ(answerWithoutTerminal(parse({"--bogus"}), out, err), 2);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "pentrill: unknown option '--bogus'\n" + usageText());
+
+  err.str("");
+  EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), out, err), std::nullopt);
+  EXPECT_EQ(out.str() + err.str(), "");
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenFails) {
+  std::ostringstream out, err;
+  out.setstate(std::ios::badbit);
+  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), out, err), 1);
+}
+
+}  // namespace
+}  // namespace pentrill
