@@ -42,7 +42,7 @@ constexpr std::string_view kE4C06 =
     "the level of an unmodulated carrier input to this receiver that would yield an audio output SNR of 0 dB in a "
     "400 Hz noise bandwidth?";
 
-constexpr std::string_view kLongest =  // 242 characters, the pool's longest question text
+constexpr std::string_view kLongest =  // 242 characters, the longest question text of the 2020-2024 pool
     "What is the permitted mean power of any spurious emission relative to the mean power of the fundamental "
     "emission from a station transmitter or external RF amplifier installed after January 1, 2003 and "
     "transmitting on a frequency below 30 MHz?";
