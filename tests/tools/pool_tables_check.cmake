@@ -134,6 +134,9 @@ elseif(POOL_NAME STREQUAL "2024-2028")
   elseif(CASE STREQUAL "text_too_long")
     break_question(E4D12 "ratio of 6 dB?" "ratio of 6 dB??")
     set(expect "question E4D12: the question text has 258 characters, allowed 16 to 257")
+  elseif(CASE STREQUAL "word_too_long")
+    break_question(E9C14 "horizontally-polarized antenna" "horizontally-polarized-antenna")
+    set(expect "question E9C14: the question text has a word of 30 characters, allowed at most 22")
   elseif(CASE STREQUAL "too_tall")
     # Four answers of seven 22-letter words: three lines each, within every
     # length limit, but the drill screen has no room for them.
