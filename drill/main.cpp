@@ -13,6 +13,7 @@
 #include "drill/program_state.h"
 #include "screen/platform.h"
 #include "screen/platform/sdl_sound.h"
+#include "screen/platform/sdl_windows.h"
 #include "screen/platform/system_clock.h"
 #include "screen/platform/terminal_console.h"
 
@@ -21,12 +22,13 @@ namespace {
 // Everything lives inside this call, so that the console's destructor has
 // given the terminal back before main reports anything or exits. The console
 // comes last so that it goes first: the terminal is restored at once, before
-// the sound thread is shut down.
+// the windows are closed and the SDL thread is shut down.
 int runInTerminal(const pentrill::PoolEdition& edition) {
   pentrill::ProgramState state(edition);
   pentrill::SystemClock clock;
-  pentrill::SdlSound sound;  // starts SDL only at the first alert
-  pentrill::NoPictureWindows windows;
+  pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
+  pentrill::SdlSound sound(sdl);
+  pentrill::SdlPictureWindows windows(sdl);
   pentrill::TerminalConsole console;
   pentrill::Platform platform{console, windows, sound, clock};
   return pentrill::runProgram(platform, state);

@@ -1,21 +1,21 @@
-// The alert played through SDL2 audio on a thread of its own.
+// The alert played through SDL2 audio, on the program's SDL thread.
 #pragma once
 #include <memory>
-#include <thread>
 
+#include "screen/platform/sdl_thread.h"
 #include "screen/sound.h"
 
 namespace pentrill {
 
-struct AlertHandoff;  // shared by playAlert and the sound thread; outlives either
+struct AlertPlayer;  // lives on the SDL thread
 
-// Nothing happens until the first alert, so start-up stays instant. That
-// alert starts the sound thread, which brings up SDL audio and plays; later
-// alerts restart the sound on the same thread. Where no device can be opened
-// the alert is silent: no fallback sound, no bell, no message.
+// Nothing happens until the first alert, so start-up stays instant. Each
+// alert is handed to the SDL thread, which brings up SDL audio and plays it,
+// cutting off an alert still playing. Where no device can be opened the alert
+// is silent: no fallback sound, no bell, no message.
 class SdlSound : public Sound {
  public:
-  SdlSound() = default;
+  explicit SdlSound(SdlThread& sdl);
   ~SdlSound() override;
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
@@ -23,8 +23,8 @@ class SdlSound : public Sound {
   void playAlert() override;
 
  private:
-  std::shared_ptr<AlertHandoff> handoff_;
-  std::thread thread_;
+  SdlThread& sdl_;
+  std::shared_ptr<AlertPlayer> player_;
 };
 
 }  // namespace pentrill

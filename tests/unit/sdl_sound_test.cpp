@@ -1,6 +1,5 @@
 #include "screen/platform/sdl_sound.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "resources/resources.h"
+#include "screen/platform/sdl_library.h"
+#include "screen/platform/sdl_thread.h"
 
 namespace pentrill {
 namespace {
@@ -40,8 +41,18 @@ bool contains(const std::vector<unsigned char>& haystack, const std::vector<unsi
   return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
 
+// Whether SDL audio is up, asked of the same library the program loaded.
+bool audioUp() {
+  const SdlApi* api = loadSdl();
+  return api && api->WasInit(SDL_INIT_AUDIO) != 0;
+}
+
 class SdlSoundTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    // SDL2 comes with the build's packages: a loader that cannot find it is broken.
+    ASSERT_NE(loadSdl(), nullptr) << "the SDL2 library did not load";
+  }
   void TearDown() override {
     unsetenv("SDL_AUDIODRIVER");
     unsetenv("SDL_DISKAUDIOFILE");
@@ -51,11 +62,13 @@ class SdlSoundTest : public ::testing::Test {
 TEST_F(SdlSoundTest, ConstructionAloneTouchesNoSoundSystem) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   {
-    SdlSound sound;
+    SdlThread sdl;
+    SdlSound sound(sdl);
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    EXPECT_FALSE(sdl.started());
+    EXPECT_EQ(audioUp(), false);
   }
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+  EXPECT_EQ(audioUp(), false);
 }
 
 // A synchronous play would take 0.43 s per alert, over 2 s for five; the loose
@@ -63,37 +76,43 @@ TEST_F(SdlSoundTest, ConstructionAloneTouchesNoSoundSystem) {
 TEST_F(SdlSoundTest, AlertsReturnAtOnceAndShutDownCleanlyOnTheDummyDevice) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   {
-    SdlSound sound;
+    SdlThread sdl;
+    SdlSound sound(sdl);
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 5; ++i) EXPECT_NO_THROW(sound.playAlert());
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     std::this_thread::sleep_for(200ms);  // let the thread reach the device
     for (int i = 0; i < 3; ++i) EXPECT_NO_THROW(sound.playAlert());
   }
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "audio left initialised after destruction";
+  EXPECT_EQ(audioUp(), false) << "audio left initialised after destruction";
 }
 
 TEST_F(SdlSoundTest, SilentWhereSdlHasNoUsableDriver) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   {
-    SdlSound sound;
+    SdlThread sdl;
+    SdlSound sound(sdl);
     for (int i = 0; i < 4; ++i) {
       EXPECT_NO_THROW(sound.playAlert());
       std::this_thread::sleep_for(20ms);
     }
   }
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+  EXPECT_EQ(audioUp(), false);
 }
 
 TEST_F(SdlSoundTest, DestructsCleanlyRightAfterTheFirstAlert) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  { SdlSound sound; sound.playAlert(); }
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+  {
+    SdlThread sdl;
+    SdlSound sound(sdl);
+    sound.playAlert();
+  }
+  EXPECT_EQ(audioUp(), false);
 }
 
 bool audioInitialisedWithin(bool wanted, std::chrono::milliseconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
-  while ((SDL_WasInit(SDL_INIT_AUDIO) != 0) != wanted) {
+  while ((audioUp()) != wanted) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(10ms);
   }
@@ -104,7 +123,8 @@ bool audioInitialisedWithin(bool wanted, std::chrono::milliseconds limit) {
 // back.
 TEST_F(SdlSoundTest, ShutsAudioDownOnceTheAlertHasPlayedOutAndRestartsForTheNext) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  SdlSound sound;
+  SdlThread sdl;
+  SdlSound sound(sdl);
   sound.playAlert();
   ASSERT_TRUE(audioInitialisedWithin(true, 2000ms)) << "the first alert never started SDL audio";
   EXPECT_TRUE(audioInitialisedWithin(false, 8000ms)) << "SDL audio still up long after the alert";
@@ -123,7 +143,8 @@ TEST_F(SdlSoundTest, PlaysTheEmbeddedAlertThroughTheDevice) {
   ASSERT_GT(samples.size(), 9000u);
   bool heard = false;
   {
-    SdlSound sound;
+    SdlThread sdl;
+    SdlSound sound(sdl);
     sound.playAlert();
     for (int wait = 0; wait < 100 && !heard; ++wait) {
       std::this_thread::sleep_for(50ms);
