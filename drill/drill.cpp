@@ -10,6 +10,7 @@
 #include "drill/shuffle.h"
 #include "pool/text.h"
 #include "screen/figures.h"
+#include "screen/hints.h"
 #include "screen/input.h"
 #include "screen/question_screen.h"
 #include "screen/run_clock.h"
@@ -185,8 +186,7 @@ void showCorrectAnswer(Drill& drill) {
   console.setColours(kGreen, kBrightWhite);
   console.write(drill.question().field(kCorrect));
   console.setColours(kBlack, kBrightWhite);
-  // Hints join here: showHint with the first five characters of the id,
-  // printing the hint below row 28 and perhaps opening its picture window.
+  showHint(console, drill.platform.windows, drill.question().bareId(), drill.state.hintWindow);
 }
 
 void reportWrongAnswer(Drill& drill) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "pool/pool.h"
+#include "screen/hints.h"
 #include "screen/input.h"
 
 namespace pentrill {
@@ -118,6 +119,7 @@ void showFarewellScreen(Platform& platform) {
 }
 
 int runProgram(Platform& platform, ProgramState& state) {
+  loadHintIndex(state.hintIndex);
   setUpConsole(platform.console);
   for (;;) {
     const int choice = runMenu(platform, state);
