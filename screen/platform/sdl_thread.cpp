@@ -156,7 +156,8 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
       SDL_Event event;
       if (api.WaitEventTimeout(&event, timed ? millisecondsUntil(next) : -1)) {
         do {
-          if (shared->handler) shared->handler(event);
+          // A copy: the handler may remove itself (its last window closed).
+          if (EventHandler handler = shared->handler) handler(event);
         } while (api.PollEvent(&event));
       }
       lock.lock();
