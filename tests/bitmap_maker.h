@@ -9,7 +9,7 @@
 
 namespace pentrill::testing {
 
-struct BitmapSpec {
+struct BitmapShape {
   int width = 4;
   int height = 3;       // negative: rows top-down
   int bits = 24;        // 1, 4, 8: palette of 1 << bits greys unless coloursUsed says fewer
@@ -41,42 +41,42 @@ inline void put32(std::vector<unsigned char>& bytes, size_t at, std::uint32_t va
   put16(bytes, at + 2, value >> 16);
 }
 
-inline std::vector<unsigned char> makeBitmap(const BitmapSpec& spec) {
-  const int height = spec.height < 0 ? -spec.height : spec.height;
-  const int colours = spec.bits <= 8 ? (spec.coloursUsed ? static_cast<int>(spec.coloursUsed) : 1 << spec.bits) : 0;
-  const int width = spec.width > 0 ? spec.width : 0;  // the header may say otherwise
-  const size_t rowBytes = (static_cast<size_t>(width) * static_cast<size_t>(spec.bits) + 31) / 32 * 4;
-  const size_t pixelOffset = 14 + spec.infoSize + 4 * static_cast<size_t>(colours);
+inline std::vector<unsigned char> makeBitmap(const BitmapShape& shape) {
+  const int height = shape.height < 0 ? -shape.height : shape.height;
+  const int colours = shape.bits <= 8 ? (shape.coloursUsed ? static_cast<int>(shape.coloursUsed) : 1 << shape.bits) : 0;
+  const int width = shape.width > 0 ? shape.width : 0;  // the header may say otherwise
+  const size_t rowBytes = (static_cast<size_t>(width) * static_cast<size_t>(shape.bits) + 31) / 32 * 4;
+  const size_t pixelOffset = 14 + shape.infoSize + 4 * static_cast<size_t>(colours);
   std::vector<unsigned char> bytes(pixelOffset + rowBytes * static_cast<size_t>(height), 0);
   bytes[0] = 'B';
   bytes[1] = 'M';
   put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
   put32(bytes, 10, static_cast<std::uint32_t>(pixelOffset));
-  put32(bytes, 14, spec.infoSize);
-  put32(bytes, 18, static_cast<std::uint32_t>(spec.width));
-  put32(bytes, 22, static_cast<std::uint32_t>(spec.height));
+  put32(bytes, 14, shape.infoSize);
+  put32(bytes, 18, static_cast<std::uint32_t>(shape.width));
+  put32(bytes, 22, static_cast<std::uint32_t>(shape.height));
   put16(bytes, 26, 1);
-  put16(bytes, 28, static_cast<std::uint32_t>(spec.bits));
-  put32(bytes, 30, spec.compression);
-  put32(bytes, 46, spec.coloursUsed);
+  put16(bytes, 28, static_cast<std::uint32_t>(shape.bits));
+  put32(bytes, 30, shape.compression);
+  put32(bytes, 46, shape.coloursUsed);
   for (int i = 0; i < colours; ++i) {
     const auto grey = static_cast<unsigned char>(colours > 1 ? 255 * i / (colours - 1) : 0);
-    for (int c = 0; c < 3; ++c) bytes[14 + spec.infoSize + 4 * static_cast<size_t>(i) + static_cast<size_t>(c)] = grey;
+    for (int c = 0; c < 3; ++c) bytes[14 + shape.infoSize + 4 * static_cast<size_t>(i) + static_cast<size_t>(c)] = grey;
   }
   for (int y = 0; y < height; ++y) {
-    const int fileRow = spec.height < 0 ? y : height - 1 - y;
+    const int fileRow = shape.height < 0 ? y : height - 1 - y;
     unsigned char* row = bytes.data() + pixelOffset + rowBytes * static_cast<size_t>(fileRow);
     for (int x = 0; x < width; ++x) {
-      if (spec.bits <= 8) {
-        const size_t bit = static_cast<size_t>(x) * static_cast<size_t>(spec.bits);
-        row[bit / 8] |= static_cast<unsigned char>(paletteIndex(x, y, colours) << (8 - spec.bits - bit % 8));
+      if (shape.bits <= 8) {
+        const size_t bit = static_cast<size_t>(x) * static_cast<size_t>(shape.bits);
+        row[bit / 8] |= static_cast<unsigned char>(paletteIndex(x, y, colours) << (8 - shape.bits - bit % 8));
       } else {
         const Rgb colour = patternColour(x, y);
-        unsigned char* pixel = row + static_cast<size_t>(x) * static_cast<size_t>(spec.bits / 8);
+        unsigned char* pixel = row + static_cast<size_t>(x) * static_cast<size_t>(shape.bits / 8);
         pixel[0] = colour.b;
         pixel[1] = colour.g;
         pixel[2] = colour.r;
-        if (spec.bits == 32) pixel[3] = 0xFF;
+        if (shape.bits == 32) pixel[3] = 0xFF;
       }
     }
   }

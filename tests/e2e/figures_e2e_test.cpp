@@ -236,8 +236,8 @@ TEST_F(FigureWindows, HintLabelHAndTheHintPictureFromTheWorkingDirectory) {
   std::filesystem::create_directories(directory / "Figures" / "e5");
   std::ofstream(directory / "hints.txt") << "' E5 hints\n"
                                             "E5C10: [p. 4-12] Look at the phase angle. ~Figure e5\\circuit.bmp\n";
-  const testing::BitmapSpec spec{.width = 120, .height = 80};
-  testing::writeFile((directory / "Figures" / "e5" / "circuit.bmp").string(), testing::makeBitmap(spec));
+  const testing::BitmapShape shape{.width = 120, .height = 80};
+  testing::writeFile((directory / "Figures" / "e5" / "circuit.bmp").string(), testing::makeBitmap(shape));
 
   PtyOptions options = withDisplay();
   options.workingDirectory = directory.string();

@@ -21,7 +21,7 @@ namespace pentrill {
 namespace {
 
 using Call = RecordingWindows::Call;
-using testing::BitmapSpec;
+using testing::BitmapShape;
 using testing::makeBitmap;
 
 std::vector<std::string> linesOf(std::string_view bytes, size_t piece = 0) {
