@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "drill/practice_exam.h"
 #include "pool/pool.h"
 #include "screen/hints.h"
 #include "screen/input.h"

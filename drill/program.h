@@ -20,9 +20,6 @@ int runProgram(Platform& platform, ProgramState& state);
 // program is to end (the user declined another drill).
 bool runDrill(int subelement, Platform& platform, ProgramState& state);
 
-// The 50-question practice exam; returns when it is over.
-void runPracticeExam(Platform& platform, ProgramState& state);
-
 void showHelpScreen(Platform& platform, const PoolEdition& edition);
 void showFarewellScreen(Platform& platform);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace pentrill {
@@ -11,6 +12,20 @@ std::string numberText(long long n) {
 }
 
 std::string plainNumberText(long long n) { return std::to_string(n); }
+
+std::string singleNumberText(float value) {
+  if (value == 0.0f) value = 0.0f;  // no "-0"
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%.7G", static_cast<double>(value));
+  return std::signbit(value) ? std::string(digits) : " " + std::string(digits);
+}
+
+// The default rounding mode rounds halves to even; the product is a
+// single-precision value, so 3.125 * 100 is exactly the tie 312.5.
+float roundToHundredths(float value) {
+  const float hundredths = value * 100.0f;
+  return std::nearbyint(hundredths) / 100.0f;
+}
 
 double numberValue(std::string_view text) {
   size_t i = 0;

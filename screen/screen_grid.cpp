@@ -37,8 +37,10 @@ void ScreenGrid::write(std::string_view text) {
   for (char byte : text) put(byte);
 }
 
-// Writes one cell; past the last column the cursor wraps to the next row,
-// as the console does.
+// Writes one cell; past the last column the cursor wraps to the next row.
+// Text never scrolls the screen: on the last row the cursor stays on its
+// last cell (blanking row 43 to its end must not push the screen up), and
+// only a line end there scrolls.
 void ScreenGrid::put(char byte) {
   Cell next{byte, static_cast<std::uint8_t>(foreground_), static_cast<std::uint8_t>(background_)};
   Cell& target = at(row_, column_);
@@ -46,7 +48,11 @@ void ScreenGrid::put(char byte) {
     target = next;
     dirtyRows |= 1ull << (row_ - 1);
   }
-  if (++column_ > kScreenColumns) nextRow();
+  if (column_ < kScreenColumns) {
+    ++column_;
+  } else if (row_ < kScreenRows) {
+    nextRow();
+  }
 }
 
 void ScreenGrid::endLine() {

@@ -164,19 +164,53 @@ const MenuChoiceCase kMenuChoices[] = {
 INSTANTIATE_TEST_SUITE_P(Menu, MenuChoiceTest, ::testing::ValuesIn(kMenuChoices),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillState) {
+TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillStateAndComesBack) {
   for (auto choose : {+[](MemoryConsole& c) { c.typeKeys("p"); }, +[](MemoryConsole& c) { c.typeKeys("P"); },
                       +[](MemoryConsole& c) { c.click(18, 99); }}) {
     state.doneFlags[3] = 1;
     state.drillPool.cell(5, 2) = "left over";
-    ScreenGrid menu;
+    ScreenGrid exam, menu;
     choose(console);
+    snapshotLater(exam, "S");
+    console.typeKeys("Y");  // Stop Exam confirmed
+    console.typeKeys(" ");  // leaves the results screen
     snapshotLater(menu, "");
     EXPECT_EQ(run(), -1);
     EXPECT_EQ(state.doneFlags[3], 0);
     EXPECT_EQ(state.drillPool.cell(5, 2), "");
+    EXPECT_EQ(exam.text(3, 1, 5), "  1. ");
+    EXPECT_EQ(exam.text(25, 60, 68), "Stop Exam");
     EXPECT_EQ(menu.text(18, 10, 25), "P. Practice Test");  // back at the menu
+    EXPECT_EQ(menu.cell(25, 60).background, kBlue);
   }
+}
+
+// The notice is on the screen while the program waits out its minimum time,
+// and the exam starts once that time has passed.
+TEST_F(ProgramTest, PreparingNoticeStaysUpItsMinimumTime) {
+  ScreenGrid duringPause;
+  bool paused = false;
+  console.onWait = [&](int ms) {
+    if (!paused && ms > 20) {  // the pause, not a 20 ms input poll
+      duringPause = console.grid();
+      paused = true;
+    }
+    clock.advanceMilliseconds(ms);
+  };
+  std::int64_t examShownAt = -1;
+  console.typeKeys("P");
+  console.typeLater([&] {
+    examShownAt = console.steadyMilliseconds();
+    return std::string();
+  });
+  EXPECT_EQ(run(), -1);
+  ASSERT_TRUE(paused);
+  EXPECT_EQ(duringPause.text(21, 29, 69), "One moment please, preparing your test...");
+  EXPECT_EQ(duringPause.cell(21, 29).foreground, kBrightWhite);
+  EXPECT_EQ(duringPause.cell(21, 29).background, kBlue);
+  EXPECT_EQ(duringPause.text(18, 10, 25), std::string(16, ' '));  // the menu is gone
+  EXPECT_EQ(examShownAt, 500);
+  EXPECT_EQ(console.pauses(), 1);
 }
 
 TEST_F(ProgramTest, MenuSecondsCountTheTimeSpentAtTheMenu) {

@@ -71,6 +71,28 @@ TEST(ScreenGrid, WritingPastLastColumnWrapsToNextRow) {
   EXPECT_EQ(grid.text(25, 1, 2), "ab");
 }
 
+TEST(ScreenGrid, FillingTheLastRowToItsEndDoesNotScroll) {
+  ScreenGrid grid;
+  grid.locate(1, 1);
+  grid.write("top");
+  grid.setColours(kBlack, kBrightWhite);
+  grid.locate(43, 1);
+  grid.write(std::string(99, '-') + "x");
+  EXPECT_EQ(grid.text(1, 1, 3), "top");
+  EXPECT_EQ(grid.text(43, 99, 100), "-x");
+  EXPECT_EQ(grid.cursorRow(), 43);
+  EXPECT_EQ(grid.cursorColumn(), 100);
+  // Writing on stays in the last cell; only a line end scrolls.
+  grid.write("yz");
+  EXPECT_EQ(grid.text(43, 98, 100), "--z");
+  EXPECT_EQ(grid.text(1, 1, 3), "top");
+  grid.endLine();
+  EXPECT_EQ(grid.text(42, 98, 100), "--z");
+  EXPECT_EQ(grid.text(43), std::string(100, ' '));
+  EXPECT_EQ(grid.cursorRow(), 43);
+  EXPECT_EQ(grid.cursorColumn(), 1);
+}
+
 TEST(ScreenGrid, RewritingSameContentLeavesRowsClean) {
   ScreenGrid grid;
   grid.locate(25, 50);
