@@ -1,6 +1,7 @@
 #include "drill/practice_exam.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
