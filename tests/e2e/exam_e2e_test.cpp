@@ -18,7 +18,7 @@ namespace pentrill::e2e {
 namespace {
 
 constexpr const char* kBinary = PENTRILL_BINARY;
-constexpr const char* kPoolText = PENTRILL_POOL_TEXT;
+constexpr const char* kSourceDir = PENTRILL_SOURCE_DIR;
 constexpr int kColumns = 100;
 constexpr int kBarRow = 25;
 
@@ -69,11 +69,11 @@ std::string normalised(std::string_view text) {
   return out;
 }
 
-// The pool text: per question "E1A01 (A) ...", its text, "A. " to "D. " and
-// "~~"; keyed by the normalised question text.
-std::multimap<std::string, PoolQuestion> readPool() {
+// A pool's published text: per question "E1A01 (A) ...", its text, "A. " to
+// "D. " and "~~"; keyed by the normalised question text.
+std::multimap<std::string, PoolQuestion> readPool(const std::string& name) {
   std::multimap<std::string, PoolQuestion> pool;
-  std::ifstream in(kPoolText);
+  std::ifstream in(std::string(kSourceDir) + "/pool/data/element4-" + name + ".txt");
   std::vector<std::string> block;
   for (std::string line; std::getline(in, line);) {
     if (line != "~~") {
@@ -232,11 +232,29 @@ std::string numberAt(const PtyTerminal& term, int row, int column) {
   return text;
 }
 
-TEST(ExamEndToEnd, WholeExamFromTheKeyboardReviewPanelAndResultsAgreeWithTheAnswers) {
-  const auto pool = readPool();
-  ASSERT_EQ(pool.size(), 620u) << "pool text at " << kPoolText;
+struct PoolCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  size_t questions;
+};
 
-  PtyTerminal term(kBinary);
+class WholeExam : public ::testing::TestWithParam<PoolCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Pools, WholeExam,
+                         ::testing::Values(PoolCase{"2020-2024", {}, 620},
+                                           PoolCase{"2024-2028", {"--pool", "2024-2028"}, 599}),
+                         [](const auto& info) {
+                           return info.param.arguments.empty() ? std::string("default_pool")
+                                                               : std::string("pool_2024_2028");
+                         });
+
+TEST_P(WholeExam, FromTheKeyboardReviewPanelAndResultsAgreeWithTheAnswers) {
+  const auto pool = readPool(GetParam().name);
+  ASSERT_EQ(pool.size(), GetParam().questions) << "pool text in " << kSourceDir << "/pool/data";
+
+  PtyOptions options;
+  options.arguments = GetParam().arguments;
+  PtyTerminal term(kBinary, options);
   ASSERT_TRUE(startExam(term));
   std::set<std::string> ids;
   std::map<char, int> perSubelement;
@@ -315,7 +333,7 @@ TEST(ExamEndToEnd, WholeExamFromTheKeyboardReviewPanelAndResultsAgreeWithTheAnsw
 // Stopping at once, by clicks: a Stop Exam click declined with a click on
 // [N], then confirmed with Y; all fifty skipped.
 TEST(ExamEndToEnd, StopByClicksDeclinedThenConfirmed) {
-  const auto pool = readPool();
+  const auto pool = readPool("2020-2024");
   PtyTerminal term(kBinary);
   ASSERT_TRUE(startExam(term));
   ASSERT_TRUE(waitForQuestion(term, pool, 1));

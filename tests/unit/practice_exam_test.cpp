@@ -42,7 +42,8 @@ std::string rows(const ScreenGrid& grid, int first, int last) {
 
 class ExamRun {
  public:
-  explicit ExamRun(int millisecond = 345) : clock(2026, 5, 4, 8, 30, 12, millisecond) {
+  explicit ExamRun(int millisecond = 345, const PoolEdition& edition = pool2020To2024())
+      : clock(2026, 5, 4, 8, 30, 12, millisecond), state(edition) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
     ManualClock sameMoment(2026, 5, 4, 8, 30, 12, millisecond);
     Random random;
@@ -161,18 +162,21 @@ TEST(PracticeExam, FirstScreenLayoutColoursAndBar) {
   EXPECT_EQ(exam.sound.alerts, 0);
 }
 
-TEST(PracticeExam, NumbersWithoutLeadingZerosAndEveryQuestionInTurn) {
-  ExamRun exam;
-  std::vector<ScreenGrid> screens(50);
-  for (int q = 1; q <= 50; ++q) exam.snapshotLater(screens[static_cast<size_t>(q - 1)], q < 50 ? "n" : "");
-  EXPECT_FALSE(exam.run());
-  for (int q = 1; q <= 50; ++q) {
-    SCOPED_TRACE("question " + std::to_string(q));
-    expectQuestionScreen(screens[static_cast<size_t>(q - 1)], q, exam.expected.row(q));
+TEST(PracticeExam, NumbersWithoutLeadingZerosAndEveryQuestionInTurnInEveryPool) {
+  for (const PoolEdition* edition : poolEditions()) {
+    SCOPED_TRACE(edition->name);
+    ExamRun exam(345, *edition);
+    std::vector<ScreenGrid> screens(50);
+    for (int q = 1; q <= 50; ++q) exam.snapshotLater(screens[static_cast<size_t>(q - 1)], q < 50 ? "n" : "");
+    EXPECT_FALSE(exam.run());
+    for (int q = 1; q <= 50; ++q) {
+      SCOPED_TRACE("question " + std::to_string(q));
+      expectQuestionScreen(screens[static_cast<size_t>(q - 1)], q, exam.expected.row(q));
+    }
+    EXPECT_EQ(screens[6].text(3, 1, 5), "  7. ");
+    EXPECT_EQ(screens[9].text(3, 1, 6), "  10. ");
+    EXPECT_EQ(exam.sound.alerts, 0);
   }
-  EXPECT_EQ(screens[6].text(3, 1, 5), "  7. ");
-  EXPECT_EQ(screens[9].text(3, 1, 6), "  10. ");
-  EXPECT_EQ(exam.sound.alerts, 0);
 }
 
 TEST(PracticeExam, LowerCaseAnswerRecordsItAndMovesOn) {
