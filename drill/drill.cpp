@@ -2,6 +2,7 @@
 // commands, and the completion screen.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -154,8 +155,15 @@ bool isDrillCommand(const std::string& command) {
   return command.size() == 1 && std::string_view("ABCDS ZH").find(command[0]) != std::string_view::npos;
 }
 
-// Polls for input, rewriting the run time at every look, until a key or
-// click that is a drill command arrives.
+// Milliseconds until the clock's next whole second, when the run time shown
+// next changes.
+int millisecondsToNextSecond(Clock& clock) {
+  const long long intoSecond = std::llround(clock.now().secondsSinceMidnight * 1000.0) % 1000;
+  return static_cast<int>(1000 - intoSecond);
+}
+
+// Waits for a key or click that is a drill command, rewriting the run time
+// whenever its second changes; a key is answered at once.
 std::string waitForCommand(Drill& drill) {
   Console& console = drill.console();
   for (;;) {
@@ -163,7 +171,7 @@ std::string waitForCommand(Drill& drill) {
     while (command.empty()) {
       const std::int64_t elapsed = clockSecondsNow(console, drill.platform.clock) - drill.drillStart;
       writeAt(console, kAnswerBarRow, 50, "Run Time: " + formatElapsed(elapsed));
-      command = waitKey(console, 5);
+      command = waitKey(console, millisecondsToNextSecond(drill.platform.clock));
     }
     if (isMouseKey(command) && mouseRow(console) == kAnswerBarRow) command = answerBarCommand(mouseColumn(console));
     command = upperCase(command);

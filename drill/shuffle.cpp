@@ -29,8 +29,9 @@ CountedList permutedLetters(Random& random, const Question& question) {
   CountedList letters{"4", "A", "B", "C", "D"};
   CountedList permuted(6);
   if (isAllChoicesAnswer(question.field(kAnswerD))) {
-    letters[0] = "3";
-    permuted[4] = "D";
+    // Whole strings moved in: GCC 12 at -O3 misreads assigning a literal as an overlapping copy.
+    letters[0] = std::string("3");
+    permuted[4] = std::string("D");
   }
   randomPermutation(random, letters, permuted);
   return permuted;

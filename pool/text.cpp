@@ -8,7 +8,10 @@
 namespace pentrill {
 
 std::string numberText(long long n) {
-  return n < 0 ? std::to_string(n) : " " + std::to_string(n);
+  if (n < 0) return std::to_string(n);
+  std::string text = " ";  // appended: GCC 12 misreads " " + std::string&& as an overlapping copy
+  text += std::to_string(n);
+  return text;
 }
 
 std::string plainNumberText(long long n) { return std::to_string(n); }

@@ -11,6 +11,7 @@ namespace pentrill {
 
 inline constexpr int kScreenRows = 43;
 inline constexpr int kScreenColumns = 100;
+inline constexpr int kNoTimeLimit = -1;  // for waitForInput
 
 // Palette indices in the console's own (Windows) order.
 enum Colour : int { kBlack = 0, kBlue = 1, kGreen = 2, kRed = 4, kLightGrey = 7, kYellow = 14, kBrightWhite = 15 };
@@ -73,7 +74,8 @@ class Console {
 
   // Input: the next queued event, without waiting.
   virtual std::optional<InputEvent> nextEvent() = 0;
-  // Blocks until input may be ready or the time has passed.
+  // Blocks until input may be ready or the time has passed; a negative time
+  // waits for input however long it takes.
   virtual void waitForInput(int milliseconds) = 0;
   // A steady millisecond count for time limits.
   virtual std::int64_t steadyMilliseconds() = 0;

@@ -8,7 +8,6 @@ namespace pentrill {
 
 namespace {
 
-constexpr int kPollMilliseconds = 20;
 constexpr size_t kMaxLineLength = 10000;
 
 // Scan codes of the letter keys A to Z on a PC keyboard.
@@ -61,6 +60,8 @@ bool isMouseKey(const KeyString& key) {
   return key.size() == 4 && key[0] == '\xFF' && key[1] == '\xFF';
 }
 
+// Waits only as long as the limit asks, and without a limit until input
+// arrives: no periodic wake-ups while the program waits.
 KeyString waitKey(Console& console, int limitMilliseconds) {
   const std::optional<std::int64_t> deadline =
       limitMilliseconds > 0 ? std::optional(console.steadyMilliseconds() + limitMilliseconds) : std::nullopt;
@@ -72,8 +73,13 @@ KeyString waitKey(Console& console, int limitMilliseconds) {
         return *key;
       }
     }
-    console.waitForInput(kPollMilliseconds);
-    if (deadline && console.steadyMilliseconds() >= *deadline) return {};
+    if (!deadline) {
+      console.waitForInput(kNoTimeLimit);
+      continue;
+    }
+    const std::int64_t left = *deadline - console.steadyMilliseconds();
+    if (left <= 0) return {};
+    console.waitForInput(static_cast<int>(left));
   }
 }
 

@@ -66,17 +66,19 @@ std::optional<InputEvent> MemoryConsole::nextEvent() {
   return event;
 }
 
-// Consumes idle steps as simulated time passes; with nothing left to play,
-// the test's script has ended.
+// Consumes idle steps as simulated time passes: the wait ends when its time
+// is up or when the idle step ends and input arrives. With nothing left to
+// play, the test's script has ended.
 void MemoryConsole::waitForInput(int milliseconds) {
+  ++waits_;
   expandLaterStep();
   if (script_.empty()) throw ScriptExhausted();
   Step& front = script_.front();
   if (front.event) return;  // input is ready at once
-  int spent = std::min(milliseconds, front.idleMs);
+  const int spent = milliseconds < 0 ? front.idleMs : std::min(milliseconds, front.idleMs);
   front.idleMs -= spent;
   if (front.idleMs <= 0) script_.pop_front();
-  elapse(milliseconds);
+  elapse(spent);
 }
 
 }  // namespace pentrill

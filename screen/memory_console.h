@@ -35,6 +35,7 @@ class MemoryConsole : public GridConsole {
 
   std::string text(int row, int first = 1, int last = kScreenColumns) const { return grid_.text(row, first, last); }
   int pauses() const { return pauses_; }
+  int waits() const { return waits_; }  // times the program blocked for input
   const std::string& title() const { return title_; }
   int waitingSteps() const { return static_cast<int>(script_.size()); }
 
@@ -60,6 +61,7 @@ class MemoryConsole : public GridConsole {
   std::string title_;
   std::int64_t now_ = 0;
   int pauses_ = 0;
+  int waits_ = 0;
 };
 
 }  // namespace pentrill

@@ -18,6 +18,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <stdexcept>
 #include <vector>
@@ -26,41 +27,80 @@
 
 namespace pentrill {
 
-// The signal handler only writes the signal's number into a pipe; every wait
-// of the console watches the pipe and ends the program from there.
-class SignalWatch {
- public:
-  SignalWatch();
-  ~SignalWatch();
-  SignalWatch(const SignalWatch&) = delete;
-  SignalWatch& operator=(const SignalWatch&) = delete;
-
-  int readEnd() const { return pipe_[0]; }
-  // The first signal that arrived and was not yet taken, if any.
-  std::optional<int> takeSignal();
-
- private:
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-  int pipe_[2] = {-1, -1};
-  struct sigaction previous_[std::size(kSignals)] = {};
-};
-
 namespace {
 
 constexpr int kEscapeDelayMilliseconds = 25;
 constexpr int kGrowWaitMilliseconds = 150;
-constexpr mmask_t kButtonEvents = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON2_PRESSED | BUTTON2_RELEASED |
-                                  BUTTON3_PRESSED | BUTTON3_RELEASED;
+constexpr size_t kMaxReadsAtOnce = 16;  // 64 KiB, then the program gets a turn
+constexpr const char* kMouseOn = "\x1b[?1000h\x1b[?1006h";  // presses and releases, SGR reports where offered
+constexpr const char* kMouseOff = "\x1b[?1006l\x1b[?1000l";
+constexpr const char* kTitlePush = "\x1b[22;0t";
+constexpr const char* kTitlePop = "\x1b[23;0t";
 
-volatile std::sig_atomic_t signalPipeWriteEnd = -1;  // the one global the signal handler needs
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int kServiceSignals[] = {SIGTSTP, SIGCONT, SIGWINCH};
+constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
+
+// What the signal handlers share with the program: flags they set, the pipe
+// they write one byte into so that a wait wakes up, and what a crash needs to
+// give the terminal back. The one global state the signals require.
+volatile std::sig_atomic_t wakeFd = -1;
+volatile std::sig_atomic_t endingSignal = 0;
+volatile std::sig_atomic_t stopAsked = 0;
+volatile std::sig_atomic_t continued = 0;
+volatile std::sig_atomic_t resized = 0;
+char crashRestoreBytes[512];
+volatile std::sig_atomic_t crashRestoreLength = 0;
+termios crashModes{};
+volatile std::sig_atomic_t haveCrashModes = 0;
+struct sigaction previousCrashActions[std::size(kCrashSignals)] = {};
+alignas(16) char alternateStack[64 * 1024];
+
+void writeAll(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    const ssize_t written = ::write(fd, bytes, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    bytes += written;
+    length -= static_cast<size_t>(written);
+  }
+}
+
+void writeAll(int fd, std::string_view bytes) { writeAll(fd, bytes.data(), bytes.size()); }
 
 extern "C" void noteSignal(int signalNumber) {
   const int savedErrno = errno;
-  const auto byte = static_cast<unsigned char>(signalNumber);
-  if (signalPipeWriteEnd >= 0) {
-    [[maybe_unused]] ssize_t written = ::write(signalPipeWriteEnd, &byte, 1);
+  switch (signalNumber) {
+    case SIGTSTP: stopAsked = 1; break;
+    case SIGCONT: continued = 1; break;
+    case SIGWINCH: resized = 1; break;
+    default:
+      if (endingSignal == 0) {
+        endingSignal = signalNumber;
+        // The first signal decides; later ones are ignored while the program ends.
+        struct sigaction ignore{};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        for (int ending : kEndingSignals) sigaction(ending, &ignore, nullptr);
+      }
+      break;
+  }
+  if (wakeFd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(wakeFd, &byte, 1);
   }
   errno = savedErrno;
+}
+
+// A crash: the terminal first, then whatever handled the signal before (the
+// default ends the process by the signal).
+extern "C" void restoreTerminalAndCrash(int signalNumber, siginfo_t* info, void*) {
+  writeAll(STDOUT_FILENO, crashRestoreBytes, static_cast<size_t>(crashRestoreLength));
+  if (haveCrashModes) tcsetattr(STDIN_FILENO, TCSADRAIN, &crashModes);
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i)
+    if (kCrashSignals[i] == signalNumber) sigaction(signalNumber, &previousCrashActions[i], nullptr);
+  // A fault repeats by itself on return; a signal that was sent is sent again.
+  if (info == nullptr || info->si_code <= 0) raise(signalNumber);
 }
 
 std::int64_t monotonicMilliseconds() {
@@ -93,53 +133,109 @@ bool knowsWindowSequences(std::string_view term) {
   return !(term.starts_with("linux") || term.starts_with("dumb") || term.starts_with("vt"));
 }
 
-void writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-}
-
 std::optional<std::pair<int, int>> terminalSize() {
   winsize size{};
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return std::nullopt;
   return std::pair<int, int>{size.ws_row, size.ws_col};
 }
 
+// A terminfo string without its padding ("$<5>"), or empty.
+std::string capability(const char* name) {
+  const char* value = tigetstr(name);
+  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
+  std::string result;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (p[0] == '$' && p[1] == '<') {
+      const char* end = std::strchr(p, '>');
+      if (end != nullptr) {
+        p = end;
+        continue;
+      }
+    }
+    result += *p;
+  }
+  return result;
+}
+
 }  // namespace
+
+// Installs the program's signal handlers and gives the old ones back.
+class SignalWatch {
+ public:
+  SignalWatch();
+  ~SignalWatch();
+  SignalWatch(const SignalWatch&) = delete;
+  SignalWatch& operator=(const SignalWatch&) = delete;
+
+  int readEnd() const { return pipe_[0]; }
+  void drain();
+
+ private:
+  int pipe_[2] = {-1, -1};
+  struct sigaction previousEnding_[std::size(kEndingSignals)] = {};
+  struct sigaction previousService_[std::size(kServiceSignals)] = {};
+};
 
 SignalWatch::SignalWatch() {
   if (pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe for signals");
-  signalPipeWriteEnd = pipe_[1];
+  wakeFd = pipe_[1];
+  endingSignal = 0;
+  stopAsked = 0;
+  continued = 0;
+  resized = 0;
+
   struct sigaction action{};
   action.sa_handler = noteSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+  for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &action, &previousEnding_[i]);
+  for (size_t i = 0; i < std::size(kServiceSignals); ++i) sigaction(kServiceSignals[i], &action, &previousService_[i]);
+
+  // A crash from a stack overflow needs a stack of its own to restore from.
+  stack_t current{};
+  if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE)) {
+    stack_t stack{};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    sigaltstack(&stack, nullptr);
+  }
+  struct sigaction crash{};
+  crash.sa_sigaction = restoreTerminalAndCrash;
+  sigemptyset(&crash.sa_mask);
+  crash.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i) sigaction(kCrashSignals[i], &crash, &previousCrashActions[i]);
 }
 
 SignalWatch::~SignalWatch() {
-  for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
-  signalPipeWriteEnd = -1;
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i) sigaction(kCrashSignals[i], &previousCrashActions[i], nullptr);
+  for (size_t i = 0; i < std::size(kServiceSignals); ++i) sigaction(kServiceSignals[i], &previousService_[i], nullptr);
+  // After an ending signal the others stay ignored until the process is gone.
+  if (endingSignal == 0)
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &previousEnding_[i], nullptr);
+  wakeFd = -1;
   close(pipe_[0]);
   close(pipe_[1]);
 }
 
-std::optional<int> SignalWatch::takeSignal() {
-  unsigned char byte = 0;
-  if (::read(pipe_[0], &byte, 1) == 1) return byte;
-  return std::nullopt;
+void SignalWatch::drain() {
+  char buffer[64];
+  while (::read(pipe_[0], buffer, sizeof buffer) > 0) {
+  }
 }
 
 int ansiColour(int paletteIndex) {
   return (paletteIndex & 0b1010) | ((paletteIndex & 1) << 2) | ((paletteIndex & 4) >> 2);
 }
 
-// Signal handlers come first, so that ncurses leaves SIGINT and SIGTERM to us.
-TerminalConsole::TerminalConsole() : signals_(std::make_unique<SignalWatch>()) {
+// The modes are noted before anything changes them; the signal handlers come
+// before ncurses, so that it leaves every signal to the program.
+TerminalConsole::TerminalConsole() {
+  if (tcgetattr(STDIN_FILENO, &modesFound_) != 0) throw std::runtime_error("standard input is not a terminal");
+  crashModes = modesFound_;
+  haveCrashModes = 1;
+  signals_ = std::make_unique<SignalWatch>();
   utf8_ = chooseUtf8Locale();
+  decoder_ = InputDecoder(utf8_);
   startCurses();
 }
 
@@ -147,29 +243,31 @@ void TerminalConsole::startCurses() {
   const char* term = std::getenv("TERM");
   if (term == nullptr || *term == '\0') throw std::runtime_error("TERM is not set");
   windowSequences_ = knowsWindowSequences(term);
+  // The size comes from the terminal alone (never from LINES and COLUMNS
+  // left in the environment), and is capped before ncurses allocates it.
+  use_env(FALSE);
   screen_ = newterm(nullptr, stdout, stdin);
   if (screen_ == nullptr) throw std::runtime_error(std::string("unknown terminal type \"") + term + "\"");
   set_term(screen_);
-  const char* cursorAddress = tigetstr("cup");
-  if (cursorAddress == nullptr || cursorAddress == reinterpret_cast<const char*>(-1)) {
+  if (capability("cup").empty()) {
     endwin();
     delscreen(screen_);
     screen_ = nullptr;
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &modesFound_);
     throw std::runtime_error(std::string("terminal type \"") + term + "\" cannot place the cursor");
   }
+  followTerminalSize();
   cbreak();
   noecho();
   nonl();
   intrflush(stdscr, FALSE);
-  set_escdelay(kEscapeDelayMilliseconds);
+  def_prog_mode();
+  mouseCapable_ = !capability("kmous").empty();
   originalCursor_ = curs_set(0);
   shownCursor_ = ShownCursor{};
   if (has_colors() && start_color() == OK) colours_ = COLORS;
   pad_ = newpad(kScreenRows, kScreenColumns);
-  keypad(pad_, TRUE);
-  nodelay(pad_, TRUE);
-  learnKeypadKeys();
-  mouseinterval(0);
+  noteRestoreSequence();
   // Libraries print to stderr; on the terminal that would garble the screen.
   savedStderr_ = dup(STDERR_FILENO);
   int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -181,37 +279,106 @@ void TerminalConsole::startCurses() {
 
 TerminalConsole::~TerminalConsole() {
   if (screen_ == nullptr) return;
-  mousemask(0, nullptr);
-  curs_set(originalCursor_ == ERR ? 1 : std::max(originalCursor_, 1));
-  delwin(pad_);
-  endwin();
-  if (titlePushed_) writeAll(STDOUT_FILENO, "\x1b[23;0t");
+  leaveTerminal();
   if (sizeBefore_) {
     writeAll(STDOUT_FILENO,
              "\x1b[8;" + std::to_string(sizeBefore_->first) + ";" + std::to_string(sizeBefore_->second) + "t");
   }
+  delwin(pad_);
   delscreen(screen_);
+  crashRestoreLength = 0;
+  haveCrashModes = 0;
   if (savedStderr_ >= 0) {
     dup2(savedStderr_, STDERR_FILENO);
     close(savedStderr_);
   }
 }
 
-// ncurses switches the numeric keypad to application mode, in which many
-// terminals send its keys as escape sequences even with Num Lock on; the
-// terminal description says which sequence stands for which key.
-void TerminalConsole::learnKeypadKeys() {
-  static constexpr std::pair<const char*, char> kKeypad[] = {
-      {"ka1", '7'}, {"ka2", '8'}, {"ka3", '9'}, {"kb1", '4'}, {"kb2", '5'}, {"kb3", '6'},
-      {"kc1", '1'}, {"kc2", '2'}, {"kc3", '3'}, {"kpZRO", '0'}, {"kpDOT", '.'}, {"kpCMA", ','},
-      {"kpADD", '+'}, {"kpSUB", '-'}, {"kpMUL", '*'}, {"kpDIV", '/'},
-  };
-  for (const auto& [name, character] : kKeypad) {
-    const char* sequence = tigetstr(name);
-    if (sequence == nullptr || sequence == reinterpret_cast<const char*>(-1)) continue;
-    const int code = key_defined(sequence);
-    if (code > 0) keypadCharacters_[code] = character;
+// What a crash writes to give the terminal back: the same as a normal end,
+// without the help of ncurses.
+void TerminalConsole::noteRestoreSequence() {
+  std::string bytes;
+  if (mouseOn_) bytes += kMouseOff;
+  bytes += capability("sgr0") + capability("cnorm") + capability("rmcup");
+  if (titlePushed_) bytes += kTitlePop;
+  if (bytes.size() > sizeof crashRestoreBytes) bytes.clear();
+  crashRestoreLength = 0;
+  std::copy(bytes.begin(), bytes.end(), crashRestoreBytes);
+  crashRestoreLength = static_cast<std::sig_atomic_t>(bytes.size());
+}
+
+// Everything the program switched, switched back, and the modes exactly as
+// they were found, however often the program was suspended meanwhile.
+void TerminalConsole::leaveTerminal() {
+  if (isendwin()) return;
+  if (mouseOn_) {
+    doupdate();
+    writeAll(STDOUT_FILENO, kMouseOff);
+    mouseOn_ = false;
   }
+  curs_set(originalCursor_ == ERR ? 1 : std::max(originalCursor_, 1));
+  endwin();
+  if (titlePushed_) writeAll(STDOUT_FILENO, kTitlePop);
+  tcsetattr(STDIN_FILENO, TCSADRAIN, &modesFound_);
+}
+
+// Back from a stop: the program's modes again, and everything repainted.
+void TerminalConsole::reenterTerminal() {
+  reset_prog_mode();
+  if (titlePushed_) sendControl(kTitlePush + ("\x1b]2;" + title_ + "\x07"));
+  curs_set(0);
+  shownCursor_ = ShownCursor{};
+  followTerminalSize();
+  redrawAll_ = true;
+  noteRestoreSequence();
+}
+
+// Ctrl-Z: the terminal as it was found while the program is stopped. Without
+// job control the stop does not happen and the program simply goes on.
+void TerminalConsole::suspend() {
+  leaveTerminal();
+  struct sigaction standard{};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  struct sigaction ours{};
+  sigaction(SIGTSTP, &standard, &ours);
+  raise(SIGTSTP);
+  sigaction(SIGTSTP, &ours, nullptr);
+  stopAsked = 0;
+  continued = 0;
+  reenterTerminal();
+}
+
+void TerminalConsole::serviceSignals() {
+  signals_->drain();
+  if (endingSignal != 0) throw ProgramExit{128 + endingSignal};
+  if (stopAsked) {
+    stopAsked = 0;
+    suspend();
+  }
+  if (continued) {
+    // Stopped and continued from outside: whatever happened meanwhile, the
+    // program's modes and screen come back.
+    continued = 0;
+    reset_prog_mode();
+    mouseOn_ = false;
+    redrawAll_ = true;
+  }
+  if (resized) {
+    resized = 0;
+    followTerminalSize();
+  }
+}
+
+// The terminal's own size, capped; nothing changes when it stayed the same.
+void TerminalConsole::followTerminalSize() {
+  const std::optional<std::pair<int, int>> size = terminalSize();
+  if (!size) return;
+  const int rows = std::min(size->first, kMaxManagedRows);
+  const int columns = std::min(size->second, kMaxManagedColumns);
+  if (rows == LINES && columns == COLS) return;
+  resize_term(rows, columns);
+  redrawAll_ = true;
 }
 
 void TerminalConsole::sendControl(const std::string& sequence) {
@@ -228,9 +395,11 @@ void TerminalConsole::setTitle(std::string_view title) {
     for (char byte : title) text += asciiLookAlike(displayCodePoint(byte));
   }
   if (!titlePushed_ && windowSequences_) {
-    sendControl("\x1b[22;0t");
+    sendControl(kTitlePush);
     titlePushed_ = true;
+    noteRestoreSequence();
   }
+  title_ = text;
   sendControl("\x1b]2;" + text + "\x07");
 }
 
@@ -256,7 +425,7 @@ void TerminalConsole::setScreenSize(int rows, int columns) {
     if (size && size->first >= rows && size->second >= columns) break;
     poll(nullptr, 0, 10);
   }
-  readPendingInput();  // lets ncurses take in the new size
+  followTerminalSize();
 }
 
 // The screen normally reaches the terminal when the program waits. Text that
@@ -264,23 +433,23 @@ void TerminalConsole::setScreenSize(int rows, int columns) {
 // a long step (such as preparing an exam) is seen.
 void TerminalConsole::clearScreen() {
   if (unseenText_) flushScreen();
+  screenBackground_ = grid_.background();
   GridConsole::clearScreen();
 }
 
 bool TerminalConsole::tooSmall() const { return LINES < kScreenRows || COLS < kScreenColumns; }
-
-void TerminalConsole::throwIfSignalled() {
-  if (std::optional<int> signalNumber = signals_->takeSignal()) throw ProgramExit{128 + *signalNumber};
-}
 
 std::int64_t TerminalConsole::steadyMilliseconds() { return monotonicMilliseconds(); }
 
 // Mouse reporting follows the program's switch; the terminal keeps its own
 // text selection until the program asks for clicks.
 void TerminalConsole::syncMouse() {
-  if (mouse.inputOn == mouseOn_) return;
-  mousemask(mouse.inputOn ? kButtonEvents : 0, nullptr);
-  mouseOn_ = mouse.inputOn;
+  const bool wanted = mouse.inputOn && mouseCapable_;
+  if (wanted == mouseOn_) return;
+  doupdate();
+  writeAll(STDOUT_FILENO, wanted ? kMouseOn : kMouseOff);
+  mouseOn_ = wanted;
+  noteRestoreSequence();
 }
 
 short TerminalConsole::colourPair(int foreground, int background) {
@@ -342,6 +511,8 @@ void TerminalConsole::showTooSmallNotice() {
       "Pentrill needs a terminal of " + std::to_string(kScreenColumns) + " x " + std::to_string(kScreenRows) +
           "; this one is " + std::to_string(COLS) + " x " + std::to_string(LINES) + ".",
       "Please make it larger, or press Esc to quit."};
+  if (redrawAll_) clearok(curscr, TRUE);
+  wbkgdset(stdscr, ' ' | A_NORMAL);
   werase(stdscr);
   int row = 0;
   for (const std::string& line : lines) {
@@ -353,11 +524,21 @@ void TerminalConsole::showTooSmallNotice() {
   leaveok(stdscr, TRUE);
   wrefresh(stdscr);
   noticeShown_ = true;
+  paintedBackground_ = -1;
   shownCursor_ = ShownCursor{};
 }
 
-// Sends what changed since the last time, and nothing at all when nothing did:
-// the drill rewrites its clock every 20 ms with the same text.
+// Around the 100 x 43 screen, a larger terminal shows the screen's own
+// background rather than its default colours.
+void TerminalConsole::paintSurroundings() {
+  wbkgdset(stdscr, ' ' | COLOR_PAIR(colourPair(kBrightWhite, screenBackground_)));
+  werase(stdscr);
+  wnoutrefresh(stdscr);
+  touchwin(pad_);
+  paintedBackground_ = screenBackground_;
+}
+
+// Sends what changed since the last time, and nothing at all when nothing did.
 void TerminalConsole::flushScreen() {
   syncMouse();
   unseenText_ = false;
@@ -367,10 +548,9 @@ void TerminalConsole::flushScreen() {
     return;
   }
   bool changed = false;
-  if (noticeShown_ || redrawAll_) {
-    werase(stdscr);
-    wnoutrefresh(stdscr);
-    touchwin(pad_);
+  if (noticeShown_ || redrawAll_ || paintedBackground_ != screenBackground_) {
+    if (redrawAll_) clearok(curscr, TRUE);  // the terminal's content is unknown
+    paintSurroundings();
     noticeShown_ = false;
     redrawAll_ = false;
     changed = true;
@@ -392,98 +572,54 @@ void TerminalConsole::flushScreen() {
   shownCursor_ = cursor;
 }
 
-void TerminalConsole::addKey(const TerminalKey& key, bool afterEscape) {
-  if (key.isKeyCode) {
-    if (auto keypad = keypadCharacters_.find(key.code); keypad != keypadCharacters_.end()) {
-      InputEvent event;
-      event.key = KeyString(1, keypad->second);
-      queue_.push_back(std::move(event));
-      return;
+// Takes in everything the terminal has sent so far, without waiting. A
+// sequence left unfinished for the escape delay is settled: a lone Esc is
+// the Esc key, anything else is dropped. A terminal that has gone away ends
+// the program.
+void TerminalConsole::readPendingInput() {
+  const std::int64_t now = monotonicMilliseconds();
+  for (size_t reads = 0; reads < kMaxReadsAtOnce; ++reads) {
+    pollfd watched{STDIN_FILENO, POLLIN, 0};
+    if (poll(&watched, 1, 0) <= 0) break;
+    if ((watched.revents & POLLIN) == 0) throw ProgramExit{128 + SIGHUP};
+    char buffer[4096];
+    const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (count > 0) {
+      std::vector<TerminalEvent> events;
+      decoder_.feed(std::string_view(buffer, static_cast<size_t>(count)), events);
+      lastInputMilliseconds_ = now;
+      takeEvents(events, now);
+    } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
+      throw ProgramExit{128 + SIGHUP};
     }
   }
-  if (afterEscape) {
-    if (std::optional<KeyString> alt = altKeyStringOf(key)) {
-      queue_.back().key = *alt;
-      return;
-    }
+  if (decoder_.pending() && now - lastInputMilliseconds_ >= kEscapeDelayMilliseconds) {
+    std::vector<TerminalEvent> events;
+    decoder_.expire(events);
+    takeEvents(events, now);
   }
-  InputEvent event;
-  event.key = keyStringOf(key);
-  if (!event.key.empty()) queue_.push_back(std::move(event));
 }
 
-// ncurses hands over a burst of mouse events with one KEY_MOUSE, and
-// getmouse() gives them newest first.
-void TerminalConsole::addMouseEvents() {
-  std::vector<MEVENT> burst;
-  MEVENT report{};
-  while (getmouse(&report) == OK) burst.push_back(report);
-  const std::int64_t now = monotonicMilliseconds();
-  for (auto event = burst.rbegin(); event != burst.rend(); ++event) {
-    if (std::optional<MouseReport> mouseReport = mouseTracker_.report(event->y, event->x, event->bstate, now)) {
+// Decoded events join the queue. Esc on a terminal too small to show the
+// screen ends the program; other input waits in the queue.
+void TerminalConsole::takeEvents(const std::vector<TerminalEvent>& events, std::int64_t now) {
+  for (const TerminalEvent& event : events) {
+    if (event.kind == TerminalEvent::Kind::Key) {
+      if (tooSmall() && event.key == KeyString(1, kEscape)) throw ProgramExit{0};
+      InputEvent input;
+      input.key = event.key;
+      queue_.push_back(std::move(input));
+      continue;
+    }
+    std::vector<MouseReport> reports;
+    mouseTracker_.report(event.mouse, now, reports);
+    for (const MouseReport& report : reports) {
       InputEvent input;
       input.kind = InputEvent::Kind::Mouse;
-      input.mouse = *mouseReport;
+      input.mouse = report;
       queue_.push_back(input);
     }
   }
-}
-
-// Takes in everything the terminal has sent so far. Esc on a terminal too
-// small to show the screen ends the program; other input waits in the queue.
-// A key sequence that the terminal description lacks comes through as Esc and
-// plain characters; it is dropped whole, so that an unknown function key can
-// neither quit the menu nor answer a question.
-void TerminalConsole::readPendingInput() {
-  const size_t before = queue_.size();
-  EscapeState state = EscapeState::None;
-  for (;;) {
-    wint_t character = 0;
-    const int status = wget_wch(pad_, &character);
-    if (status == ERR) break;
-    const TerminalKey key{status == KEY_CODE_YES, static_cast<int>(character)};
-    if (key.isKeyCode && key.code == KEY_RESIZE) {
-      redrawAll_ = true;
-      state = EscapeState::None;
-    } else if (key.isKeyCode && key.code == KEY_MOUSE) {
-      addMouseEvents();
-      state = EscapeState::None;
-    } else if (!skipUnknownSequence(key, state)) {
-      addKey(key, state == EscapeState::AfterEscape);
-      state = !key.isKeyCode && key.code == kEscape ? EscapeState::AfterEscape : EscapeState::None;
-    }
-  }
-  if (tooSmall()) {
-    for (size_t i = before; i < queue_.size(); ++i) {
-      if (queue_[i].kind == InputEvent::Kind::Key && queue_[i].key == KeyString(1, kEscape)) throw ProgramExit{0};
-    }
-  }
-}
-
-// CSI sequences run to a final byte from 0x40 to 0x7E; SS3 sequences are one
-// character long. True when the key belongs to such a sequence.
-bool TerminalConsole::skipUnknownSequence(const TerminalKey& key, EscapeState& state) {
-  if (key.isKeyCode) {
-    state = EscapeState::None;
-    return false;
-  }
-  switch (state) {
-    case EscapeState::AfterEscape:
-      if (key.code != '[' && key.code != 'O') return false;
-      queue_.pop_back();  // the Esc that began it
-      state = key.code == '[' ? EscapeState::InCsi : EscapeState::InSs3;
-      return true;
-    case EscapeState::InCsi:
-      if (key.code >= 0x20 && key.code <= 0x3F) return true;
-      state = EscapeState::None;
-      return key.code >= 0x40 && key.code <= 0x7E;
-    case EscapeState::InSs3:
-      state = EscapeState::None;
-      return key.code >= 0x20 && key.code <= 0x7E;
-    case EscapeState::None:
-      break;
-  }
-  return false;
 }
 
 std::optional<InputEvent> TerminalConsole::nextEvent() {
@@ -494,30 +630,37 @@ std::optional<InputEvent> TerminalConsole::nextEvent() {
   return event;
 }
 
+// Blocks until input, a signal or the time limit (none when negative); an
+// unfinished sequence limits the wait to what is left of the escape delay.
 void TerminalConsole::waitForInput(int milliseconds) {
-  throwIfSignalled();
+  serviceSignals();
   flushScreen();
   if (!queue_.empty() && !tooSmall()) return;
+  int timeout = milliseconds < 0 ? -1 : milliseconds;
+  if (decoder_.pending()) {
+    const auto left = static_cast<int>(
+        std::max<std::int64_t>(0, lastInputMilliseconds_ + kEscapeDelayMilliseconds - monotonicMilliseconds()));
+    timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
   pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {signals_->readEnd(), POLLIN, 0}};
-  const int ready = poll(watched, 2, std::max(milliseconds, 0));
-  if (ready <= 0) return;  // time up, or a signal such as a resize
-  throwIfSignalled();
-  if ((watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) throw ProgramExit{128 + SIGHUP};
+  const int ready = poll(watched, 2, timeout);
+  if (ready <= 0) return;  // time up, or interrupted
+  if (watched[1].revents != 0) serviceSignals();
+  if ((watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && (watched[0].revents & POLLIN) == 0)
+    throw ProgramExit{128 + SIGHUP};
 }
 
-// Input that arrives meanwhile stays queued; a resize is still shown.
+// Input that arrives meanwhile stays queued; a resize or a stop is still served.
 void TerminalConsole::pause(int milliseconds) {
-  throwIfSignalled();
+  serviceSignals();
   flushScreen();
   const std::int64_t deadline = monotonicMilliseconds() + milliseconds;
   for (;;) {
     const std::int64_t remaining = deadline - monotonicMilliseconds();
     if (remaining <= 0) return;
     pollfd watched{signals_->readEnd(), POLLIN, 0};
-    const int ready = poll(&watched, 1, static_cast<int>(remaining));
-    if (ready > 0) throwIfSignalled();
-    if (ready < 0 && errno == EINTR) {
-      readPendingInput();
+    if (poll(&watched, 1, static_cast<int>(remaining)) > 0) {
+      serviceSignals();
       flushScreen();
     }
   }

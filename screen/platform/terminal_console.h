@@ -1,7 +1,11 @@
-// The console on a real terminal, through ncursesw. The 100 x 43 screen lives
+// The console on a real terminal. ncursesw draws: the 100 x 43 screen lives
 // in a grid and an off-screen pad of its own, shown in the top-left corner of
-// the terminal, so that no resize can lose what was drawn.
+// the terminal, so that no resize can lose what was drawn. Input is read and
+// decoded by the program itself (terminal_input.h), so that no key or click
+// of a burst is lost and an unfinished sequence never blocks.
 #pragma once
+#include <termios.h>
+
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -9,9 +13,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "screen/grid_console.h"
-#include "screen/platform/terminal_keys.h"
+#include "screen/platform/terminal_input.h"
 
 // ncurses' own types, kept out of this header.
 struct _win_st;
@@ -21,9 +26,10 @@ namespace pentrill {
 
 class SignalWatch;
 
-// Thrown from a wait when the program is to end at once: Ctrl-C, SIGTERM or
-// SIGHUP (status 128 + the signal number), or Esc on a terminal too small to
-// show the screen (status 0). The console's destructor restores the terminal.
+// Thrown from a wait when the program is to end at once: Ctrl-C, SIGTERM,
+// SIGHUP, SIGQUIT or the terminal gone (status 128 + the signal number), or
+// Esc on a terminal too small to show the screen (status 0). The console's
+// destructor restores the terminal.
 struct ProgramExit {
   int status;
 };
@@ -32,11 +38,17 @@ struct ProgramExit {
 // 4 red, 14 yellow): bits 0 and 2 swap places.
 int ansiColour(int paletteIndex);
 
+// The largest terminal the program lets the terminal library manage; a
+// larger (or bogus) size is shown as this much, so that it can neither
+// exhaust memory nor crash the library. The screen itself is 100 x 43.
+inline constexpr int kMaxManagedRows = 1000;
+inline constexpr int kMaxManagedColumns = 1000;
+
 class TerminalConsole : public GridConsole {
  public:
   // Takes over the terminal; throws std::runtime_error when it cannot.
   TerminalConsole();
-  // Gives the terminal back as it was found.
+  // Gives the terminal back exactly as it was found.
   ~TerminalConsole() override;
   TerminalConsole(const TerminalConsole&) = delete;
   TerminalConsole& operator=(const TerminalConsole&) = delete;
@@ -66,38 +78,46 @@ class TerminalConsole : public GridConsole {
   };
 
   void startCurses();
+  void followTerminalSize();
   bool tooSmall() const;
   void flushScreen();
+  void paintSurroundings();
   void showTooSmallNotice();
   void copyDirtyRows();
   void drawCell(int row, int column);
   short colourPair(int foreground, int background);
   void syncMouse();
   void readPendingInput();
-  enum class EscapeState { None, AfterEscape, InCsi, InSs3 };
-  bool skipUnknownSequence(const TerminalKey& key, EscapeState& state);
-  void learnKeypadKeys();
-  void addKey(const TerminalKey& key, bool afterEscape);
-  void addMouseEvents();
-  void throwIfSignalled();
+  void takeEvents(const std::vector<TerminalEvent>& events, std::int64_t now);
+  void serviceSignals();
+  void suspend();
+  void leaveTerminal();
+  void reenterTerminal();
+  void noteRestoreSequence();
   void sendControl(const std::string& sequence);
 
+  termios modesFound_{};  // the terminal's modes at start, restored exactly at every exit and stop
   std::unique_ptr<SignalWatch> signals_;
   screen* screen_ = nullptr;
   _win_st* pad_ = nullptr;
   bool utf8_ = true;
   bool windowSequences_ = true;
+  bool mouseCapable_ = true;
   int colours_ = 0;
   std::map<std::pair<int, int>, short> pairs_;
   ShownCursor shownCursor_;
   bool redrawAll_ = true;
   bool unseenText_ = false;  // text written since the terminal was last brought up to date
   bool noticeShown_ = false;
+  int screenBackground_ = kBlack;  // the colour of the last clear, also around the screen
+  int paintedBackground_ = -1;
   bool mouseOn_ = false;
+  InputDecoder decoder_;
+  std::int64_t lastInputMilliseconds_ = 0;  // when the decoder last got bytes
   MouseTracker mouseTracker_;
   std::deque<InputEvent> queue_;
-  std::map<int, char> keypadCharacters_;  // key codes of the numeric keypad's keys
   bool titlePushed_ = false;
+  std::string title_;
   std::optional<std::pair<int, int>> sizeBefore_;  // rows, columns before the program asked to grow
   int savedStderr_ = -1;
   int originalCursor_ = 1;

@@ -267,7 +267,8 @@ TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   child.type("a\xc3\xa9");                                      // a, é
   child.type("\x1bOA\x1bOP\x1b[3~");                             // up, F1, Delete
   child.type("\x1b" "b");                                        // Alt+b
-  child.type("\x1b[11~\x1b[E\x1b[1;5Z");                          // sequences the terminal type lacks
+  child.type("\x1b[11~\x1b[1;5Z");                               // F1 as PuTTY sends it, Shift+Tab
+  child.type("\x1b[E\x1b[99~\x1b[I\x1b[200~");                   // keypad 5, keys nobody knows, focus, paste
   child.type("\x1bOq\x1bOp");                                     // keypad 1 and 0 in application mode
   child.type("\r\x7f\t");                                        // Enter, Backspace, Tab
   child.type("\x1b[<0;20;8M\x1b[<0;20;8m\x1b[<0;20;8M\x1b[<0;20;8m");  // a double-click at row 8, column 20
@@ -277,7 +278,8 @@ TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   child.type("q");
   EXPECT_EQ(child.exitStatus(), 0);
   EXPECT_EQ(child.reports(),
-            "key 97\nkey 233\nkey 0 72\nkey 0 59\nkey 0 83\nkey 0 48\nkey 49\nkey 48\nkey 13\nkey 8\nkey 9\n"
+            "key 97\nkey 233\nkey 0 72\nkey 0 59\nkey 0 83\nkey 0 48\nkey 0 59\nkey 0 15\nkey 49\nkey 48\nkey 13\n"
+            "key 8\nkey 9\n"
             "mouse 8,20 buttons 1\nmouse 8,20 buttons 0\nmouse 8,20 buttons 1 double\nmouse 8,20 buttons 0\n"
             "mouse 1,1 buttons 2\nmouse 1,1 buttons 0\n"
             "key 113\n");

@@ -202,7 +202,12 @@ std::vector<std::string> figuresNamedIn(std::string_view text) {
     size_t end = i + 2;
     while (end < text.size() && isDigit(text[end])) ++end;
     if (end == i + 2) continue;
-    figures.push_back("E" + std::string(1, text[i]) + "-" + std::string(text.substr(i + 2, end - i - 2)));
+    // Built by appending: GCC 12 misreads "literal" + std::string&& as an overlapping copy.
+    std::string figure = "E";
+    figure += text[i];
+    figure += '-';
+    figure.append(text.substr(i + 2, end - i - 2));
+    figures.push_back(std::move(figure));
   }
   return figures;
 }
