@@ -186,7 +186,10 @@ SignalWatch::SignalWatch() {
 
   struct sigaction action{};
   action.sa_handler = noteSignal;
+  // While one ending signal is being noted the others wait, and are then
+  // discarded by being ignored: the first one decides.
   sigemptyset(&action.sa_mask);
+  for (int ending : kEndingSignals) sigaddset(&action.sa_mask, ending);
   action.sa_flags = SA_RESTART;
   for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &action, &previousEnding_[i]);
   for (size_t i = 0; i < std::size(kServiceSignals); ++i) sigaction(kServiceSignals[i], &action, &previousService_[i]);

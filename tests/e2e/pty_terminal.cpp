@@ -18,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 extern char** environ;
 
@@ -240,9 +241,10 @@ void PtyTerminal::start(const std::string& program, const PtyOptions& options) {
   vterm_screen_set_callbacks(screen_, &callbacks, this);
   vterm_screen_reset(screen_, 1);
 
+  oldStyleMouse_ = options.oldStyleMouse;
   winsize size{};
-  size.ws_row = static_cast<unsigned short>(rows_);
-  size.ws_col = static_cast<unsigned short>(columns_);
+  size.ws_row = static_cast<unsigned short>(options.reportedRows > 0 ? options.reportedRows : rows_);
+  size.ws_col = static_cast<unsigned short>(options.reportedColumns > 0 ? options.reportedColumns : columns_);
   if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) throwSystemError("openpty");
   setCloseOnExec(master_);
   setCloseOnExec(slave_);
@@ -281,7 +283,7 @@ std::string PtyTerminal::cursorKeySequence(char final) const {
 
 std::string PtyTerminal::mouseSequence(int row, int column, MouseButton button, bool press) const {
   const int code = static_cast<int>(button);
-  if (decMode(1006))
+  if (decMode(1006) && !oldStyleMouse_)
     return "\x1b[<" + std::to_string(code) + ";" + std::to_string(column) + ";" + std::to_string(row) +
            (press ? "M" : "m");
   if (row > 223 || column > 223) throw std::logic_error("position not expressible in X10 mouse encoding");
@@ -308,6 +310,10 @@ void PtyTerminal::doubleClick(int row, int column) {
 }
 
 size_t PtyTerminal::readAvailable(milliseconds wait) {
+  if (master_ < 0) {
+    std::this_thread::sleep_for(wait);
+    return 0;
+  }
   pollfd p{master_, POLLIN, 0};
   const int ready = ::poll(&p, 1, static_cast<int>(wait.count()));
   if (ready < 0 && errno != EINTR) throwSystemError("poll");
@@ -525,6 +531,14 @@ void PtyTerminal::resize(int rows, int columns) {
   size.ws_row = static_cast<unsigned short>(rows);
   size.ws_col = static_cast<unsigned short>(columns);
   if (::ioctl(master_, TIOCSWINSZ, &size) != 0) throwSystemError("TIOCSWINSZ");
+}
+
+void PtyTerminal::hangUp() {
+  readAvailable(milliseconds{0});
+  ::close(master_);
+  master_ = -1;
+  ::close(slave_);
+  slave_ = -1;
 }
 
 void PtyTerminal::sendSignal(int signal) {

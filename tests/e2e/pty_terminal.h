@@ -93,6 +93,13 @@ struct PtyOptions {
   std::vector<std::string> arguments;  // after the program name
   // Environment entries ("NAME=value") that replace or add to the fixed ones.
   std::vector<std::string> environment;
+  // The size the terminal reports to the program, when it differs from the
+  // modelled screen (rows, columns): a huge or bogus size costs the test nothing.
+  int reportedRows = 0;
+  int reportedColumns = 0;
+  // Like terminals that know only the old mouse reports: "\x1b[?1006h" is
+  // ignored and clicks arrive as ESC [ M and three bytes.
+  bool oldStyleMouse = false;
 };
 
 class PtyTerminal {
@@ -151,6 +158,9 @@ class PtyTerminal {
   // The terminal's size changes as when the user resizes the window: the
   // kernel sends the program SIGWINCH.
   void resize(int rows, int columns);
+  // The terminal closes (the window is closed, the connection drops): the
+  // kernel sends the program SIGHUP, and its reads and writes fail.
+  void hangUp();
 
   // The program.
   void sendSignal(int signal);
@@ -197,6 +207,7 @@ class PtyTerminal {
   bool ownsWorkingDirectory_ = false;
   int rows_ = 0;
   int columns_ = 0;
+  bool oldStyleMouse_ = false;
 
   VTerm* vterm_ = nullptr;
   VTermScreen* screen_ = nullptr;
