@@ -345,20 +345,17 @@ void TerminalConsole::suspend() {
   sigemptyset(&standard.sa_mask);
   struct sigaction ours{};
   sigaction(SIGTSTP, &standard, &ours);
+  stopAsked = 0;  // a Ctrl-Z from now on stops the program again, now or after this one
   raise(SIGTSTP);
-  sigaction(SIGTSTP, &ours, nullptr);
-  stopAsked = 0;
   continued = 0;
+  sigaction(SIGTSTP, &ours, nullptr);
   reenterTerminal();
 }
 
 void TerminalConsole::serviceSignals() {
   signals_->drain();
   if (endingSignal != 0) throw ProgramExit{128 + endingSignal};
-  if (stopAsked) {
-    stopAsked = 0;
-    suspend();
-  }
+  if (stopAsked) suspend();
   if (continued) {
     // Stopped and continued from outside: whatever happened meanwhile, the
     // program's modes and screen come back.
