@@ -1,18 +1,68 @@
 #!/usr/bin/env bash
-# Builds everything with GCC and Clang (warnings are errors) and runs every
-# test: unit tests and end-to-end tests of the real binary in a
-# pseudo-terminal.
+# Builds and tests everything, warnings being errors:
+#   1. GCC (RelWithDebInfo): unit and end-to-end tests;
+#   2. Clang with AddressSanitizer and UndefinedBehaviorSanitizer (Debug):
+#      the same tests, and any sanitizer report fails the run;
+#   3. the release build that tools/run.sh makes (default compiler), whose
+#      binary must start in a pseudo-terminal and show the menu;
+#   4. a few seconds of every fuzz target (libFuzzer, Clang);
+#   5. the man page, which must render without a warning.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
+source tools/release_build.sh
 pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}" "${PENTRILL_TEST_PACKAGES[@]}"
 jobs=$(nproc)
+fuzz_seconds=${PENTRILL_FUZZ_SECONDS:-5}
 
-echo "== Clang build"
-CXX=clang++ cmake -S . -B build/clang -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/clang -j "$jobs"
+echo "== Man page"
+warnings=$(groff -ww -man -Tutf8 doc/pentrill.1 2>&1 >/dev/null)
+if [ -n "$warnings" ]; then
+  echo "doc/pentrill.1 renders with warnings:" >&2
+  echo "$warnings" >&2
+  exit 1
+fi
+echo "doc/pentrill.1 renders without warnings"
 
 echo "== GCC build and tests"
-CXX=g++ cmake -S . -B build/gcc -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CXX=g++ cmake -S . -B build/gcc -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENTRILL_WERROR=ON >/dev/null
 cmake --build build/gcc -j "$jobs"
 ctest --test-dir build/gcc --output-on-failure -j "$jobs"
+
+echo "== Clang AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPENTRILL_WERROR=ON \
+  -DPENTRILL_SANITIZE=ON >/dev/null
+cmake --build build/asan -j "$jobs"
+reports=$PWD/build/asan/reports
+rm -rf "$reports"
+mkdir -p "$reports"
+# Reports go to files: the program sends its standard error to /dev/null
+# while it owns the terminal, and a report must fail the run wherever it came from.
+export ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan:print_summary=1"
+export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizer/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
+ctest --test-dir build/asan --output-on-failure -j "$jobs"
+if compgen -G "$reports/*" >/dev/null; then
+  echo "sanitizer reports:" >&2
+  cat "$reports"/* >&2
+  exit 1
+fi
+unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+echo "no sanitizer reports"
+
+echo "== Release build as tools/run.sh makes it, started in a pseudo-terminal"
+pentrill_release_build build/ci-release -DPENTRILL_WERROR=ON
+python3 tools/bench.py --check-start --binary build/ci-release/drill/pentrill
+
+echo "== Fuzz targets, ${fuzz_seconds} s each"
+for script in tests/fuzz/run_*.sh; do
+  log=build/$(basename "$script" .sh).log
+  mkdir -p build
+  if ! bash "$script" --seconds "$fuzz_seconds" >"$log" 2>&1; then
+    tail -n 60 "$log" >&2
+    echo "$script failed (whole output in $log)" >&2
+    exit 1
+  fi
+  echo "$script: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}') executions, no failure"
+done
+echo "all checks passed"

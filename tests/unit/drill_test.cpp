@@ -389,5 +389,23 @@ TEST(Drill, RunTimeCountsFromTheStartAcrossMidnight) {
   EXPECT_EQ(clock.cell(25, 50).background, kBrightWhite);
 }
 
+// A waiting question costs one wake-up a second, at the second the clock
+// shows next, not a poll every few milliseconds; a key ends the wait at once.
+TEST(Drill, AWaitingQuestionWakesOnceASecondForItsClock) {
+  DrillRun drill(ManualClock(2026, 12, 7, 10, 0, 0, 250));
+  ScreenGrid clock;
+  drill.console.typeKeys("R");
+  drill.console.idle(10000);
+  drill.snapshotLater(clock);
+  drill.console.idle(400);
+  drill.console.typeKeys(" ");
+  EXPECT_EQ(drill.run(), std::nullopt);
+  EXPECT_EQ(clock.text(25, 50, 67), "Run Time: 00:00:10");
+  // 0.75 s to the first whole second, nine more seconds, the 0.25 s left,
+  // the 0.4 s ended by the key, and the wait in which the script ran out.
+  EXPECT_EQ(drill.console.waits(), 13);
+  EXPECT_EQ(drill.console.steadyMilliseconds(), 10400);
+}
+
 }  // namespace
 }  // namespace pentrill
