@@ -42,7 +42,13 @@ std::string poolNames(std::string_view conjunction) {
   std::string names;
   const auto editions = poolEditions();
   for (size_t i = 0; i < editions.size(); ++i) {
-    if (i > 0) names += i + 1 == editions.size() ? " " + std::string(conjunction) + " " : std::string(", ");
+    if (i + 1 == editions.size() && i > 0) {
+      names += ' ';  // appended piece by piece: GCC 12 misreads " " + std::string&& as an overlapping copy
+      names += conjunction;
+      names += ' ';
+    } else if (i > 0) {
+      names += ", ";
+    }
     names += editions[i]->name;
   }
   return names;
