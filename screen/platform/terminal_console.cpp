@@ -268,7 +268,13 @@ void TerminalConsole::startCurses() {
   mouseCapable_ = !capability("kmous").empty();
   originalCursor_ = curs_set(0);
   shownCursor_ = ShownCursor{};
-  if (has_colors() && start_color() == OK) colours_ = COLORS;
+  if (has_colors() && start_color() == OK) {
+    colours_ = COLORS;
+    // Colour pair 0 is the terminal's own default: nothing needs setting
+    // back after each update, and the small-terminal notice shows in the
+    // terminal's colours.
+    use_default_colors();
+  }
   pad_ = newpad(kScreenRows, kScreenColumns);
   noteRestoreSequence();
   // Libraries print to stderr; on the terminal that would garble the screen.
