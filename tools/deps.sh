@@ -26,4 +26,4 @@ pentrill_require_packages() {
 }
 
 PENTRILL_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libncurses-dev libsdl2-dev)
-PENTRILL_TEST_PACKAGES=(clang libclang-rt-dev libgtest-dev libvterm-dev libx11-dev xvfb xauth groff-base python3)
+PENTRILL_TEST_PACKAGES=(clang libclang-rt-dev libgtest-dev libvterm-dev libx11-dev xvfb xauth groff-base mandoc python3)

@@ -6,7 +6,7 @@
 #   3. the release build that tools/run.sh makes (default compiler), whose
 #      binary must start in a pseudo-terminal and show the menu;
 #   4. a few seconds of every fuzz target (libFuzzer, Clang);
-#   5. the man page, which must render without a warning.
+#   5. the man page, which must render without a warning, and the install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -16,13 +16,13 @@ jobs=$(nproc)
 fuzz_seconds=${PENTRILL_FUZZ_SECONDS:-5}
 
 echo "== Man page"
-warnings=$(groff -ww -man -Tutf8 doc/pentrill.1 2>&1 >/dev/null)
+warnings=$(groff -ww -man -Tutf8 doc/pentrill.1 2>&1 >/dev/null; mandoc -T lint -W style doc/pentrill.1 2>&1)
 if [ -n "$warnings" ]; then
   echo "doc/pentrill.1 renders with warnings:" >&2
   echo "$warnings" >&2
   exit 1
 fi
-echo "doc/pentrill.1 renders without warnings"
+echo "doc/pentrill.1 renders without warnings (groff -ww, mandoc -T lint)"
 
 echo "== GCC build and tests"
 CXX=g++ cmake -S . -B build/gcc -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENTRILL_WERROR=ON >/dev/null
@@ -53,6 +53,12 @@ echo "no sanitizer reports"
 echo "== Release build as tools/run.sh makes it, started in a pseudo-terminal"
 pentrill_release_build build/ci-release -DPENTRILL_WERROR=ON
 python3 tools/bench.py --check-start --binary build/ci-release/drill/pentrill
+rm -rf build/ci-install
+cmake --install build/ci-release --prefix build/ci-install >/dev/null
+for installed in bin/pentrill share/man/man1/pentrill.1 share/doc/pentrill/README.md share/doc/pentrill/LICENSE; do
+  test -f "build/ci-install/$installed" || { echo "cmake --install did not put $installed in place" >&2; exit 1; }
+done
+echo "cmake --install puts the binary, the man page, the README and the licence in place"
 
 echo "== Fuzz targets, ${fuzz_seconds} s each"
 for script in tests/fuzz/run_*.sh; do
