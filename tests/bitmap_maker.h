@@ -70,7 +70,8 @@ inline std::vector<unsigned char> makeBitmap(const BitmapShape& shape) {
       if (shape.bits <= 8) {
         const size_t bit = static_cast<size_t>(x) * static_cast<size_t>(shape.bits);
         row[bit / 8] |= static_cast<unsigned char>(paletteIndex(x, y, colours) << (8 - shape.bits - bit % 8));
-      } else {
+      } else if (shape.bits == 24 || shape.bits == 32) {
+        // Other depths (16 bits) keep black pixels: a 3-byte pixel would not fit their rows.
         const Rgb colour = patternColour(x, y);
         unsigned char* pixel = row + static_cast<size_t>(x) * static_cast<size_t>(shape.bits / 8);
         pixel[0] = colour.b;

@@ -264,6 +264,14 @@ void TerminalConsole::startCurses() {
   noecho();
   nonl();
   intrflush(stdscr, FALSE);
+  // A Ctrl-C or Ctrl-\ must not make the terminal discard output it has not
+  // shown yet: a second one, pressed while the program ends, would take the
+  // bytes that give the terminal back.
+  termios modes{};
+  if (tcgetattr(STDIN_FILENO, &modes) == 0) {
+    modes.c_lflag |= NOFLSH;
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &modes);
+  }
   def_prog_mode();
   mouseCapable_ = !capability("kmous").empty();
   originalCursor_ = curs_set(0);
