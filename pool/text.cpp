@@ -20,7 +20,10 @@ std::string singleNumberText(float value) {
   if (value == 0.0f) value = 0.0f;  // no "-0"
   char digits[32];
   std::snprintf(digits, sizeof digits, "%.7G", static_cast<double>(value));
-  return std::signbit(value) ? std::string(digits) : " " + std::string(digits);
+  if (std::signbit(value)) return digits;
+  std::string text = " ";  // appended, as in numberText
+  text += digits;
+  return text;
 }
 
 // The default rounding mode rounds halves to even; the product is a
