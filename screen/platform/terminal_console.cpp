@@ -328,6 +328,11 @@ void TerminalConsole::noteRestoreSequence() {
 // they were found, however often the program was suspended meanwhile.
 void TerminalConsole::leaveTerminal() {
   if (isendwin()) return;
+  // Until the bytes that give the terminal back are written, a Ctrl-C must
+  // not make the terminal discard them: ncurses' own restoring keeps NOFLSH.
+  termios keeping = modesFound_;
+  keeping.c_lflag |= NOFLSH;
+  if (tcsetattr(STDIN_FILENO, TCSADRAIN, &keeping) == 0) def_shell_mode();
   if (mouseOn_) {
     doupdate();
     writeAll(STDOUT_FILENO, kMouseOff);

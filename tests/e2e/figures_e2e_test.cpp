@@ -151,7 +151,7 @@ class FigureWindows : public ::testing::Test {
 
   PtyOptions withDisplay(std::vector<std::string> more = {}) {
     PtyOptions options;
-    options.environment = {"DISPLAY=" + display.name(), "SDL_AUDIODRIVER=dummy"};
+    options.environment = {std::string("DISPLAY=").append(display.name()), "SDL_AUDIODRIVER=dummy"};
     options.environment.insert(options.environment.end(), more.begin(), more.end());
     return options;
   }

@@ -196,8 +196,7 @@ TEST_P(SecondSignalEndToEnd, TheFirstSignalDecides) {
     PtyTerminal term(kBinary);
     ASSERT_TRUE(waitForMenu(term));
     term.send(std::string_view(GetParam().keys, 1));
-    // Read meanwhile, as a terminal does: a Ctrl-C discards whatever output
-    // the terminal has not read yet, the program's restoring bytes included.
+    // Read meanwhile, as a terminal does.
     const auto second = Clock::now() + std::chrono::microseconds(apart);
     while (Clock::now() < second) term.pump(milliseconds{0});
     term.send(std::string_view(GetParam().keys + 1, 1));
@@ -205,7 +204,12 @@ TEST_P(SecondSignalEndToEnd, TheFirstSignalDecides) {
     ASSERT_TRUE(status) << "still running";
     EXPECT_TRUE(status->exited) << status->describe();
     EXPECT_EQ(status->shellStatus(), GetParam().status);
-    expectTerminalRestored(term);
+    // The modes are back exactly. The restoring bytes themselves can still be
+    // lost: a Ctrl-C after the program has given the modes back makes the
+    // kernel discard output the terminal has not taken in yet.
+    EXPECT_TRUE(sameTermios(term.initialTermios(), term.currentTermios()))
+        << "before: " << describeTermios(term.initialTermios())
+        << "\nafter:  " << describeTermios(term.currentTermios());
   }
 }
 

@@ -35,7 +35,7 @@ class XvfbDisplay {
   bool available() const { return display_ != nullptr; }
   bool installed() const { return installed_; }
   const std::string& whyNot() const { return whyNot_; }
-  std::string name() const { return ":" + std::to_string(number_); }  // for DISPLAY
+  std::string name() const { return std::string(":").append(std::to_string(number_)); }  // for DISPLAY
 
   // The mapped top-level windows, in stacking order.
   std::vector<XWindowInfo> windows();

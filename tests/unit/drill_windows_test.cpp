@@ -64,7 +64,10 @@ class DrillWindows : public ::testing::Test {
     for (int r = 1; r <= state.drillPool.count(); ++r)
       if (state.drillPool.row(r).bareId() == "E5C10") startRow = r;
     ASSERT_GT(startRow, 0);
-    console.typeKeys("s" + std::to_string(startRow) + "\r");
+    std::string keys = "s";  // appended: GCC 12 at -O3 misreads "s" + std::string&& as an overlapping copy
+    keys += std::to_string(startRow);
+    keys += '\r';
+    console.typeKeys(keys);
   }
   void TearDown() override {
     std::filesystem::current_path(previous_);

@@ -14,7 +14,7 @@ namespace {
 // An exam whose correct letter is "A" for every question.
 PracticeExam allA() {
   PracticeExam exam;
-  for (int q = 1; q <= kExamQuestions; ++q) exam.cell(q, kCorrect) = "A";
+  for (int q = 1; q <= kExamQuestions; ++q) exam.cell(q, kCorrect) = std::string("A");
   return exam;
 }
 
@@ -22,7 +22,7 @@ PracticeExam allA() {
 // rest empty.
 AnswerSheet sheetWith(int right, int wrong) {
   AnswerSheet sheet;
-  for (int q = 1; q <= right + wrong; ++q) sheet[static_cast<size_t>(q)] = q <= right ? "A" : "B";
+  for (int q = 1; q <= right + wrong; ++q) sheet[static_cast<size_t>(q)] = std::string(q <= right ? "A" : "B");
   return sheet;
 }
 

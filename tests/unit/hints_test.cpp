@@ -242,7 +242,7 @@ TEST_F(HintFiles, LongHintIsCutAt1425AndLosesALaterPicture) {
 
 TEST_F(HintFiles, OnlyTheFirst640IndexedLinesCountButLaterHintsAreFound) {
   std::string file;
-  for (int i = 1; i <= 700; ++i) file += "K" + std::to_string(i) + ": [p] hint " + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 700; ++i) file.append("K").append(std::to_string(i)).append(": [p] hint ").append(std::to_string(i)).append("\r\n");
   writeHints(file);
   const HintIndex index = loaded();
   EXPECT_EQ(index[0], "640");

@@ -140,7 +140,7 @@ TEST_P(PoolTest, EveryRowHasItsLabelsAndACorrectLetter) {
     for (int r = 1; r <= pool.count(); ++r) {
       const Question& q = pool.row(r);
       SCOPED_TRACE(q.field(kId));
-      EXPECT_EQ(q.bareId().substr(0, 2), "E" + std::to_string(s));
+      EXPECT_EQ(q.bareId().substr(0, 2), std::string("E").append(std::to_string(s)));
       for (int f = kAnswerA; f <= kAnswerD; ++f) {
         const std::string label{static_cast<char>('A' + f - kAnswerA), '.', ' '};
         EXPECT_EQ(q.field(f).substr(0, 3), label);
@@ -227,7 +227,7 @@ TEST_P(PoolTest, FigureTagsFollowTheFigureNamedInTheText) {
       }
       ++tagged;
       std::string figure = id.substr(tag + 8);  // "E5-1"
-      EXPECT_EQ(figure.substr(0, 2), "E" + std::to_string(s)) << id;
+      EXPECT_EQ(figure.substr(0, 2), std::string("E").append(std::to_string(s))) << id;
       std::string plain = "Figure " + figure;
       std::string nonBreaking = plain;
       nonBreaking[9] = '\x1E';
@@ -284,7 +284,8 @@ TEST_P(PoolTest, GroupTableWalkMatchesEveryPoolRowExactlyOnce) {
       ++matched[s][static_cast<size_t>(row)];
       lastIdentifier = id;
     }
-    ++groupsPerSubelement[static_cast<size_t>(group[1] - '0')];
+    ASSERT_EQ(group.size(), 3u) << "an empty group before item " << k;
+    ++groupsPerSubelement[static_cast<size_t>(group.at(1) - '0')];
   }
   EXPECT_EQ(k, groupItems() + 1);
   EXPECT_EQ(lastIdentifier, GetParam().lastId);

@@ -360,11 +360,11 @@ TEST(PracticeExam, ResultsCountWhatWasAnsweredLastAndTheReplacedAnswerOnce) {
     red += panel.cell(row, column).foreground == kRed;
   }
   EXPECT_EQ(red, wrong);
-  EXPECT_EQ(results.text(19, 57, 59), " " + std::to_string(right));
-  EXPECT_EQ(results.text(20, 57, 58), " " + std::to_string(wrong));
-  EXPECT_EQ(results.text(21, 57, 59), " " + std::to_string(skipped));
+  EXPECT_EQ(results.text(19, 57, 59), std::string(" ").append(std::to_string(right)));
+  EXPECT_EQ(results.text(20, 57, 58), std::string(" ").append(std::to_string(wrong)));
+  EXPECT_EQ(results.text(21, 57, 59), std::string(" ").append(std::to_string(skipped)));
   const int score = 2 * right;
-  EXPECT_EQ(results.text(22, 57, 61), " " + std::to_string(score) + "% ");
+  EXPECT_EQ(results.text(22, 57, 61), std::string(" ").append(std::to_string(score)).append("% "));
   EXPECT_EQ(results.text(23, 57, 61), score > 73.99 ? " Pass" : " Fail");
   EXPECT_EQ(exam.sound.alerts, 0);
 }

@@ -174,7 +174,7 @@ std::string describe(const InputEvent& event) {
            std::to_string(m.buttons) + (m.doubleClick ? " double" : "") + (m.moved ? " moved" : "");
   }
   std::string text = "key";
-  for (unsigned char byte : event.key) text += " " + std::to_string(byte);
+  for (unsigned char byte : event.key) text.append(" ").append(std::to_string(byte));
   return text;
 }
 
@@ -334,7 +334,7 @@ TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
     const std::int64_t took = console.steadyMilliseconds() - start;
     report(fd, took >= 300 && took < 4000 ? "paused" : "pause took " + std::to_string(took));
     std::string kept = "input kept:";
-    while (std::optional<InputEvent> event = console.nextEvent()) kept += " " + describe(*event);
+    while (std::optional<InputEvent> event = console.nextEvent()) kept.append(" ").append(describe(*event));
     report(fd, kept);
     console.pause(5000);
     return 0;

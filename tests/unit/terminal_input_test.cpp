@@ -35,7 +35,7 @@ std::string describe(const std::vector<TerminalEvent>& events) {
               std::to_string(event.mouse.column) + ") ";
     } else {
       text += "key(";
-      for (unsigned char byte : event.key) text += " " + std::to_string(byte);
+      for (unsigned char byte : event.key) text.append(" ").append(std::to_string(byte));
       text += ") ";
     }
   }

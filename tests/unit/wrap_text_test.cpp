@@ -33,7 +33,7 @@ std::string rightTrimmed(std::string line) { return line.erase(line.find_last_no
 
 std::string words(int count, std::string_view word) {
   std::string result;
-  for (int i = 0; i < count; ++i) result += (i ? " " : "") + std::string(word);
+  for (int i = 0; i < count; ++i) result.append(i ? " " : "").append(word);
   return result;
 }
 
