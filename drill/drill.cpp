@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "drill/program.h"
+#include "drill/drill.h"
 #include "drill/shuffle.h"
 #include "pool/text.h"
 #include "screen/figures.h"

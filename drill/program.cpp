@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "drill/drill.h"
 #include "drill/practice_exam.h"
 #include "pool/pool.h"
 #include "screen/hints.h"

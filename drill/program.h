@@ -16,10 +16,6 @@ static_assert(std::string_view(kWindowTitle).ends_with(kVersion));
 // the process exit status.
 int runProgram(Platform& platform, ProgramState& state);
 
-// Drill over subelement 0 to 9 on the loaded drill pool. True when the
-// program is to end (the user declined another drill).
-bool runDrill(int subelement, Platform& platform, ProgramState& state);
-
 void showHelpScreen(Platform& platform, const PoolEdition& edition);
 void showFarewellScreen(Platform& platform);
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <set>
 
-#include "drill/program.h"
+#include "drill/drill.h"
 #include "pool/pool.h"
 #include "screen/input.h"
 #include "screen/memory_console.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "../bitmap_maker.h"
-#include "drill/program.h"
+#include "drill/drill.h"
 #include "pool/pool.h"
 #include "screen/memory_console.h"
 #include "screen/recording_windows.h"
