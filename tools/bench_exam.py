@@ -13,8 +13,8 @@ Run from the repository root after building, for example:
 It starts the program in a 100 x 43 pseudo-terminal (TERM=xterm-256color),
 presses P at the menu and waits for the first exam question. Then:
 
-- idle: touches nothing for the given time while it reads the process's CPU
-  time and counts the bytes written to the terminal (targets: under 1 % of
+- idle: touches nothing for the given time while it reads the CPU time of
+  all the program's threads and counts the bytes written to the terminal (targets: under 1 % of
   one core, under 200 bytes/s; the exam has no clock, so about 0 is expected);
 - latency: sends keys one at a time (Next, Prev and Review in turn), each
   after the screen has been quiet, and times from the write of the key to
@@ -27,12 +27,10 @@ test: CI does not run it.
 
 import argparse
 import os
-import select
 import statistics
 import sys
-import time
 
-from bench_idle import cpu_seconds, start, stop
+from pty_session import measure_idle, start
 
 CPU_TARGET_PERCENT = 1.0
 BYTES_TARGET_PER_SECOND = 200.0
@@ -40,53 +38,35 @@ LATENCY_TARGET_MS = 20.0
 QUIET_SECONDS = 0.15  # a frame has ended when nothing more came for this long
 
 
-def reach_exam(terminal):
+def reach_exam(session):
     """Menu -> P -> the first question of the exam."""
-    if not terminal.wait_until_quiet(0.5, 10):
+    if not session.read_until_quiet(0.5, 10):
         return "the menu never settled"
-    terminal.mark()
-    terminal.send(b"P")
-    if not terminal.wait_for(b"Stop Exam", 10):
+    session.mark()
+    session.send(b"P")
+    if not session.wait_for(b"Stop Exam", timeout=10):
         return "no exam screen (no \"Stop Exam\") after P"
-    terminal.wait_until_quiet(0.5, 5)
+    session.read_until_quiet(0.5, 5)
     return None
 
 
-def measure_idle(pid, terminal, seconds):
-    cpu_before = cpu_seconds(pid)
-    clock_before = time.monotonic()
-    total = terminal.read_for(seconds)
-    elapsed = time.monotonic() - clock_before
-    return cpu_seconds(pid) - cpu_before, total, elapsed
-
-
-def frame_after(terminal, key):
+def frame_after(session, key):
     """Sends a key; returns (milliseconds to the frame's last byte, bytes)."""
-    sent = time.monotonic()
-    terminal.send(key)
-    last = None
-    count = 0
-    while True:
-        ready, _, _ = select.select([terminal.fd], [], [], QUIET_SECONDS)
-        if not ready:
-            break
-        chunk = os.read(terminal.fd, 65536)
-        if not chunk:
-            break
-        last = time.monotonic()
-        count += len(chunk)
-    if last is None:
+    session.mark()
+    sent = session.send(key)
+    session.read_until_quiet(QUIET_SECONDS, 10)
+    if not session.output:
         return None, 0
-    return 1000.0 * (last - sent), count
+    return 1000.0 * (session.last_read - sent), len(session.output)
 
 
-def measure_latency(terminal, keys):
+def measure_latency(session, keys):
     # Next and Prev move between questions 1 and 2; Review turns the panel
     # on and off (its frame is the largest).
     cycle = [b"N", b"P", b"R", b"N", b"R", b"P"]
     results = []
     for i in range(keys):
-        milliseconds, count = frame_after(terminal, cycle[i % len(cycle)])
+        milliseconds, count = frame_after(session, cycle[i % len(cycle)])
         if milliseconds is None:
             return None
         results.append((cycle[i % len(cycle)].decode(), milliseconds, count))
@@ -103,32 +83,29 @@ def main():
         print(f"bench_exam: {args.binary} is not an executable; build it or pass --binary", file=sys.stderr)
         return 2
 
-    pid, terminal = start(os.path.abspath(args.binary))
+    session = start([os.path.abspath(args.binary)])
     try:
-        problem = reach_exam(terminal)
+        problem = reach_exam(session)
         if problem:
             print(f"bench_exam: {problem}", file=sys.stderr)
             return 2
-        cpu, total, elapsed = measure_idle(pid, terminal, args.seconds)
-        latencies = measure_latency(terminal, args.keys)
+        idle = measure_idle(session, args.seconds)
+        latencies = measure_latency(session, args.keys)
         if latencies is None:
             print("bench_exam: a key brought no new screen", file=sys.stderr)
             return 2
     finally:
-        stop(pid)
-        os.close(terminal.fd)
+        session.stop()
 
-    cpu_percent = 100.0 * cpu / elapsed
-    bytes_per_second = total / elapsed
     times = [ms for _, ms, _ in latencies]
     worst = max(times)
-    cpu_ok = cpu_percent < CPU_TARGET_PERCENT
-    bytes_ok = bytes_per_second < BYTES_TARGET_PER_SECOND
+    cpu_ok = idle.cpu_percent < CPU_TARGET_PERCENT
+    bytes_ok = idle.bytes_per_second < BYTES_TARGET_PER_SECOND
     latency_ok = worst <= LATENCY_TARGET_MS
-    print(f"idle for {elapsed:.1f} s on an exam question")
-    print(f"CPU time:  {cpu:.3f} s = {cpu_percent:.2f} % of one core"
+    print(f"idle for {idle.seconds:.1f} s on an exam question")
+    print(f"CPU time:  {idle.cpu_seconds:.3f} s = {idle.cpu_percent:.2f} % of one core"
           f"  (target < {CPU_TARGET_PERCENT:g} %: {'met' if cpu_ok else 'MISSED'})")
-    print(f"output:    {total} bytes = {bytes_per_second:.1f} bytes/s"
+    print(f"output:    {idle.output_bytes} bytes = {idle.bytes_per_second:.1f} bytes/s"
           f"  (target < {BYTES_TARGET_PER_SECOND:g}: {'met' if bytes_ok else 'MISSED'})")
     print(f"key to finished frame, {len(times)} keys: median {statistics.median(times):.1f} ms,"
           f" worst {worst:.1f} ms  (target <= {LATENCY_TARGET_MS:g} ms: {'met' if latency_ok else 'MISSED'})")

@@ -36,19 +36,14 @@ program or Xvfb is missing or could not be driven. Not run by CI.
 """
 
 import argparse
-import errno
-import fcntl
 import os
 import select
-import signal
 import statistics
-import struct
 import subprocess
 import sys
-import termios
-import time
 
-ROWS, COLUMNS = 43, 100
+from pty_session import measure_idle, start
+
 START_ROW = 36  # E5C08: E5A and E5B hold 28 questions
 # The steps, by the question they lead to: E5C09 plain, E5C10 first figure,
 # E5C11 and E5C12 figure after figure, E5D01 after the last figure, E5D02 plain.
@@ -59,134 +54,64 @@ CPU_TARGET_PERCENT = 1.0
 NO_DISPLAY_SLACK_MS = 2.0
 
 
-class Terminal:
-    def __init__(self, fd):
-        self.fd = fd
-        self.output = bytearray()
-
-    def read_until_quiet(self, quiet, timeout):
-        """Reads until nothing came for `quiet` s; returns the time of the last byte."""
-        last = time.monotonic()
-        deadline = last + timeout
-        while time.monotonic() < deadline:
-            ready, _, _ = select.select([self.fd], [], [], quiet)
-            if not ready:
-                return last
-            try:
-                chunk = os.read(self.fd, 65536)
-            except OSError as error:
-                if error.errno == errno.EIO:
-                    return last
-                raise
-            if not chunk:
-                return last
-            self.output += chunk
-            last = time.monotonic()
-        return last
-
-    def wait_for(self, text, timeout):
-        deadline = time.monotonic() + timeout
-        while text not in self.output and time.monotonic() < deadline:
-            self.read_until_quiet(0.05, 0.2)
-        return text in self.output
-
-    def send(self, keys):
-        self.output.clear()
-        os.write(self.fd, keys)
-        return time.monotonic()
+def press(session, key):
+    """Sends a key with the output so far forgotten; returns when it was sent."""
+    session.mark()
+    return session.send(key)
 
 
-def start(binary, display):
-    pid, fd = os.forkpty()
-    if pid == 0:
-        fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", ROWS, COLUMNS, 0, 0))
-        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        env.update(TERM="xterm-256color", SDL_AUDIODRIVER="dummy")
-        if display:
-            env["DISPLAY"] = display
-        try:
-            os.execve(binary, [binary], env)
-        finally:
-            os._exit(127)
-    return pid, Terminal(fd)
-
-
-def stop(pid, fd):
-    try:
-        os.kill(pid, signal.SIGTERM)
-        for _ in range(50):
-            if os.waitpid(pid, os.WNOHANG)[0]:
-                break
-            time.sleep(0.1)
-        else:
-            os.kill(pid, signal.SIGKILL)
-            os.waitpid(pid, 0)
-    except (ProcessLookupError, ChildProcessError):
-        pass
-    os.close(fd)
-
-
-def cpu_seconds(pid):
-    """CPU time of the program's main thread, and of all its other threads."""
-    main, others = 0, 0
-    for thread in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{thread}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-        except FileNotFoundError:  # a thread that just ended
-            continue
-        ticks = int(fields[11]) + int(fields[12])
-        if int(thread) == pid:
-            main += ticks
-        else:
-            others += ticks
-    clock = os.sysconf("SC_CLK_TCK")
-    return main / clock, others / clock
-
-
-def to_start(terminal):
-    terminal.read_until_quiet(0.5, 10)
-    terminal.send(b"5")
-    if not terminal.wait_for(b"equence", 10):
+def to_start(session):
+    session.read_until_quiet(0.5, 10)
+    press(session, b"5")
+    if not session.wait_for(b"equence", timeout=10):
         return False
-    terminal.read_until_quiet(0.3, 5)
-    terminal.send(b"S")
-    if not terminal.wait_for(b"Start with", 10):
+    session.read_until_quiet(0.3, 5)
+    press(session, b"S")
+    if not session.wait_for(b"Start with", timeout=10):
         return False
-    terminal.read_until_quiet(0.3, 5)
-    terminal.send(str(START_ROW).encode() + b"\r")
-    terminal.read_until_quiet(QUIET, 20)
+    session.read_until_quiet(0.3, 5)
+    press(session, str(START_ROW).encode() + b"\r")
+    session.read_until_quiet(QUIET, 20)
     return True
 
 
-def next_question(terminal):
+def screen_after(session, key):
+    """Sends a key; the monotonic times of the key and of the last byte of the
+    screen it brings (the key's own time when it brought nothing)."""
+    sent = press(session, key)
+    session.read_until_quiet(QUIET, 20)
+    return sent, session.last_read if session.output else sent
+
+
+def next_question(session):
     """Moves on with "a" (and a key after a wrong answer's message); ms to the new screen."""
-    sent = terminal.send(b"a")
-    last = terminal.read_until_quiet(QUIET, 20)
-    if b"Press any key" in terminal.output:
-        sent = terminal.send(b"x")
-        last = terminal.read_until_quiet(QUIET, 20)
+    sent, last = screen_after(session, b"a")
+    if b"Press any key" in session.output:
+        sent, last = screen_after(session, b"x")
     return 1000.0 * (last - sent)
 
 
 def one_run(binary, display, idle):
-    pid, terminal = start(binary, display)
+    env = {"SDL_AUDIODRIVER": "dummy"}
+    if display:
+        env["DISPLAY"] = display
+    session = start([binary], env)
     try:
-        if not to_start(terminal):
+        if not to_start(session):
             return None, None
-        times = [next_question(terminal) for _ in STEPS[:2]]
+        times = [next_question(session) for _ in STEPS[:2]]
         cpu = None
         if idle:  # waiting on E5C10 with its window open
             # An alert of a wrong answer keeps its sound device open 2 s.
-            terminal.read_until_quiet(4, 3)
-            before, clock = cpu_seconds(pid), time.monotonic()
-            terminal.read_until_quiet(idle + 1, idle)
-            after, seconds = cpu_seconds(pid), time.monotonic() - clock
-            cpu = tuple(100.0 * (a - b) / seconds for a, b in zip(after, before))
-        times += [next_question(terminal) for _ in STEPS[2:]]
+            session.read_for(3)
+            cost = measure_idle(session, idle)
+            main = cost.cpu_nanoseconds.get(session.pid, 0) / 1e9
+            others = cost.cpu_seconds - main
+            cpu = (100.0 * main / cost.seconds, 100.0 * others / cost.seconds)
+        times += [next_question(session) for _ in STEPS[2:]]
         return times, cpu
     finally:
-        stop(pid, terminal.fd)
+        session.stop()
 
 
 def start_xvfb():
