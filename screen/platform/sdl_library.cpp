@@ -32,8 +32,7 @@ SdlApi* openSdl() {
       lookUp(library, "SDL_QueueAudio", api.QueueAudio) &&
       lookUp(library, "SDL_PauseAudioDevice", api.PauseAudioDevice) &&
       lookUp(library, "SDL_GetQueuedAudioSize", api.GetQueuedAudioSize) &&
-      lookUp(library, "SDL_WaitEventTimeout", api.WaitEventTimeout) &&
-      lookUp(library, "SDL_PollEvent", api.PollEvent) && lookUp(library, "SDL_PushEvent", api.PushEvent) &&
+      lookUp(library, "SDL_PollEvent", api.PollEvent) &&
       lookUp(library, "SDL_GetDesktopDisplayMode", api.GetDesktopDisplayMode) &&
       lookUp(library, "SDL_CreateWindow", api.CreateWindow) &&
       lookUp(library, "SDL_DestroyWindow", api.DestroyWindow) &&

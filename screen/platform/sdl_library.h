@@ -29,9 +29,7 @@ struct SdlApi {
   decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
   decltype(&SDL_GetQueuedAudioSize) GetQueuedAudioSize;
   // Events.
-  decltype(&SDL_WaitEventTimeout) WaitEventTimeout;
   decltype(&SDL_PollEvent) PollEvent;
-  decltype(&SDL_PushEvent) PushEvent;
   // Windows and pictures.
   decltype(&SDL_GetDesktopDisplayMode) GetDesktopDisplayMode;
   decltype(&SDL_CreateWindow) CreateWindow;

@@ -1,10 +1,14 @@
 #include "screen/platform/sdl_thread.h"
 
+#include <poll.h>
 #include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -13,20 +17,29 @@
 namespace pentrill {
 
 struct SdlThread::Shared {
-  explicit Shared(const SdlApi& sdl) : api(sdl) {}
+  Shared(const SdlApi& sdl, int wakeDescriptor) : api(sdl), wakeFd(wakeDescriptor) {}
+  ~Shared() { close(wakeFd); }
+  Shared(const Shared&) = delete;
+  Shared& operator=(const Shared&) = delete;
+
+  // To the thread: a task, or the stop. Never lost: the count stays until
+  // the thread reads it.
+  void wake() const {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+  }
 
   const SdlApi& api;
+  const int wakeFd;  // an eventfd
   std::mutex mutex;
-  std::condition_variable wake;      // to the thread: a task, or the stop
   std::condition_variable finished;  // from the thread: it is about to end
   std::deque<Task> tasks;
   std::multimap<Clock::time_point, Task> timers;
   bool stopping = false;
   bool done = false;
-  // The thread sleeps in SDL's event wait: a new task must wake it with an
-  // SDL event rather than the condition variable.
-  bool inSdlWait = false;
-  EventHandler handler;  // used by the thread only
+  // Used by the thread only.
+  EventHandler handler;
+  int connection = -1;
 };
 
 namespace {
@@ -67,6 +80,25 @@ int millisecondsUntil(SdlThread::Clock::time_point when) {
   return static_cast<int>(std::clamp<long long>(left, 0, 24 * 3600 * 1000));
 }
 
+// Sleeps until the wake descriptor or the window system's connection (when
+// not -1) has input, or the time (-1: none) has passed.
+void sleepUntilWoken(int wakeFd, int connection, int milliseconds) {
+  pollfd watched[2] = {{wakeFd, POLLIN, 0}, {connection, POLLIN, 0}};
+  if (poll(watched, connection >= 0 ? 2 : 1, milliseconds) > 0 && (watched[0].revents & POLLIN)) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = read(wakeFd, &count, sizeof count);
+  }
+}
+
+// Hands every event SDL has (it reads the window system first) to the
+// handler, which may remove itself on the way.
+void deliverEvents(const SdlApi& api, const SdlThread::EventHandler& current) {
+  SDL_Event event;
+  while (current && api.PollEvent(&event)) {
+    if (SdlThread::EventHandler handler = current) handler(event);
+  }
+}
+
 }  // namespace
 
 const SdlApi* SdlThread::api() { return loadSdl(); }
@@ -75,7 +107,9 @@ bool SdlThread::post(Task task) {
   if (!shared_) {
     const SdlApi* sdl = api();
     if (!sdl) return false;
-    auto shared = std::make_shared<Shared>(*sdl);
+    const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd < 0) return false;
+    auto shared = std::make_shared<Shared>(*sdl, wakeFd);
     try {
       thread_ = std::thread(run, shared);
     } catch (const std::system_error&) {
@@ -83,18 +117,11 @@ bool SdlThread::post(Task task) {
     }
     shared_ = std::move(shared);
   }
-  bool inSdlWait = false;
   {
     std::lock_guard lock(shared_->mutex);
     shared_->tasks.push_back(std::move(task));
-    inSdlWait = shared_->inSdlWait;
   }
-  shared_->wake.notify_one();
-  if (inSdlWait) {
-    SDL_Event event{};
-    event.type = SDL_USEREVENT;
-    shared_->api.PushEvent(&event);  // safe from any thread; wakes the event wait
-  }
+  shared_->wake();
   return true;
 }
 
@@ -103,20 +130,17 @@ void SdlThread::postAt(Clock::time_point when, Task task) {
   shared_->timers.emplace(when, std::move(task));
 }
 
-void SdlThread::setEventHandler(EventHandler handler) { shared_->handler = std::move(handler); }
+void SdlThread::setEventHandler(EventHandler handler, int connection) {
+  shared_->handler = std::move(handler);
+  shared_->connection = shared_->handler ? connection : -1;
+}
 
 SdlThread::~SdlThread() {
   if (!shared_) return;
   std::unique_lock lock(shared_->mutex);
   shared_->stopping = true;
-  const bool wakeSdl = shared_->inSdlWait;
   lock.unlock();
-  shared_->wake.notify_one();
-  if (wakeSdl) {
-    SDL_Event event{};
-    event.type = SDL_USEREVENT;
-    shared_->api.PushEvent(&event);
-  }
+  shared_->wake();
   lock.lock();
   const bool ended = shared_->finished.wait_for(lock, kShutdownWait, [this] { return shared_->done; });
   lock.unlock();
@@ -148,25 +172,20 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
       continue;
     }
     if (shared->stopping) break;
-    const bool timed = !shared->timers.empty();
-    const Clock::time_point next = timed ? shared->timers.begin()->first : Clock::time_point::max();
     if (shared->handler) {
-      shared->inSdlWait = true;
       lock.unlock();
-      SDL_Event event;
-      if (api.WaitEventTimeout(&event, timed ? millisecondsUntil(next) : -1)) {
-        do {
-          // A copy: the handler may remove itself (its last window closed).
-          if (EventHandler handler = shared->handler) handler(event);
-        } while (api.PollEvent(&event));
-      }
+      deliverEvents(api, shared->handler);
       lock.lock();
-      shared->inSdlWait = false;
-    } else if (timed) {
-      shared->wake.wait_until(lock, next);
-    } else {
-      shared->wake.wait(lock);
+      if (!shared->tasks.empty() || shared->stopping) continue;
     }
+    long long milliseconds = shared->timers.empty() ? -1 : millisecondsUntil(shared->timers.begin()->first);
+    if (shared->handler && shared->connection < 0) {
+      const long long unwatched = kUnwatchedEventsPoll.count();
+      milliseconds = milliseconds < 0 ? unwatched : std::min(milliseconds, unwatched);
+    }
+    lock.unlock();
+    sleepUntilWoken(shared->wakeFd, shared->connection, static_cast<int>(milliseconds));
+    lock.lock();
   }
   shared->timers.clear();
   shared->handler = nullptr;

@@ -3,9 +3,10 @@
 // and picture windows hand their work to this thread as tasks.
 //
 // Nothing happens until the first task: then SDL2 is loaded and the thread
-// started. While no window is open the thread sleeps until a task or a timer
-// is due; while one is, it sleeps in SDL's event wait, so the windows are
-// repainted and closed by the user without any polling.
+// started. It sleeps in poll() until a task or a timer is due, or, while a
+// window is open, until the window system has something for it, so windows
+// are repainted and closed by the user without any polling. (SDL's own event
+// wait can fall back to waking every millisecond, for good.)
 #pragma once
 #include <chrono>
 #include <functional>
@@ -44,9 +45,11 @@ class SdlThread {
   void postAt(Clock::time_point when, Task task);
 
   // For tasks, on the SDL thread: while a handler is set, SDL's events go to
-  // it and the thread waits in SDL's event wait. Set it only while a window
-  // exists: without one SDL's wait polls every millisecond.
-  void setEventHandler(EventHandler handler);
+  // it, and the thread also wakes when the window system's connection (the
+  // descriptor given, or -1 where it is unknown) has input for SDL. Where it
+  // is unknown the thread looks for events every kUnwatchedEventsPoll.
+  void setEventHandler(EventHandler handler, int connection);
+  static constexpr std::chrono::milliseconds kUnwatchedEventsPoll{100};
 
  private:
   struct Shared;  // the queue and flags, shared with the thread; outlives either

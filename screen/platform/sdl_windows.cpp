@@ -80,9 +80,11 @@ struct WindowSet : std::enable_shared_from_this<WindowSet> {
     windows.emplace(handle, shown);
     if (windows.size() == 1) {
       std::weak_ptr<WindowSet> self = weak_from_this();
-      sdl.setEventHandler([self](const SDL_Event& event) {
-        if (auto set = self.lock()) set->onEvent(event);
-      });
+      sdl.setEventHandler(
+          [self](const SDL_Event& event) {
+            if (auto set = self.lock()) set->onEvent(event);
+          },
+          x11Connection(*api, shown.window));
     }
     return handle;
   }
@@ -108,7 +110,7 @@ struct WindowSet : std::enable_shared_from_this<WindowSet> {
     api->FreeSurface(found->second.drawing);
     api->DestroyWindow(found->second.window);
     windows.erase(found);
-    if (windows.empty()) sdl.setEventHandler(nullptr);
+    if (windows.empty()) sdl.setEventHandler(nullptr, -1);
   }
 
   void closeAll() {

@@ -152,4 +152,9 @@ void restoreKeyboardFocus(const SdlApi& api, SDL_Window* window, const X11Focus&
     xlib->SetInputFocus(x.display, before.window, before.revertTo, CurrentTime);
 }
 
+int x11Connection(const SdlApi& api, SDL_Window* window) {
+  const X11Window x = x11WindowOf(api, window);
+  return x.display ? ConnectionNumber(x.display) : -1;
+}
+
 }  // namespace pentrill

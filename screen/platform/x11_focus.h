@@ -23,4 +23,9 @@ X11Focus refuseKeyboardFocus(const SdlApi& api, SDL_Window* window);
 // After the window is shown: gives the keyboard back if the window took it.
 void restoreKeyboardFocus(const SdlApi& api, SDL_Window* window, const X11Focus& before);
 
+// The descriptor of the X11 connection a window lives on, which becomes
+// readable when the display has events for SDL; -1 for a window that is not
+// an X11 window.
+int x11Connection(const SdlApi& api, SDL_Window* window);
+
 }  // namespace pentrill
