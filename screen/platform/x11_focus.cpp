@@ -28,12 +28,6 @@ struct Xlib {
   decltype(&XSync) Sync;
 };
 
-template <class Function>
-bool lookUp(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(dlsym(library, name));
-  return function != nullptr;
-}
-
 // The X11 library SDL's X11 driver has loaded; null when it has not.
 const Xlib* loadedXlib() {
   static const Xlib* const xlib = []() -> const Xlib* {
@@ -41,16 +35,16 @@ const Xlib* loadedXlib() {
     if (!library) return nullptr;
     static Xlib functions;
     const bool complete =
-        lookUp(library, "XGetWMHints", functions.GetWMHints) &&
-        lookUp(library, "XAllocWMHints", functions.AllocWMHints) &&
-        lookUp(library, "XSetWMHints", functions.SetWMHints) && lookUp(library, "XFree", functions.Free) &&
-        lookUp(library, "XInternAtom", functions.InternAtom) &&
-        lookUp(library, "XChangeProperty", functions.ChangeProperty) &&
-        lookUp(library, "XGetWMProtocols", functions.GetWMProtocols) &&
-        lookUp(library, "XSetWMProtocols", functions.SetWMProtocols) &&
-        lookUp(library, "XGetInputFocus", functions.GetInputFocus) &&
-        lookUp(library, "XSetInputFocus", functions.SetInputFocus) &&
-        lookUp(library, "XSetErrorHandler", functions.SetErrorHandler) && lookUp(library, "XSync", functions.Sync);
+        lookUpFunction(library, "XGetWMHints", functions.GetWMHints) &&
+        lookUpFunction(library, "XAllocWMHints", functions.AllocWMHints) &&
+        lookUpFunction(library, "XSetWMHints", functions.SetWMHints) && lookUpFunction(library, "XFree", functions.Free) &&
+        lookUpFunction(library, "XInternAtom", functions.InternAtom) &&
+        lookUpFunction(library, "XChangeProperty", functions.ChangeProperty) &&
+        lookUpFunction(library, "XGetWMProtocols", functions.GetWMProtocols) &&
+        lookUpFunction(library, "XSetWMProtocols", functions.SetWMProtocols) &&
+        lookUpFunction(library, "XGetInputFocus", functions.GetInputFocus) &&
+        lookUpFunction(library, "XSetInputFocus", functions.SetInputFocus) &&
+        lookUpFunction(library, "XSetErrorHandler", functions.SetErrorHandler) && lookUpFunction(library, "XSync", functions.Sync);
     return complete ? &functions : nullptr;
   }();
   return xlib;
