@@ -9,7 +9,7 @@
 
 #include "drill/drill.h"
 #include "drill/shuffle.h"
-#include "pool/text.h"
+#include "screen/text.h"
 #include "screen/figures.h"
 #include "screen/hints.h"
 #include "screen/input.h"

@@ -1,7 +1,7 @@
 // The drill over one subelement.
 #pragma once
 #include "drill/program_state.h"
-#include "screen/platform.h"
+#include "platform/platform.h"
 
 namespace pentrill {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "pool/text.h"
+#include "screen/text.h"
 
 namespace pentrill {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "screen/console.h"
+#include "platform/console.h"
 
 namespace pentrill {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "pool/edition.h"
-#include "screen/picture_windows.h"
+#include "platform/picture_windows.h"
 
 namespace pentrill {
 

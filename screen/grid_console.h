@@ -2,7 +2,7 @@
 // on it, so the cursor, colours, line ends and scrolling behave the same on
 // the terminal and in the tests.
 #pragma once
-#include "screen/console.h"
+#include "platform/console.h"
 #include "screen/screen_grid.h"
 
 namespace pentrill {

@@ -8,7 +8,7 @@
 #include <array>
 #include <cerrno>
 
-#include "pool/text.h"
+#include "screen/text.h"
 #include "resources/bitmap_header.h"
 #include "screen/charset.h"
 #include "screen/wrap_text.h"

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "screen/console.h"
-#include "screen/picture_windows.h"
+#include "platform/console.h"
+#include "platform/picture_windows.h"
 
 namespace pentrill {
 

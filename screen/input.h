@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "screen/console.h"
+#include "platform/console.h"
 
 namespace pentrill {
 

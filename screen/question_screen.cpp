@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pool/text.h"
+#include "screen/text.h"
 
 namespace pentrill {
 

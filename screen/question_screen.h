@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "pool/question_table.h"
-#include "screen/console.h"
+#include "platform/console.h"
 #include "screen/hints.h"
 #include "screen/wrap_text.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "pool/text.h"
+#include "screen/text.h"
 #include "screen/input.h"
 
 namespace pentrill {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "screen/clock.h"
-#include "screen/console.h"
+#include "platform/clock.h"
+#include "platform/console.h"
 
 namespace pentrill {
 

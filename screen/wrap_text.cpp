@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pool/text.h"
+#include "screen/text.h"
 
 namespace pentrill {
 

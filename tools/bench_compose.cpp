@@ -16,7 +16,8 @@
 #include <ctime>
 #include <vector>
 
-#include "drill/exam_composer.h"
+#include "tests/fakes/manual_clock.h"
+#include "exam/exam_composer.h"
 #include "pool/pool.h"
 
 namespace {

@@ -7,4 +7,4 @@ source tools/deps.sh
 source tools/release_build.sh
 pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}"
 pentrill_release_build build/release -DPENTRILL_WERROR=OFF
-exec build/release/drill/pentrill "$@"
+exec build/release/app/pentrill "$@"

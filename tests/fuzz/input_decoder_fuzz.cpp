@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "screen/platform/terminal_input.h"
+#include "screen/terminal_input.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "screen/console.h"
+#include "platform/console.h"
 
 namespace pentrill {
 namespace {

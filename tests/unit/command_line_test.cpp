@@ -1,5 +1,5 @@
 // The command line: choosing the pool, help, version and what is refused.
-#include "drill/command_line.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 

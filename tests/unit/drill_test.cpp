@@ -6,11 +6,12 @@
 #include <optional>
 #include <set>
 
+#include "tests/fakes/manual_clock.h"
 #include "drill/drill.h"
 #include "pool/pool.h"
 #include "screen/input.h"
-#include "screen/memory_console.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

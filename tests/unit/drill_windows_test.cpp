@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/fakes/manual_clock.h"
 #include "../bitmap_maker.h"
 #include "drill/drill.h"
 #include "pool/pool.h"
-#include "screen/memory_console.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

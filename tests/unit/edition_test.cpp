@@ -11,7 +11,7 @@
 
 #include "pool/edition_checks.h"
 #include "pool/pool.h"
-#include "screen/memory_console.h"
+#include "tests/fakes/memory_console.h"
 #include "screen/question_screen.h"
 
 namespace pentrill {

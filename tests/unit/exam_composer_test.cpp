@@ -1,7 +1,8 @@
 // Composition of practice exams over many clock readings, for every pool
 // edition: one question per group, the groups' shares per subelement, random
 // order, whole pool rows with their answers shuffled.
-#include "drill/exam_composer.h"
+#include "tests/fakes/manual_clock.h"
+#include "exam/exam_composer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Scoring of a practice exam: counts, running and final scores against the
 // pass mark, the review panel's sheet and summary, the results screen.
-#include "drill/exam_results.h"
+#include "exam/exam_results.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "screen/memory_console.h"
+#include "tests/fakes/memory_console.h"
 
 namespace pentrill {
 namespace {

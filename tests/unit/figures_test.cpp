@@ -9,7 +9,7 @@
 #include <string>
 
 #include "resources/bitmap_header.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

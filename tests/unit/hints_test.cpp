@@ -14,8 +14,8 @@
 
 #include "../bitmap_maker.h"
 #include "resources/bitmap_header.h"
-#include "screen/memory_console.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

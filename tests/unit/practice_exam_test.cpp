@@ -3,7 +3,8 @@
 // the last-question notice, Review, Stop Exam and the figure windows. The
 // test composes the same exam as the program (same clock reading) to know
 // which question is on the screen.
-#include "drill/practice_exam.h"
+#include "tests/fakes/manual_clock.h"
+#include "exam/practice_exam.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,11 @@
 #include <optional>
 #include <string>
 
-#include "drill/exam_composer.h"
-#include "drill/exam_results.h"
+#include "exam/exam_composer.h"
+#include "exam/exam_results.h"
 #include "screen/input.h"
-#include "screen/memory_console.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

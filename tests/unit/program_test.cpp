@@ -1,14 +1,15 @@
 // The program's entry flow against the in-memory console: start-up, the main
 // menu, help and farewell screens, dispatch to the drill and the exam.
-#include "drill/program.h"
+#include "tests/fakes/manual_clock.h"
+#include "app/program.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "screen/input.h"
-#include "screen/memory_console.h"
-#include "screen/recording_windows.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "screen/memory_console.h"
+#include "tests/fakes/memory_console.h"
 
 namespace pentrill {
 namespace {

@@ -1,8 +1,9 @@
+#include "tests/fakes/manual_clock.h"
 #include "screen/run_clock.h"
 
 #include <gtest/gtest.h>
 
-#include "screen/memory_console.h"
+#include "tests/fakes/memory_console.h"
 
 namespace pentrill {
 namespace {

@@ -1,4 +1,4 @@
-#include "screen/platform/sdl_sound.h"
+#include "backends/sdl_sound.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "resources/resources.h"
-#include "screen/platform/sdl_library.h"
-#include "screen/platform/sdl_thread.h"
+#include "backends/sdl_library.h"
+#include "backends/sdl_thread.h"
 
 namespace pentrill {
 namespace {

@@ -1,6 +1,6 @@
 // The SDL thread's task queue and timers, and the agreement between the
 // program's bitmap check and SDL's bitmap loader.
-#include "screen/platform/sdl_thread.h"
+#include "backends/sdl_thread.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The terminal console in a pseudo-terminal of its own: the child process
 // runs the console, the test reads the bytes it sends and types at it.
-#include "screen/platform/terminal_console.h"
+#include "backends/terminal_console.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,6 +1,6 @@
 // The terminal's input bytes, decoded byte by byte: keys, sequences cut and
 // split anywhere, garbage, huge numbers, and the mouse reports of both forms.
-#include "screen/platform/terminal_input.h"
+#include "screen/terminal_input.h"
 
 #include <gtest/gtest.h>
 

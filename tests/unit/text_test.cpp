@@ -1,6 +1,6 @@
 // The program's number texts for single-precision counts and scores, and the
 // rounding of percentages to two decimals.
-#include "pool/text.h"
+#include "screen/text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pool/text.h"
+#include "screen/text.h"
 #include "screen/question_screen.h"
 #include "screen/wrap_text.h"
 

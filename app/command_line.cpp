@@ -1,0 +1,122 @@
+#include "app/command_line.h"
+
+#include <ostream>
+
+#include "app/program.h"
+
+namespace pentrill {
+
+namespace {
+
+constexpr std::string_view kPoolOption = "--pool";
+
+constexpr std::string_view kUsage =
+    "Usage: pentrill [--pool NAME]\n"
+    "       pentrill --help | --version\n"
+    "\n"
+    "Drills the Amateur Extra (Element 4) question pool subelement by subelement,\n"
+    "or gives a 50-question practice exam, in a terminal of at least 100 x 43.\n"
+    "\n"
+    "Options:\n"
+    "  --pool NAME  the question pool to study (also --pool=NAME):\n"
+    "                 2020-2024  the pool in force until June 30, 2024 (the default)\n"
+    "                 2024-2028  the current pool, in force from July 1, 2024 to\n"
+    "                            June 30, 2028: use it if you are preparing for an\n"
+    "                            exam now\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and the pools carried, and exit\n";
+
+// An argument as it may be shown in a one-line message: control characters
+// (a line end, an escape sequence) become "?".
+std::string printable(std::string_view argument) {
+  std::string text;
+  for (char c : argument) {
+    const auto byte = static_cast<unsigned char>(c);
+    text += byte < 0x20 || byte == 0x7F ? '?' : c;
+  }
+  return text;
+}
+
+// "2020-2024 and 2024-2028", with the given last conjunction.
+std::string poolNames(std::string_view conjunction) {
+  std::string names;
+  const auto editions = poolEditions();
+  for (size_t i = 0; i < editions.size(); ++i) {
+    if (i + 1 == editions.size() && i > 0) {
+      names += ' ';  // appended piece by piece: GCC 12 misreads " " + std::string&& as an overlapping copy
+      names += conjunction;
+      names += ' ';
+    } else if (i > 0) {
+      names += ", ";
+    }
+    names += editions[i]->name;
+  }
+  return names;
+}
+
+CommandLine refused(std::string error) {
+  CommandLine commandLine;
+  commandLine.action = CommandLine::Action::Refuse;
+  commandLine.error = std::move(error);
+  return commandLine;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
+  CommandLine commandLine;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--help" || argument == "--version") {
+      if (commandLine.action == CommandLine::Action::Run)
+        commandLine.action = argument == "--help" ? CommandLine::Action::ShowHelp : CommandLine::Action::ShowVersion;
+      continue;
+    }
+    std::optional<std::string_view> name;
+    if (argument == kPoolOption) {
+      if (i + 1 < arguments.size()) name = arguments[++i];
+    } else if (argument.starts_with(std::string(kPoolOption) + "=")) {
+      name = argument.substr(kPoolOption.size() + 1);
+    } else if (argument.starts_with("-")) {
+      return refused("unknown option '" + printable(argument) + "'");
+    } else {
+      return refused("unexpected argument '" + printable(argument) + "'");
+    }
+    if (!name || name->empty()) return refused("--pool needs the name of a pool: " + poolNames("or"));
+    if (commandLine.edition != nullptr) return refused("--pool given more than once");
+    commandLine.edition = findPoolEdition(*name);
+    if (commandLine.edition == nullptr)
+      return refused("unknown pool '" + printable(*name) + "'; the pools are " + poolNames("and"));
+  }
+  if (commandLine.edition == nullptr) commandLine.edition = poolEditions().front();
+  return commandLine;
+}
+
+std::string usageText() { return std::string(kUsage); }
+
+std::string versionText() {
+  std::string pools;
+  for (const PoolEdition* edition : poolEditions())
+    pools += std::string(pools.empty() ? "" : ", ") + std::string(edition->name) +
+             (edition == poolEditions().front() ? " (the default)" : "");
+  return "Pentrill v" + std::string(kVersion) + "\nQuestion pools: " + pools + "\n";
+}
+
+std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
+  switch (commandLine.action) {
+    case CommandLine::Action::Run:
+      return std::nullopt;
+    case CommandLine::Action::ShowHelp:
+      out << usageText() << std::flush;
+      return out ? 0 : 1;
+    case CommandLine::Action::ShowVersion:
+      out << versionText() << std::flush;
+      return out ? 0 : 1;
+    case CommandLine::Action::Refuse:
+      err << "pentrill: " << commandLine.error << '\n' << usageText() << std::flush;
+      return 2;
+  }
+  return 2;
+}
+
+}  // namespace pentrill

@@ -1,0 +1,134 @@
+#include "app/program.h"
+
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "drill/drill.h"
+#include "exam/practice_exam.h"
+#include "pool/pool.h"
+#include "screen/hints.h"
+#include "screen/input.h"
+
+namespace pentrill {
+
+namespace {
+
+constexpr int kMenuOriginRow = 6;
+constexpr int kMenuOriginColumn = 10;
+constexpr int kPracticeExamChoice = 10;
+constexpr int kFarewell = -1;
+
+int secondsOfDayNow(Platform& platform) {
+  return static_cast<int>(std::lround(platform.clock.now().secondsSinceMidnight));
+}
+
+void setUpConsole(Console& console) {
+  console.moveWindow(100, 50);
+  console.setTitle(kWindowTitle);
+  console.setScreenSize(kScreenRows, kScreenColumns);
+  console.setColours(kBrightWhite, kBlue);
+  console.setCursorVisible(false);
+  setMouseReporting(console, kLeftButton, kMousePressed | kMouseDoubleClick);
+  setMouseInput(console, true);
+  console.clearScreen();
+}
+
+void drawMenu(Console& console, const PoolEdition& edition) {
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  const int row = kMenuOriginRow;
+  const int column = kMenuOriginColumn;
+  writeAt(console, row, column, "                       <<< Pentrill >>>");
+  writeAt(console, row + 1, column, rule(80));
+  for (size_t i = 0; i < edition.menuLines.size(); ++i)
+    writeAt(console, row + 2 + static_cast<int>(i), column, edition.menuLines[i]);
+  writeAt(console, row + 14, column, "          Pick the sub element you want to practice (0-9, P, ?)");
+}
+
+// The choice a key or click stands for: 0 to 9 a subelement, 10 the practice
+// exam, kFarewell for Esc; nothing for input the menu ignores.
+std::optional<int> menuChoice(Console& console, const KeyString& key) {
+  if (key == std::string(1, kEscape)) return kFarewell;
+  if (isMouseKey(key)) {
+    const int row = mouseRow(console);
+    if (row >= 8 && row <= 17) return row - 8;
+    if (row == 18) return kPracticeExamChoice;
+    return std::nullopt;
+  }
+  if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return key[0] - '0';
+  if (key == "P" || key == "p") return kPracticeExamChoice;
+  return std::nullopt;
+}
+
+// One visit of the menu; returns the accepted choice or kFarewell.
+int runMenu(Platform& platform, ProgramState& state) {
+  for (;;) {
+    state.shownNumber = 0;
+    const int startSeconds = secondsOfDayNow(platform);
+    drawMenu(platform.console, state.edition);
+    for (;;) {
+      const KeyString key = waitKey(platform.console, 0);
+      if (key == "?") {
+        showHelpScreen(platform, state.edition);
+        break;  // enter the menu again
+      }
+      if (std::optional<int> choice = menuChoice(platform.console, key)) {
+        state.menuSeconds = secondsOfDayNow(platform) - startSeconds;
+        return *choice;
+      }
+    }
+  }
+}
+
+// Returns true when the program is to end.
+bool dispatch(int choice, Platform& platform, ProgramState& state) {
+  state.doneFlags.fill(0);
+  state.drillPool.clear();
+  if (choice < kPracticeExamChoice) {
+    loadSubelementPool(state.edition, choice, state.drillPool);
+    return runDrill(choice, platform, state);
+  }
+  Console& console = platform.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  writeAt(console, 21, 29, "One moment please, preparing your test...");
+  runPracticeExam(platform, state);
+  return false;
+}
+
+}  // namespace
+
+void showHelpScreen(Platform& platform, const PoolEdition& edition) {
+  Console& console = platform.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  for (std::string_view line : edition.helpLines) {
+    console.write(line);
+    console.endLine();
+  }
+  waitKey(console, 0);
+  console.clearScreen();
+}
+
+void showFarewellScreen(Platform& platform) {
+  Console& console = platform.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  writeAt(console, 21, 28, "Thanks for playing.  Have a real nice day.");
+  console.endLine();
+  console.pause(5000);
+}
+
+int runProgram(Platform& platform, ProgramState& state) {
+  loadHintIndex(state.hintIndex);
+  setUpConsole(platform.console);
+  for (;;) {
+    const int choice = runMenu(platform, state);
+    if (choice == kFarewell || dispatch(choice, platform, state)) break;
+  }
+  showFarewellScreen(platform);
+  return 0;
+}
+
+}  // namespace pentrill

@@ -1,0 +1,12 @@
+// The local clock of the operating system.
+#pragma once
+#include "platform/clock.h"
+
+namespace pentrill {
+
+class SystemClock : public Clock {
+ public:
+  LocalTime now() override;
+};
+
+}  // namespace pentrill

@@ -1,0 +1,688 @@
+#include "backends/terminal_console.h"
+
+#define NCURSES_NOMACROS
+#include <curses.h>
+#include <term.h>
+#undef lines    // term.h names capabilities as macros; keep them out of the way
+#undef columns
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <vector>
+
+#include "screen/charset.h"
+
+namespace pentrill {
+
+namespace {
+
+constexpr int kEscapeDelayMilliseconds = 25;
+constexpr int kGrowWaitMilliseconds = 150;
+constexpr size_t kMaxReadsAtOnce = 16;  // 64 KiB, then the program gets a turn
+constexpr const char* kMouseOn = "\x1b[?1000h\x1b[?1006h";  // presses and releases, SGR reports where offered
+constexpr const char* kMouseOff = "\x1b[?1006l\x1b[?1000l";
+constexpr const char* kTitlePush = "\x1b[22;0t";
+constexpr const char* kTitlePop = "\x1b[23;0t";
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int kServiceSignals[] = {SIGTSTP, SIGCONT, SIGWINCH};
+constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
+
+// What the signal handlers share with the program: flags they set, the pipe
+// they write one byte into so that a wait wakes up, and what a crash needs to
+// give the terminal back. The one global state the signals require.
+volatile std::sig_atomic_t wakeFd = -1;
+volatile std::sig_atomic_t endingSignal = 0;
+volatile std::sig_atomic_t stopAsked = 0;
+volatile std::sig_atomic_t continued = 0;
+volatile std::sig_atomic_t resized = 0;
+char crashRestoreBytes[512];
+volatile std::sig_atomic_t crashRestoreLength = 0;
+termios crashModes{};
+volatile std::sig_atomic_t haveCrashModes = 0;
+struct sigaction previousCrashActions[std::size(kCrashSignals)] = {};
+alignas(16) char alternateStack[64 * 1024];
+
+void writeAll(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    const ssize_t written = ::write(fd, bytes, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    bytes += written;
+    length -= static_cast<size_t>(written);
+  }
+}
+
+void writeAll(int fd, std::string_view bytes) { writeAll(fd, bytes.data(), bytes.size()); }
+
+extern "C" void noteSignal(int signalNumber) {
+  const int savedErrno = errno;
+  switch (signalNumber) {
+    case SIGTSTP: stopAsked = 1; break;
+    case SIGCONT: continued = 1; break;
+    case SIGWINCH: resized = 1; break;
+    default:
+      if (endingSignal == 0) {
+        endingSignal = signalNumber;
+        // The first signal decides; later ones are ignored while the program ends.
+        struct sigaction ignore{};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        for (int ending : kEndingSignals) sigaction(ending, &ignore, nullptr);
+      }
+      break;
+  }
+  if (wakeFd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(wakeFd, &byte, 1);
+  }
+  errno = savedErrno;
+}
+
+// A crash: the terminal first, then whatever handled the signal before (the
+// default ends the process by the signal).
+extern "C" void restoreTerminalAndCrash(int signalNumber, siginfo_t* info, void*) {
+  writeAll(STDOUT_FILENO, crashRestoreBytes, static_cast<size_t>(crashRestoreLength));
+  if (haveCrashModes) tcsetattr(STDIN_FILENO, TCSADRAIN, &crashModes);
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i)
+    if (kCrashSignals[i] == signalNumber) sigaction(signalNumber, &previousCrashActions[i], nullptr);
+  // A fault repeats by itself on return; a signal that was sent is sent again.
+  if (info == nullptr || info->si_code <= 0) raise(signalNumber);
+}
+
+std::int64_t monotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool codesetIsUtf8() {
+  std::string codeset = nl_langinfo(CODESET);
+  std::transform(codeset.begin(), codeset.end(), codeset.begin(), [](unsigned char c) { return std::tolower(c); });
+  return codeset == "utf-8" || codeset == "utf8";
+}
+
+// Only the character type is taken from the environment: the program's
+// number texts must not follow a local decimal comma.
+bool chooseUtf8Locale() {
+  setlocale(LC_CTYPE, "");
+  if (codesetIsUtf8()) return true;
+  for (const char* name : {"C.UTF-8", "C.utf8"}) {
+    if (setlocale(LC_CTYPE, name) && codesetIsUtf8()) return true;
+  }
+  setlocale(LC_CTYPE, "");
+  return false;
+}
+
+// Terminals that do not understand xterm's title and window sequences and
+// would show them as text.
+bool knowsWindowSequences(std::string_view term) {
+  return !(term.starts_with("linux") || term.starts_with("dumb") || term.starts_with("vt"));
+}
+
+std::optional<std::pair<int, int>> terminalSize() {
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return std::nullopt;
+  return std::pair<int, int>{size.ws_row, size.ws_col};
+}
+
+// A terminfo string without its padding ("$<5>"), or empty.
+std::string capability(const char* name) {
+  const char* value = tigetstr(name);
+  if (value == nullptr || value == reinterpret_cast<const char*>(-1)) return {};
+  std::string result;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (p[0] == '$' && p[1] == '<') {
+      const char* end = std::strchr(p, '>');
+      if (end != nullptr) {
+        p = end;
+        continue;
+      }
+    }
+    result += *p;
+  }
+  return result;
+}
+
+}  // namespace
+
+// Installs the program's signal handlers and gives the old ones back.
+class SignalWatch {
+ public:
+  SignalWatch();
+  ~SignalWatch();
+  SignalWatch(const SignalWatch&) = delete;
+  SignalWatch& operator=(const SignalWatch&) = delete;
+
+  int readEnd() const { return pipe_[0]; }
+  void drain();
+
+ private:
+  int pipe_[2] = {-1, -1};
+  struct sigaction previousEnding_[std::size(kEndingSignals)] = {};
+  struct sigaction previousService_[std::size(kServiceSignals)] = {};
+};
+
+SignalWatch::SignalWatch() {
+  if (pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0) throw std::runtime_error("cannot create a pipe for signals");
+  wakeFd = pipe_[1];
+  endingSignal = 0;
+  stopAsked = 0;
+  continued = 0;
+  resized = 0;
+
+  struct sigaction action{};
+  action.sa_handler = noteSignal;
+  // While one ending signal is being noted the others wait, and are then
+  // discarded by being ignored: the first one decides.
+  sigemptyset(&action.sa_mask);
+  for (int ending : kEndingSignals) sigaddset(&action.sa_mask, ending);
+  action.sa_flags = SA_RESTART;
+  for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &action, &previousEnding_[i]);
+  for (size_t i = 0; i < std::size(kServiceSignals); ++i) sigaction(kServiceSignals[i], &action, &previousService_[i]);
+
+  // A crash from a stack overflow needs a stack of its own to restore from.
+  stack_t current{};
+  if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE)) {
+    stack_t stack{};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    sigaltstack(&stack, nullptr);
+  }
+  struct sigaction crash{};
+  crash.sa_sigaction = restoreTerminalAndCrash;
+  sigemptyset(&crash.sa_mask);
+  crash.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i) sigaction(kCrashSignals[i], &crash, &previousCrashActions[i]);
+}
+
+SignalWatch::~SignalWatch() {
+  for (size_t i = 0; i < std::size(kCrashSignals); ++i) sigaction(kCrashSignals[i], &previousCrashActions[i], nullptr);
+  for (size_t i = 0; i < std::size(kServiceSignals); ++i) sigaction(kServiceSignals[i], &previousService_[i], nullptr);
+  // After an ending signal the others stay ignored until the process is gone.
+  if (endingSignal == 0)
+    for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &previousEnding_[i], nullptr);
+  wakeFd = -1;
+  close(pipe_[0]);
+  close(pipe_[1]);
+}
+
+void SignalWatch::drain() {
+  char buffer[64];
+  while (::read(pipe_[0], buffer, sizeof buffer) > 0) {
+  }
+}
+
+int ansiColour(int paletteIndex) {
+  return (paletteIndex & 0b1010) | ((paletteIndex & 1) << 2) | ((paletteIndex & 4) >> 2);
+}
+
+// The modes are noted before anything changes them; the signal handlers come
+// before ncurses, so that it leaves every signal to the program.
+TerminalConsole::TerminalConsole() {
+  if (tcgetattr(STDIN_FILENO, &modesFound_) != 0) throw std::runtime_error("standard input is not a terminal");
+  crashModes = modesFound_;
+  haveCrashModes = 1;
+  signals_ = std::make_unique<SignalWatch>();
+  utf8_ = chooseUtf8Locale();
+  decoder_ = InputDecoder(utf8_);
+  startCurses();
+}
+
+void TerminalConsole::startCurses() {
+  const char* term = std::getenv("TERM");
+  if (term == nullptr || *term == '\0') throw std::runtime_error("TERM is not set");
+  windowSequences_ = knowsWindowSequences(term);
+  // The size comes from the terminal alone (never from LINES and COLUMNS
+  // left in the environment), and is capped before ncurses allocates it.
+  use_env(FALSE);
+  screen_ = newterm(nullptr, stdout, stdin);
+  if (screen_ == nullptr) throw std::runtime_error(std::string("unknown terminal type \"") + term + "\"");
+  set_term(screen_);
+  if (capability("cup").empty()) {
+    endwin();
+    delscreen(screen_);
+    screen_ = nullptr;
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &modesFound_);
+    throw std::runtime_error(std::string("terminal type \"") + term + "\" cannot place the cursor");
+  }
+  followTerminalSize();
+  cbreak();
+  noecho();
+  nonl();
+  intrflush(stdscr, FALSE);
+  // A Ctrl-C or Ctrl-\ must not make the terminal discard output it has not
+  // shown yet: a second one, pressed while the program ends, would take the
+  // bytes that give the terminal back.
+  termios modes{};
+  if (tcgetattr(STDIN_FILENO, &modes) == 0) {
+    modes.c_lflag |= NOFLSH;
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &modes);
+  }
+  def_prog_mode();
+  mouseCapable_ = !capability("kmous").empty();
+  originalCursor_ = curs_set(0);
+  shownCursor_ = ShownCursor{};
+  if (has_colors() && start_color() == OK) {
+    colours_ = COLORS;
+    // Colour pair 0 is the terminal's own default: nothing needs setting
+    // back after each update, and the small-terminal notice shows in the
+    // terminal's colours.
+    use_default_colors();
+  }
+  pad_ = newpad(kScreenRows, kScreenColumns);
+  noteRestoreSequence();
+  // Libraries print to stderr; on the terminal that would garble the screen.
+  savedStderr_ = dup(STDERR_FILENO);
+  int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (devNull >= 0) {
+    dup2(devNull, STDERR_FILENO);
+    close(devNull);
+  }
+}
+
+TerminalConsole::~TerminalConsole() {
+  if (screen_ == nullptr) return;
+  leaveTerminal();
+  if (sizeBefore_) {
+    writeAll(STDOUT_FILENO,
+             "\x1b[8;" + std::to_string(sizeBefore_->first) + ";" + std::to_string(sizeBefore_->second) + "t");
+  }
+  delwin(pad_);
+  delscreen(screen_);
+  crashRestoreLength = 0;
+  haveCrashModes = 0;
+  if (savedStderr_ >= 0) {
+    dup2(savedStderr_, STDERR_FILENO);
+    close(savedStderr_);
+  }
+}
+
+// What a crash writes to give the terminal back: the same as a normal end,
+// without the help of ncurses.
+void TerminalConsole::noteRestoreSequence() {
+  std::string bytes;
+  if (mouseOn_) bytes += kMouseOff;
+  bytes += capability("sgr0") + capability("cnorm") + capability("rmcup");
+  if (titlePushed_) bytes += kTitlePop;
+  if (bytes.size() > sizeof crashRestoreBytes) bytes.clear();
+  crashRestoreLength = 0;
+  std::copy(bytes.begin(), bytes.end(), crashRestoreBytes);
+  crashRestoreLength = static_cast<std::sig_atomic_t>(bytes.size());
+}
+
+// Everything the program switched, switched back, and the modes exactly as
+// they were found, however often the program was suspended meanwhile.
+void TerminalConsole::leaveTerminal() {
+  if (isendwin()) return;
+  // Until the bytes that give the terminal back are written, a Ctrl-C must
+  // not make the terminal discard them: ncurses' own restoring keeps NOFLSH.
+  termios keeping = modesFound_;
+  keeping.c_lflag |= NOFLSH;
+  if (tcsetattr(STDIN_FILENO, TCSADRAIN, &keeping) == 0) def_shell_mode();
+  if (mouseOn_) {
+    doupdate();
+    writeAll(STDOUT_FILENO, kMouseOff);
+    mouseOn_ = false;
+  }
+  curs_set(originalCursor_ == ERR ? 1 : std::max(originalCursor_, 1));
+  endwin();
+  if (titlePushed_) writeAll(STDOUT_FILENO, kTitlePop);
+  tcsetattr(STDIN_FILENO, TCSADRAIN, &modesFound_);
+}
+
+// Back from a stop: the program's modes again, and everything repainted.
+void TerminalConsole::reenterTerminal() {
+  reset_prog_mode();
+  if (titlePushed_) sendControl(kTitlePush + ("\x1b]2;" + title_ + "\x07"));
+  curs_set(0);
+  shownCursor_ = ShownCursor{};
+  followTerminalSize();
+  redrawAll_ = true;
+  noteRestoreSequence();
+}
+
+// Ctrl-Z: the terminal as it was found while the program is stopped. Without
+// job control the stop does not happen and the program simply goes on.
+void TerminalConsole::suspend() {
+  leaveTerminal();
+  struct sigaction standard{};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  struct sigaction ours{};
+  sigaction(SIGTSTP, &standard, &ours);
+  stopAsked = 0;  // a Ctrl-Z from now on stops the program again, now or after this one
+  raise(SIGTSTP);
+  continued = 0;
+  sigaction(SIGTSTP, &ours, nullptr);
+  reenterTerminal();
+}
+
+void TerminalConsole::serviceSignals() {
+  signals_->drain();
+  if (endingSignal != 0) throw ProgramExit{128 + endingSignal};
+  if (stopAsked) suspend();
+  if (continued) {
+    // Stopped and continued from outside: whatever happened meanwhile, the
+    // program's modes and screen come back.
+    continued = 0;
+    reset_prog_mode();
+    mouseOn_ = false;
+    redrawAll_ = true;
+  }
+  if (resized) {
+    resized = 0;
+    followTerminalSize();
+  }
+}
+
+// The terminal's own size, capped; nothing changes when it stayed the same.
+void TerminalConsole::followTerminalSize() {
+  const std::optional<std::pair<int, int>> size = terminalSize();
+  if (!size) return;
+  const int rows = std::min(size->first, kMaxManagedRows);
+  const int columns = std::min(size->second, kMaxManagedColumns);
+  if (rows == LINES && columns == COLS) return;
+  resize_term(rows, columns);
+  redrawAll_ = true;
+}
+
+void TerminalConsole::sendControl(const std::string& sequence) {
+  if (!windowSequences_) return;
+  doupdate();  // whatever ncurses holds goes out first
+  writeAll(STDOUT_FILENO, sequence);
+}
+
+void TerminalConsole::setTitle(std::string_view title) {
+  std::string text;
+  if (utf8_) {
+    text = displayUtf8(title);
+  } else {
+    for (char byte : title) text += asciiLookAlike(displayCodePoint(byte));
+  }
+  if (!titlePushed_ && windowSequences_) {
+    sendControl(kTitlePush);
+    titlePushed_ = true;
+    noteRestoreSequence();
+  }
+  title_ = text;
+  sendControl("\x1b]2;" + text + "\x07");
+}
+
+void TerminalConsole::moveWindow(int x, int y) {
+  sendControl("\x1b[3;" + std::to_string(x) + ";" + std::to_string(y) + "t");
+}
+
+void TerminalConsole::bringToFront() { sendControl("\x1b[5t"); }
+
+// Asks the terminal to grow where it is smaller than the screen (a larger
+// one is left alone), then gives it a moment to do so.
+void TerminalConsole::setScreenSize(int rows, int columns) {
+  std::optional<std::pair<int, int>> size = terminalSize();
+  if (!size || !windowSequences_) return;
+  if (size->first >= rows && size->second >= columns) return;
+  const int wantRows = std::max(size->first, rows);
+  const int wantColumns = std::max(size->second, columns);
+  if (!sizeBefore_) sizeBefore_ = size;
+  sendControl("\x1b[8;" + std::to_string(wantRows) + ";" + std::to_string(wantColumns) + "t");
+  const std::int64_t deadline = monotonicMilliseconds() + kGrowWaitMilliseconds;
+  while (monotonicMilliseconds() < deadline) {
+    size = terminalSize();
+    if (size && size->first >= rows && size->second >= columns) break;
+    poll(nullptr, 0, 10);
+  }
+  followTerminalSize();
+}
+
+// The screen normally reaches the terminal when the program waits. Text that
+// a clear is about to wipe out goes first, so that a notice shown just before
+// a long step (such as preparing an exam) is seen.
+void TerminalConsole::clearScreen() {
+  if (unseenText_) flushScreen();
+  screenBackground_ = grid_.background();
+  GridConsole::clearScreen();
+}
+
+bool TerminalConsole::tooSmall() const { return LINES < kScreenRows || COLS < kScreenColumns; }
+
+std::int64_t TerminalConsole::steadyMilliseconds() { return monotonicMilliseconds(); }
+
+// Mouse reporting follows the program's switch; the terminal keeps its own
+// text selection until the program asks for clicks.
+void TerminalConsole::syncMouse() {
+  const bool wanted = mouse.inputOn && mouseCapable_;
+  if (wanted == mouseOn_) return;
+  doupdate();
+  writeAll(STDOUT_FILENO, wanted ? kMouseOn : kMouseOff);
+  mouseOn_ = wanted;
+  noteRestoreSequence();
+}
+
+short TerminalConsole::colourPair(int foreground, int background) {
+  if (colours_ == 0) return 0;
+  int fg = ansiColour(foreground);
+  int bg = ansiColour(background);
+  if (colours_ < 16) {
+    fg &= 7;  // brightness comes from A_BOLD instead
+    // Bright backgrounds fall back to their dim colour, so bright white
+    // (question screens) becomes light grey; light grey itself (labels) then
+    // turns black so that a label still stands out.
+    if (background == kLightGrey) {
+      bg = 0;
+      if (fg == 0) fg = 7;
+    } else {
+      bg &= 7;
+    }
+  }
+  auto found = pairs_.find({fg, bg});
+  if (found != pairs_.end()) return found->second;
+  const int next = static_cast<int>(pairs_.size()) + 1;
+  if (next >= COLOR_PAIRS || next > SHRT_MAX) return 0;
+  init_pair(static_cast<short>(next), static_cast<short>(fg), static_cast<short>(bg));
+  pairs_.emplace(std::pair{fg, bg}, static_cast<short>(next));
+  return static_cast<short>(next);
+}
+
+void TerminalConsole::drawCell(int row, int column) {
+  const Cell& cell = grid_.cell(row, column);
+  const short pair = colourPair(cell.foreground, cell.background);
+  const attr_t bold = (colours_ < 16 && (ansiColour(cell.foreground) & 8)) ? A_BOLD : A_NORMAL;
+  cchar_t shown{};
+  if (cell.byte == kRuleByte && !utf8_) {
+    wchar_t lineDrawing[CCHARW_MAX + 1] = {};
+    attr_t attributes = 0;
+    short unusedPair = 0;
+    getcchar(WACS_HLINE, lineDrawing, &attributes, &unusedPair, nullptr);
+    setcchar(&shown, lineDrawing, attributes | bold, pair, nullptr);
+  } else {
+    const char32_t codePoint = displayCodePoint(cell.byte);
+    const wchar_t character[2] = {utf8_ ? static_cast<wchar_t>(codePoint)
+                                        : static_cast<wchar_t>(asciiLookAlike(codePoint)),
+                                  L'\0'};
+    setcchar(&shown, character, bold, pair, nullptr);
+  }
+  mvwadd_wch(pad_, row - 1, column - 1, &shown);
+}
+
+void TerminalConsole::copyDirtyRows() {
+  for (int row = 1; row <= kScreenRows; ++row) {
+    if (!(grid_.dirtyRows & (1ull << (row - 1)))) continue;
+    for (int column = 1; column <= kScreenColumns; ++column) drawCell(row, column);
+  }
+  grid_.dirtyRows = 0;
+}
+
+void TerminalConsole::showTooSmallNotice() {
+  const std::string lines[] = {
+      "Pentrill needs a terminal of " + std::to_string(kScreenColumns) + " x " + std::to_string(kScreenRows) +
+          "; this one is " + std::to_string(COLS) + " x " + std::to_string(LINES) + ".",
+      "Please make it larger, or press Esc to quit."};
+  if (redrawAll_) clearok(curscr, TRUE);
+  wbkgdset(stdscr, ' ' | A_NORMAL);
+  werase(stdscr);
+  int row = 0;
+  for (const std::string& line : lines) {
+    for (size_t start = 0; start < line.size() && row < LINES; start += static_cast<size_t>(COLS)) {
+      mvwaddnstr(stdscr, row++, 0, line.c_str() + start, COLS);
+    }
+  }
+  curs_set(0);
+  leaveok(stdscr, TRUE);
+  wrefresh(stdscr);
+  noticeShown_ = true;
+  paintedBackground_ = -1;
+  shownCursor_ = ShownCursor{};
+}
+
+// Around the 100 x 43 screen, a larger terminal shows the screen's own
+// background rather than its default colours.
+void TerminalConsole::paintSurroundings() {
+  wbkgdset(stdscr, ' ' | COLOR_PAIR(colourPair(kBrightWhite, screenBackground_)));
+  werase(stdscr);
+  wnoutrefresh(stdscr);
+  touchwin(pad_);
+  paintedBackground_ = screenBackground_;
+}
+
+// Sends what changed since the last time, and nothing at all when nothing did.
+void TerminalConsole::flushScreen() {
+  syncMouse();
+  unseenText_ = false;
+  if (tooSmall()) {
+    if (!noticeShown_ || redrawAll_) showTooSmallNotice();
+    redrawAll_ = false;
+    return;
+  }
+  bool changed = false;
+  if (noticeShown_ || redrawAll_ || paintedBackground_ != screenBackground_) {
+    if (redrawAll_) clearok(curscr, TRUE);  // the terminal's content is unknown
+    paintSurroundings();
+    noticeShown_ = false;
+    redrawAll_ = false;
+    changed = true;
+  }
+  if (grid_.dirtyRows != 0) {
+    copyDirtyRows();
+    changed = true;
+  }
+  ShownCursor cursor;
+  if (cursorVisible_) cursor = ShownCursor{true, grid_.cursorRow(), grid_.cursorColumn()};
+  if (!changed && cursor == shownCursor_) return;
+
+  if (!cursor.visible && shownCursor_.visible) curs_set(0);
+  leaveok(pad_, cursor.visible ? FALSE : TRUE);
+  if (cursor.visible) wmove(pad_, cursor.row - 1, cursor.column - 1);
+  pnoutrefresh(pad_, 0, 0, 0, 0, kScreenRows - 1, kScreenColumns - 1);
+  doupdate();
+  if (cursor.visible && !shownCursor_.visible) curs_set(1);
+  shownCursor_ = cursor;
+}
+
+// Takes in everything the terminal has sent so far, without waiting. A
+// sequence left unfinished for the escape delay is settled: a lone Esc is
+// the Esc key, anything else is dropped. A terminal that has gone away ends
+// the program.
+void TerminalConsole::readPendingInput() {
+  const std::int64_t now = monotonicMilliseconds();
+  for (size_t reads = 0; reads < kMaxReadsAtOnce; ++reads) {
+    pollfd watched{STDIN_FILENO, POLLIN, 0};
+    if (poll(&watched, 1, 0) <= 0) break;
+    if ((watched.revents & POLLIN) == 0) throw ProgramExit{128 + SIGHUP};
+    char buffer[4096];
+    const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (count > 0) {
+      std::vector<TerminalEvent> events;
+      decoder_.feed(std::string_view(buffer, static_cast<size_t>(count)), events);
+      lastInputMilliseconds_ = now;
+      takeEvents(events, now);
+    } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
+      throw ProgramExit{128 + SIGHUP};
+    }
+  }
+  if (decoder_.pending() && now - lastInputMilliseconds_ >= kEscapeDelayMilliseconds) {
+    std::vector<TerminalEvent> events;
+    decoder_.expire(events);
+    takeEvents(events, now);
+  }
+}
+
+// Decoded events join the queue. Esc on a terminal too small to show the
+// screen ends the program; other input waits in the queue.
+void TerminalConsole::takeEvents(const std::vector<TerminalEvent>& events, std::int64_t now) {
+  for (const TerminalEvent& event : events) {
+    if (event.kind == TerminalEvent::Kind::Key) {
+      if (tooSmall() && event.key == KeyString(1, kEscape)) throw ProgramExit{0};
+      InputEvent input;
+      input.key = event.key;
+      queue_.push_back(std::move(input));
+      continue;
+    }
+    std::vector<MouseReport> reports;
+    mouseTracker_.report(event.mouse, now, reports);
+    for (const MouseReport& report : reports) {
+      InputEvent input;
+      input.kind = InputEvent::Kind::Mouse;
+      input.mouse = report;
+      queue_.push_back(input);
+    }
+  }
+}
+
+std::optional<InputEvent> TerminalConsole::nextEvent() {
+  readPendingInput();
+  if (tooSmall() || queue_.empty()) return std::nullopt;
+  InputEvent event = std::move(queue_.front());
+  queue_.pop_front();
+  return event;
+}
+
+// Blocks until input, a signal or the time limit (none when negative); an
+// unfinished sequence limits the wait to what is left of the escape delay.
+void TerminalConsole::waitForInput(int milliseconds) {
+  serviceSignals();
+  flushScreen();
+  if (!queue_.empty() && !tooSmall()) return;
+  int timeout = milliseconds < 0 ? -1 : milliseconds;
+  if (decoder_.pending()) {
+    const auto left = static_cast<int>(
+        std::max<std::int64_t>(0, lastInputMilliseconds_ + kEscapeDelayMilliseconds - monotonicMilliseconds()));
+    timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
+  pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {signals_->readEnd(), POLLIN, 0}};
+  const int ready = poll(watched, 2, timeout);
+  if (ready <= 0) return;  // time up, or interrupted
+  if (watched[1].revents != 0) serviceSignals();
+  if ((watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && (watched[0].revents & POLLIN) == 0)
+    throw ProgramExit{128 + SIGHUP};
+}
+
+// Input that arrives meanwhile stays queued; a resize or a stop is still served.
+void TerminalConsole::pause(int milliseconds) {
+  serviceSignals();
+  flushScreen();
+  const std::int64_t deadline = monotonicMilliseconds() + milliseconds;
+  for (;;) {
+    const std::int64_t remaining = deadline - monotonicMilliseconds();
+    if (remaining <= 0) return;
+    pollfd watched{signals_->readEnd(), POLLIN, 0};
+    if (poll(&watched, 1, static_cast<int>(remaining)) > 0) {
+      serviceSignals();
+      flushScreen();
+    }
+  }
+}
+
+}  // namespace pentrill
