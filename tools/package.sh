@@ -40,8 +40,13 @@ copy_source
 
 build_options=${DEB_BUILD_OPTIONS:-}
 [[ $build_options == *parallel=* ]] || build_options="$build_options parallel=$(nproc)"
+# ccache when it is there and its cache can be written (CMake reads the
+# launcher from the environment).
 launcher=()
-command -v ccache >/dev/null && launcher=(CMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null && cache_dir=$(ccache --get-config cache_dir 2>/dev/null) &&
+    mkdir -p "$cache_dir" 2>/dev/null && [ -w "$cache_dir" ]; then
+  launcher=(CMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 echo "Building the Debian package pentrill $version ($arch); log in $out/build.log"
 if ! (cd "$source_copy" && env DEB_BUILD_OPTIONS="${build_options# }" "${launcher[@]}" \
       dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1; then
