@@ -96,5 +96,5 @@ while IFS= read -r path; do
 done <<<"$files"
 # Nor may anything named after the program be left that the package did not list.
 while IFS= read -r path; do left+=("$path"); done < <(find /usr -name '*pentrill*' 2>/dev/null)
-[ ${#left[@]} -eq 0 ] || fail "left under /usr after apt-get purge: ${left[*]}"
+[ ${#left[@]} -eq 0 ] || fail "left under /usr after apt-get purge: $(printf '%s\n' "${left[@]}" | sort -u | tr '\n' ' ')"
 echo "apt-get purge leaves nothing of pentrill under /usr"
