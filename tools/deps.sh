@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: makes sure the Debian packages the build
+# Sourced by run.sh, test.sh and package.sh: makes sure the Debian packages the build
 # needs are installed. As root it installs what is missing; otherwise it
 # prints the exact apt-get line and stops.
 
@@ -27,3 +27,6 @@ pentrill_require_packages() {
 
 PENTRILL_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libncurses-dev libsdl2-dev libx11-dev)
 PENTRILL_TEST_PACKAGES=(clang libclang-rt-dev libgtest-dev libvterm-dev xvfb xauth groff-base mandoc python3)
+# Building the Debian package (tools/package.sh) and trying it (tools/package_check.sh);
+# with PENTRILL_BUILD_PACKAGES these cover debian/control's Build-Depends.
+PENTRILL_PACKAGE_PACKAGES=(build-essential dpkg-dev debhelper bash-completion lintian desktop-file-utils)

@@ -6,7 +6,10 @@
 #   3. the release build that tools/run.sh makes (default compiler), whose
 #      binary must start in a pseudo-terminal and show the menu;
 #   4. a few seconds of every fuzz target (libFuzzer, Clang);
-#   5. the man page, which must render without a warning, and the install.
+#   5. the man page, which must render without a warning, and the install;
+#   6. the Debian package (tools/package_check.sh): built, lintian-clean,
+#      installed with apt-get, run, and purged without a trace under /usr
+#      (as root only, as in CI; skipped with a note otherwise).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -59,6 +62,9 @@ for installed in bin/pentrill share/man/man1/pentrill.1 share/doc/pentrill/READM
   test -f "build/ci-install/$installed" || { echo "cmake --install did not put $installed in place" >&2; exit 1; }
 done
 echo "cmake --install puts the binary, the man page, the README and the licence in place"
+
+echo "== Debian package: build, lintian, install, run, purge"
+bash tools/package_check.sh
 
 echo "== Fuzz targets, ${fuzz_seconds} s each"
 for script in tests/fuzz/run_*.sh; do
