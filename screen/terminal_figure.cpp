@@ -1,0 +1,52 @@
+#include "screen/terminal_figure.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "resources/bitmap_header.h"
+
+namespace pentrill {
+
+CellRect figureRegion(int pictureWidth, int pictureHeight, CellRect area, CellPixels cell) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || cell.width <= 0 || cell.height <= 0) return {area.row, area.column, 1, 1};
+  const double scale = std::min(static_cast<double>(area.width) * cell.width / pictureWidth,
+                                static_cast<double>(area.height) * cell.height / pictureHeight);
+  auto cells = [](double pixels, int cellPixels, int most) {
+    return std::clamp(static_cast<int>(std::lround(pixels / cellPixels)), 1, most);
+  };
+  const int width = cells(pictureWidth * scale, cell.width, area.width);
+  const int height = cells(pictureHeight * scale, cell.height, area.height);
+  return {area.row + (area.height - height) / 2, area.column + (area.width - width) / 2, width, height};
+}
+
+std::optional<RgbPicture> readBitmapPixels(std::span<const unsigned char> file) {
+  const std::optional<PictureSize> size = drawableBitmapSize(file);
+  if (!size) return std::nullopt;
+  const BitmapHeader header = *readBitmapHeader(file);
+  const int bits = header.bitsPerPixel;
+  const std::size_t rowBytes = (static_cast<std::size_t>(size->width) * static_cast<std::size_t>(bits) + 31) / 32 * 4;
+  const unsigned char* palette = file.data() + 14 + header.infoSize;  // blue, green, red, unused
+  RgbPicture picture{size->width, size->height, {}};
+  picture.pixels.resize(static_cast<std::size_t>(size->width) * static_cast<std::size_t>(size->height) * 3);
+  std::uint8_t* out = picture.pixels.data();
+  for (int y = 0; y < size->height; ++y) {
+    const int fileRow = header.height > 0 ? size->height - 1 - y : y;  // a positive height: bottom row first
+    const unsigned char* row = file.data() + header.pixelOffset + rowBytes * static_cast<std::size_t>(fileRow);
+    for (int x = 0; x < size->width; ++x, out += 3) {
+      const unsigned char* bgr = nullptr;
+      if (bits <= 8) {
+        const std::size_t bit = static_cast<std::size_t>(x) * static_cast<std::size_t>(bits);
+        const unsigned index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+        bgr = palette + 4 * index;
+      } else {
+        bgr = row + static_cast<std::size_t>(x) * static_cast<std::size_t>(bits / 8);
+      }
+      out[0] = bgr[2];
+      out[1] = bgr[1];
+      out[2] = bgr[0];
+    }
+  }
+  return picture;
+}
+
+}  // namespace pentrill
