@@ -34,6 +34,17 @@ ChafaSymbolTags symbolTags(SymbolGlyphs glyphs) {
   return static_cast<ChafaSymbolTags>(CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_BORDER | CHAFA_SYMBOL_TAG_SPACE);
 }
 
+// What chafa matches against its characters, 8 x 8 pixels a cell: shrunk
+// by this program so that thin lines stay dark (chafa's own scaling averages
+// them into the paper), and in grey for the small palettes, where the faint
+// coloured fringes of the figures' lettering would become loud colours.
+RgbPicture symbolPicture(const RgbPicture& picture, CellRect region, SymbolColours colours) {
+  RgbPicture shrunk =
+      shrinkKeepingLines(picture, region.width * CHAFA_SYMBOL_WIDTH_PIXELS, region.height * CHAFA_SYMBOL_HEIGHT_PIXELS);
+  if (colours <= SymbolColours::Colours16) makeGrey(shrunk);
+  return shrunk;
+}
+
 // One drawing: the configuration, the characters and the canvas with the
 // picture drawn on it, released together.
 class Drawing {
@@ -56,8 +67,10 @@ class Drawing {
     chafa.symbol_map_remove_by_tags(symbols_, CHAFA_SYMBOL_TAG_WIDE);
     chafa.canvas_config_set_symbol_map(config_, symbols_);
     canvas_ = chafa.canvas_new(config_);
-    chafa.canvas_draw_all_pixels(canvas_, CHAFA_PIXEL_RGB8, picture.pixels.data(), picture.width, picture.height,
-                                 picture.width * 3);
+    if (style.protocol == FigureProtocol::Symbols) shrunk_ = symbolPicture(picture, region, style.colours);
+    const RgbPicture& drawn = style.protocol == FigureProtocol::Symbols ? shrunk_ : picture;
+    chafa.canvas_draw_all_pixels(canvas_, CHAFA_PIXEL_RGB8, drawn.pixels.data(), drawn.width, drawn.height,
+                                 drawn.width * 3);
   }
   ~Drawing() {
     chafa_.canvas_unref(canvas_);
@@ -84,6 +97,7 @@ class Drawing {
   ChafaCanvasConfig* config_;
   ChafaSymbolMap* symbols_;
   ChafaCanvas* canvas_ = nullptr;
+  RgbPicture shrunk_;
 };
 
 std::string moveTo(int row, int column) { return "\x1b[" + std::to_string(row) + ';' + std::to_string(column) + 'H'; }

@@ -49,4 +49,40 @@ std::optional<RgbPicture> readBitmapPixels(std::span<const unsigned char> file) 
   return picture;
 }
 
+RgbPicture shrinkKeepingLines(const RgbPicture& picture, int width, int height) {
+  width = std::clamp(width, 1, std::max(picture.width, 1));
+  height = std::clamp(height, 1, std::max(picture.height, 1));
+  if (width == picture.width && height == picture.height) return picture;
+  // The source pixels [first(i), first(i + 1)) become pixel i: at least one each.
+  auto first = [](int i, int from, int to) { return static_cast<int>(static_cast<std::int64_t>(i) * from / to); };
+  RgbPicture shrunk{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
+  std::uint8_t* out = shrunk.pixels.data();
+  for (int y = 0; y < height; ++y) {
+    const int top = first(y, picture.height, height);
+    const int bottom = std::max(first(y + 1, picture.height, height), top + 1);
+    for (int x = 0; x < width; ++x, out += 3) {
+      const int left = first(x, picture.width, width);
+      const int right = std::max(first(x + 1, picture.width, width), left + 1);
+      std::uint8_t darkest[3] = {255, 255, 255};
+      for (int sy = top; sy < bottom; ++sy) {
+        const std::uint8_t* in = picture.pixels.data() + (static_cast<std::size_t>(sy) * picture.width + left) * 3;
+        for (int sx = left; sx < right; ++sx, in += 3)
+          for (int c = 0; c < 3; ++c) darkest[c] = std::min(darkest[c], in[c]);
+      }
+      out[0] = darkest[0];
+      out[1] = darkest[1];
+      out[2] = darkest[2];
+    }
+  }
+  return shrunk;
+}
+
+void makeGrey(RgbPicture& picture) {
+  for (std::size_t i = 0; i + 2 < picture.pixels.size(); i += 3) {
+    std::uint8_t* pixel = &picture.pixels[i];
+    const auto grey = static_cast<std::uint8_t>((299 * pixel[0] + 587 * pixel[1] + 114 * pixel[2] + 500) / 1000);
+    pixel[0] = pixel[1] = pixel[2] = grey;
+  }
+}
+
 }  // namespace pentrill

@@ -49,4 +49,12 @@ struct RgbPicture {
 // 1, 4, 8, 24 or 32 bits per pixel, rows either way up); none for any other.
 std::optional<RgbPicture> readBitmapPixels(std::span<const unsigned char> file);
 
+// The picture made smaller (never larger) to at most this size, each pixel
+// the darkest of those it covers, channel by channel: a line one pixel thin
+// stays as dark as it was instead of fading into the paper around it.
+RgbPicture shrinkKeepingLines(const RgbPicture& picture, int width, int height);
+
+// Every pixel replaced by its grey of the same brightness (Rec. 601 luma).
+void makeGrey(RgbPicture& picture);
+
 }  // namespace pentrill
