@@ -158,11 +158,17 @@ void TerminalReplyReader::feedByte(char byte) {
       state_ = byte == '[' ? State::Csi : State::Apc;
       break;
     case State::Csi:
-      if (byte != '?') return notAReply();
-      state_ = State::DeviceAttributes;
+      if (byte == '?') {
+        state_ = State::DeviceAttributes;
+      } else if (byte >= '0' && byte <= '9') {
+        state_ = State::WindowReport;
+      } else {
+        return notAReply();
+      }
       break;
     case State::DeviceAttributes:
-      if (byte == 'c') {
+    case State::WindowReport:
+      if (byte == (state_ == State::DeviceAttributes ? 'c' : 't')) {
         held_ += byte;
         return finishReply();
       }
@@ -190,34 +196,61 @@ void TerminalReplyReader::feedByte(char byte) {
   held_ += byte;
 }
 
+// Calls `each` with every ';'-separated field of the text.
+template <class Each>
+void forEachField(std::string_view text, char separator, Each each) {
+  while (!text.empty()) {
+    const std::size_t end = text.find(separator);
+    each(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+  }
+}
+
 void TerminalReplyReader::finishReply() {
   const std::string_view reply = held_;
   if (state_ == State::DeviceAttributes) {
-    // "ESC [ ? class ; attribute ; ... c": 4 among the attributes is sixel.
-    std::string_view attributes = reply.substr(3, reply.size() - 4);
-    const std::size_t afterClass = attributes.find(';');
-    attributes = afterClass == std::string_view::npos ? std::string_view{} : attributes.substr(afterClass + 1);
-    while (!attributes.empty()) {
-      const std::size_t end = attributes.find(';');
-      if (attributes.substr(0, end) == "4") replies_.sixel = true;
-      attributes = end == std::string_view::npos ? std::string_view{} : attributes.substr(end + 1);
-    }
-    replies_.deviceAttributes = true;
+    readDeviceAttributes(reply.substr(3, reply.size() - 4));  // ESC [ ? ... c
+  } else if (state_ == State::WindowReport) {
+    readWindowReport(reply.substr(2, reply.size() - 3));  // ESC [ ... t
   } else {
-    // "ESC _ G i=31;OK ESC \": the keys before ';', then the message.
-    const std::string_view body = reply.substr(3, reply.size() - 5);
-    const std::size_t semicolon = body.find(';');
-    if (semicolon != std::string_view::npos && body.substr(semicolon + 1) == "OK") {
-      std::string_view keys = body.substr(0, semicolon);
-      while (!keys.empty()) {
-        const std::size_t end = keys.find(',');
-        if (keys.substr(0, end) == "i=31") replies_.kittyGraphics = true;
-        keys = end == std::string_view::npos ? std::string_view{} : keys.substr(end + 1);
-      }
-    }
+    readGraphicsReply(reply.substr(3, reply.size() - 5));  // ESC _ G ... ESC backslash
   }
   held_.clear();
   state_ = State::Ground;
+}
+
+// "class ; attribute ; ...": 4 among the attributes is sixel graphics.
+void TerminalReplyReader::readDeviceAttributes(std::string_view parameters) {
+  const std::size_t afterClass = parameters.find(';');
+  if (afterClass != std::string_view::npos)
+    forEachField(parameters.substr(afterClass + 1), ';', [&](std::string_view field) {
+      if (field == "4") replies_.sixel = true;
+    });
+  replies_.deviceAttributes = true;
+}
+
+// "6 ; height ; width": the size of a cell in pixels (up to 1000). Other reports are
+// none of the program's business.
+void TerminalReplyReader::readWindowReport(std::string_view parameters) {
+  int fields[3] = {-1, -1, -1};
+  int count = 0;
+  forEachField(parameters, ';', [&](std::string_view field) {
+    if (count < 3) fields[count] = number(field);
+    ++count;
+  });
+  if (count == 3 && fields[0] == 6 && fields[1] > 0 && fields[1] <= 1000 && fields[2] > 0 && fields[2] <= 1000) {
+    replies_.cellHeight = fields[1];
+    replies_.cellWidth = fields[2];
+  }
+}
+
+// "keys ; message": the answer to the query with i=31 is OK.
+void TerminalReplyReader::readGraphicsReply(std::string_view body) {
+  const std::size_t semicolon = body.find(';');
+  if (semicolon == std::string_view::npos || body.substr(semicolon + 1) != "OK") return;
+  forEachField(body.substr(0, semicolon), ',', [&](std::string_view key) {
+    if (key == "i=31") replies_.kittyGraphics = true;
+  });
 }
 
 SymbolColours symbolColours(const TerminalEnvironment& environment, int terminfoColours) {

@@ -48,9 +48,11 @@ std::optional<FigureProtocol> figureProtocolFromEnvironment(FigureProtocolSettin
                                                             const TerminalEnvironment& environment);
 
 // Sent to ask: the kitty graphics query (a 1 x 1 image that is checked, not
-// stored), then primary device attributes. Every terminal answers the
-// latter, and after the former, so its answer ends the wait.
-inline constexpr std::string_view kFigureProtocolQuery = "\x1b_Gi=31,s=1,v=1,a=q,t=d,f=24;AAAA\x1b\\\x1b[c";
+// stored), the size of a cell in pixels (for terminals whose TIOCGWINSZ
+// leaves it 0), then primary device attributes. Every terminal answers the
+// last, and after the others, so its answer ends the wait.
+inline constexpr std::string_view kFigureProtocolQuery =
+    "\x1b_Gi=31,s=1,v=1,a=q,t=d,f=24;AAAA\x1b\\\x1b[16t\x1b[c";
 inline constexpr std::chrono::milliseconds kFigureProtocolWait{100};
 
 // What the terminal's replies said.
@@ -58,6 +60,8 @@ struct TerminalReplies {
   bool deviceAttributes = false;  // the primary device attributes reply came
   bool sixel = false;             // ... and listed 4 (sixel graphics)
   bool kittyGraphics = false;     // the kitty query was answered OK
+  int cellWidth = 0;              // pixels, from "ESC [ 6 ; height ; width t"; 0 without it
+  int cellHeight = 0;
 };
 
 // The protocol after asking: kitty when the kitty query was answered OK,
@@ -66,9 +70,10 @@ struct TerminalReplies {
 FigureProtocol figureProtocolFromReplies(const TerminalReplies& replies);
 
 // Separates the terminal's replies from the keys and clicks the user typed
-// meanwhile, bytes fed in any pieces. Only a complete "ESC [ ? ... c" or
-// "ESC _ G ... ESC \" is a reply; every other byte is the user's and is kept,
-// in order, for the input decoder.
+// meanwhile, bytes fed in any pieces. Only a complete "ESC [ ? ... c",
+// "ESC [ 6 ; ... t" or "ESC _ G ... ESC \" is a reply (no key or mouse report
+// has these forms); every other byte is the user's and is kept, in order,
+// for the input decoder.
 class TerminalReplyReader {
  public:
   void feed(std::string_view bytes);
@@ -82,13 +87,16 @@ class TerminalReplyReader {
   std::string takeUserBytes();
 
  private:
-  enum class State { Ground, Escape, Csi, DeviceAttributes, Apc, ApcGraphics, ApcEscape };
+  enum class State { Ground, Escape, Csi, DeviceAttributes, WindowReport, Apc, ApcGraphics, ApcEscape };
   // Longer than any reply: bytes held beyond this are not one.
   static constexpr std::size_t kLongestReply = 256;
 
   void feedByte(char byte);
   void releaseHeld();
   void finishReply();
+  void readDeviceAttributes(std::string_view parameters);
+  void readWindowReport(std::string_view parameters);
+  void readGraphicsReply(std::string_view body);
 
   State state_ = State::Ground;
   std::string held_;  // a possible reply being read

@@ -77,6 +77,12 @@ RgbPicture shrinkKeepingLines(const RgbPicture& picture, int width, int height) 
   return shrunk;
 }
 
+void darkenMidtones(RgbPicture& picture, double exponent) {
+  std::uint8_t curve[256];
+  for (int v = 0; v < 256; ++v) curve[v] = static_cast<std::uint8_t>(std::lround(255.0 * std::pow(v / 255.0, exponent)));
+  for (std::uint8_t& value : picture.pixels) value = curve[value];
+}
+
 void makeGrey(RgbPicture& picture) {
   for (std::size_t i = 0; i + 2 < picture.pixels.size(); i += 3) {
     std::uint8_t* pixel = &picture.pixels[i];

@@ -54,6 +54,10 @@ std::optional<RgbPicture> readBitmapPixels(std::span<const unsigned char> file);
 // stays as dark as it was instead of fading into the paper around it.
 RgbPicture shrinkKeepingLines(const RgbPicture& picture, int width, int height);
 
+// Every channel value v (0 to 255) made 255 * (v / 255) ^ exponent: above 1,
+// the midtones darker, black and white as they were.
+void darkenMidtones(RgbPicture& picture, double exponent);
+
 // Every pixel replaced by its grey of the same brightness (Rec. 601 luma).
 void makeGrey(RgbPicture& picture);
 
