@@ -7,6 +7,15 @@
 
 namespace pentrill {
 
+CellPixels terminalCellPixels(int windowWidth, int windowHeight, int columns, int rows, int reportedWidth,
+                              int reportedHeight) {
+  auto plausible = [](int width, int height) { return width >= 2 && width <= 1000 && height >= 2 && height <= 1000; };
+  if (columns > 0 && rows > 0 && plausible(windowWidth / columns, windowHeight / rows))
+    return {windowWidth / columns, windowHeight / rows};
+  if (plausible(reportedWidth, reportedHeight)) return {reportedWidth, reportedHeight};
+  return {};
+}
+
 CellRect figureRegion(int pictureWidth, int pictureHeight, CellRect area, CellPixels cell) {
   if (pictureWidth <= 0 || pictureHeight <= 0 || cell.width <= 0 || cell.height <= 0) return {area.row, area.column, 1, 1};
   const double scale = std::min(static_cast<double>(area.width) * cell.width / pictureWidth,

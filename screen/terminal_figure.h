@@ -27,6 +27,13 @@ struct CellPixels {
   int height = 20;
 };
 
+// The terminal's cell size: the window's pixels over its cells as
+// TIOCGWINSZ gives them, else the size the terminal reported (ESC [ 16 t),
+// else 10 x 20. Sizes of 0 stand for unknown; a side outside 2 to 1000 is
+// not believed.
+CellPixels terminalCellPixels(int windowWidth, int windowHeight, int columns, int rows, int reportedWidth,
+                              int reportedHeight);
+
 // The figure screen: the picture in rows 1 to 41, its caption ("Figure 5-1")
 // centred on row 42, the way back on row 43.
 inline constexpr CellRect kFigurePictureArea{1, 1, 100, 41};

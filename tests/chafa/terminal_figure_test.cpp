@@ -61,6 +61,15 @@ TEST(FigureRegion, NoPictureOrNoCellSizeGivesOneCellInTheCorner) {
   EXPECT_EQ(figureRegion(10, 10, {3, 4, 10, 10}, {0, 20}), (CellRect{3, 4, 1, 1}));
 }
 
+TEST(TerminalCellPixels, TheWindowsPixelsThenTheReportThenTheUsualSize) {
+  auto same = [](CellPixels a, int width, int height) { return a.width == width && a.height == height; };
+  EXPECT_TRUE(same(terminalCellPixels(900, 1032, 100, 43, 7, 14), 9, 24));
+  EXPECT_TRUE(same(terminalCellPixels(0, 0, 100, 43, 8, 17), 8, 17));       // no pixels in TIOCGWINSZ
+  EXPECT_TRUE(same(terminalCellPixels(100, 43, 100, 43, 8, 17), 8, 17));    // one pixel a cell: not believed
+  EXPECT_TRUE(same(terminalCellPixels(0, 0, 0, 0, 0, 0), 10, 20));
+  EXPECT_TRUE(same(terminalCellPixels(0, 0, 100, 43, 5000, 17), 10, 20));
+}
+
 TEST(ReadBitmapPixels, GivesRowsFromTheTopInRedGreenBlueForEveryDrawableForm) {
   using testing::BitmapShape;
   for (const int bits : {1, 4, 8, 24, 32}) {
