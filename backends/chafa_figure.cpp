@@ -28,10 +28,16 @@ ChafaPixelMode pixelMode(FigureProtocol protocol) {
   return CHAFA_PIXEL_MODE_SYMBOLS;
 }
 
-// The characters a figure is drawn with.
+// The characters a figure is drawn with. In terminal emulators: the block
+// elements (halves, eighths, quadrants) and box drawing, which every
+// monospace font has and whose straight edges suit line drawings; braille
+// turned the lines into faint dots and sextants are missing from common
+// fonts such as DejaVu Sans Mono. On the Linux console: what its fonts hold.
 ChafaSymbolTags symbolTags(SymbolGlyphs glyphs) {
-  if (glyphs == SymbolGlyphs::ConsoleFont) return static_cast<ChafaSymbolTags>(CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_SOLID | CHAFA_SYMBOL_TAG_HALF);
-  return static_cast<ChafaSymbolTags>(CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_BORDER | CHAFA_SYMBOL_TAG_SPACE);
+  const int tags = glyphs == SymbolGlyphs::ConsoleFont
+                       ? CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_SOLID | CHAFA_SYMBOL_TAG_HALF
+                       : CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_BORDER;
+  return static_cast<ChafaSymbolTags>(tags);
 }
 
 // A cell's colours are the mean of the pixels its character's two parts

@@ -20,19 +20,13 @@ bool lookUpAll(void* library, ChafaApi& api) {
          lookUpFunction(library, "chafa_canvas_config_set_pixel_mode", api.canvas_config_set_pixel_mode) &&
          lookUpFunction(library, "chafa_canvas_config_set_symbol_map", api.canvas_config_set_symbol_map) &&
          lookUpFunction(library, "chafa_canvas_config_set_dither_mode", api.canvas_config_set_dither_mode) &&
-         lookUpFunction(library, "chafa_canvas_config_set_color_space", api.canvas_config_set_color_space) &&
-         lookUpFunction(library, "chafa_canvas_config_set_fg_only_enabled", api.canvas_config_set_fg_only_enabled) &&
          lookUpFunction(library, "chafa_canvas_config_set_fg_color", api.canvas_config_set_fg_color) &&
          lookUpFunction(library, "chafa_canvas_config_set_bg_color", api.canvas_config_set_bg_color) &&
-         lookUpFunction(library, "chafa_canvas_config_set_work_factor", api.canvas_config_set_work_factor) &&
-         lookUpFunction(library, "chafa_canvas_config_set_preprocessing_enabled",
-                        api.canvas_config_set_preprocessing_enabled) &&
          lookUpFunction(library, "chafa_canvas_config_set_optimizations", api.canvas_config_set_optimizations) &&
          lookUpFunction(library, "chafa_symbol_map_new", api.symbol_map_new) &&
          lookUpFunction(library, "chafa_symbol_map_unref", api.symbol_map_unref) &&
          lookUpFunction(library, "chafa_symbol_map_add_by_tags", api.symbol_map_add_by_tags) &&
          lookUpFunction(library, "chafa_symbol_map_remove_by_tags", api.symbol_map_remove_by_tags) &&
-         lookUpFunction(library, "chafa_symbol_map_add_by_range", api.symbol_map_add_by_range) &&
          lookUpFunction(library, "chafa_canvas_new", api.canvas_new) &&
          lookUpFunction(library, "chafa_canvas_unref", api.canvas_unref) &&
          lookUpFunction(library, "chafa_canvas_draw_all_pixels", api.canvas_draw_all_pixels) &&

@@ -19,18 +19,13 @@ struct ChafaApi {
   decltype(&chafa_canvas_config_set_pixel_mode) canvas_config_set_pixel_mode;
   decltype(&chafa_canvas_config_set_symbol_map) canvas_config_set_symbol_map;
   decltype(&chafa_canvas_config_set_dither_mode) canvas_config_set_dither_mode;
-  decltype(&chafa_canvas_config_set_color_space) canvas_config_set_color_space;
-  decltype(&chafa_canvas_config_set_fg_only_enabled) canvas_config_set_fg_only_enabled;
   decltype(&chafa_canvas_config_set_fg_color) canvas_config_set_fg_color;
   decltype(&chafa_canvas_config_set_bg_color) canvas_config_set_bg_color;
-  decltype(&chafa_canvas_config_set_work_factor) canvas_config_set_work_factor;
-  decltype(&chafa_canvas_config_set_preprocessing_enabled) canvas_config_set_preprocessing_enabled;
   decltype(&chafa_canvas_config_set_optimizations) canvas_config_set_optimizations;
   decltype(&chafa_symbol_map_new) symbol_map_new;
   decltype(&chafa_symbol_map_unref) symbol_map_unref;
   decltype(&chafa_symbol_map_add_by_tags) symbol_map_add_by_tags;
   decltype(&chafa_symbol_map_remove_by_tags) symbol_map_remove_by_tags;
-  decltype(&chafa_symbol_map_add_by_range) symbol_map_add_by_range;
   decltype(&chafa_canvas_new) canvas_new;
   decltype(&chafa_canvas_unref) canvas_unref;
   decltype(&chafa_canvas_draw_all_pixels) canvas_draw_all_pixels;
