@@ -62,25 +62,28 @@ RgbPicture shrinkKeepingLines(const RgbPicture& picture, int width, int height) 
   width = std::clamp(width, 1, std::max(picture.width, 1));
   height = std::clamp(height, 1, std::max(picture.height, 1));
   if (width == picture.width && height == picture.height) return picture;
-  // The source pixels [first(i), first(i + 1)) become pixel i: at least one each.
-  auto first = [](int i, int from, int to) { return static_cast<int>(static_cast<std::int64_t>(i) * from / to); };
-  RgbPicture shrunk{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
-  std::uint8_t* out = shrunk.pixels.data();
+  // Pixel i takes the source pixels from edges[i] to edges[i + 1]: at least one.
+  auto edges = [](int from, int to) {
+    std::vector<int> edges(static_cast<std::size_t>(to) + 1);
+    for (int i = 0; i <= to; ++i) edges[i] = static_cast<int>(static_cast<std::int64_t>(i) * from / to);
+    return edges;
+  };
+  const std::vector<int> columns = edges(picture.width, width), rows = edges(picture.height, height);
+  RgbPicture shrunk{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3, 255)};
+  const std::size_t sourceRow = static_cast<std::size_t>(picture.width) * 3;
   for (int y = 0; y < height; ++y) {
-    const int top = first(y, picture.height, height);
-    const int bottom = std::max(first(y + 1, picture.height, height), top + 1);
-    for (int x = 0; x < width; ++x, out += 3) {
-      const int left = first(x, picture.width, width);
-      const int right = std::max(first(x + 1, picture.width, width), left + 1);
-      std::uint8_t darkest[3] = {255, 255, 255};
-      for (int sy = top; sy < bottom; ++sy) {
-        const std::uint8_t* in = picture.pixels.data() + (static_cast<std::size_t>(sy) * picture.width + left) * 3;
-        for (int sx = left; sx < right; ++sx, in += 3)
-          for (int c = 0; c < 3; ++c) darkest[c] = std::min(darkest[c], in[c]);
+    std::uint8_t* const outRow = shrunk.pixels.data() + static_cast<std::size_t>(y) * width * 3;
+    for (int sy = rows[y]; sy < std::max(rows[y + 1], rows[y] + 1); ++sy) {
+      const std::uint8_t* const in = picture.pixels.data() + static_cast<std::size_t>(sy) * sourceRow;
+      for (int x = 0; x < width; ++x) {
+        std::uint8_t* const out = outRow + static_cast<std::size_t>(x) * 3;
+        for (int sx = columns[x]; sx < std::max(columns[x + 1], columns[x] + 1); ++sx) {
+          const std::uint8_t* const pixel = in + static_cast<std::size_t>(sx) * 3;
+          out[0] = std::min(out[0], pixel[0]);
+          out[1] = std::min(out[1], pixel[1]);
+          out[2] = std::min(out[2], pixel[2]);
+        }
       }
-      out[0] = darkest[0];
-      out[1] = darkest[1];
-      out[2] = darkest[2];
     }
   }
   return shrunk;
