@@ -7,6 +7,8 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include "backends/library_lookup.h"
+
 struct SDL_SysWMinfo;  // SDL_syswm.h brings in the X11 headers and their macros
 
 namespace pentrill {
@@ -54,13 +56,6 @@ struct SdlApi {
 // program without SDL2.
 inline constexpr const char* kSdlLibrary = "libSDL2-2.0.so.0";
 inline constexpr const char* kSdlLibraryTestVariable = "PENTRILL_TEST_SDL_LIBRARY";
-
-// Looks a function up in a library opened with dlopen; false when it is missing.
-template <class Function>
-bool lookUpFunction(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(dlsym(library, name));
-  return function != nullptr;
-}
 
 // Opens the library and looks the functions up, once per process (safe from
 // any thread). Null when the library or one of the functions is missing.
