@@ -25,5 +25,5 @@ pentrill_require_packages() {
   fi
 }
 
-PENTRILL_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libncurses-dev libsdl2-dev libx11-dev)
+PENTRILL_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libncurses-dev libsdl2-dev libx11-dev libsqlite3-dev)
 PENTRILL_TEST_PACKAGES=(clang libclang-rt-dev libgtest-dev libvterm-dev xvfb xauth groff-base mandoc python3)
