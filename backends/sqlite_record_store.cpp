@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "study/record_csv.h"
 #include "study/study_record.h"
@@ -45,7 +46,8 @@ CREATE INDEX answer_by_pool ON answer(pool, time);
 CREATE INDEX answer_by_question ON answer(pool, question, time);
 CREATE UNIQUE INDEX answer_of_exam ON answer(exam, question) WHERE exam IS NOT NULL;
 -- Derived from the answer log: the model's state of each answered question,
--- and how much of the log it covers (rebuilt when that does not match).
+-- and how much of the log (all pools) it covers; rebuilt when that does not
+-- match. Counting the whole table and its largest id is quick in SQLite.
 CREATE TABLE memory(
   pool TEXT NOT NULL,
   question TEXT NOT NULL,
@@ -54,10 +56,10 @@ CREATE TABLE memory(
   last_answer INTEGER NOT NULL,
   PRIMARY KEY(pool, question)) WITHOUT ROWID;
 CREATE TABLE memory_cover(
-  pool TEXT PRIMARY KEY,
   answers INTEGER NOT NULL,
   last_id INTEGER NOT NULL,
-  model INTEGER NOT NULL) WITHOUT ROWID;
+  model INTEGER NOT NULL);
+INSERT INTO memory_cover VALUES (0, 0, 1);
 )sql";
 
 constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
@@ -336,14 +338,13 @@ bool SqliteRecordStore::prepare() {
       {&statements_->saveMemory,
        "INSERT OR REPLACE INTO memory(pool, question, stability, difficulty, last_answer) VALUES (?1, ?2, ?3, ?4, ?5)"},
       {&statements_->advanceCover,
-       "UPDATE memory_cover SET answers = answers + ?2, last_id = ?3 WHERE pool = ?1 AND model = ?4"},
-      {&statements_->readCover, "SELECT answers, last_id, model FROM memory_cover WHERE pool = ?1"},
-      {&statements_->logExtent, "SELECT count(*), coalesce(max(id), 0) FROM answer WHERE pool = ?1"},
+       "UPDATE memory_cover SET answers = answers + ?1, last_id = ?2 WHERE model = ?3"},
+      {&statements_->readCover, "SELECT answers, last_id, model FROM memory_cover"},
+      {&statements_->logExtent, "SELECT (SELECT count(*) FROM answer), (SELECT coalesce(max(id), 0) FROM answer)"},
       {&statements_->readMemory,
        "SELECT question, stability, difficulty, last_answer FROM memory WHERE pool = ?1"},
-      {&statements_->clearMemory, "DELETE FROM memory WHERE pool = ?1"},
-      {&statements_->saveCover,
-       "INSERT OR REPLACE INTO memory_cover(pool, answers, last_id, model) VALUES (?1, ?2, ?3, ?4)"},
+      {&statements_->clearMemory, "DELETE FROM memory"},
+      {&statements_->saveCover, "UPDATE memory_cover SET answers = ?1, last_id = ?2, model = ?3"},
       {&statements_->poolLog, "SELECT " + columns + " FROM answer WHERE pool = ?1 ORDER BY time, id"},
       {&statements_->allLog, "SELECT " + columns + " FROM answer ORDER BY time, id"},
       {&statements_->startExam, "INSERT INTO exam(pool, started) VALUES (?1, ?2)"},
@@ -416,7 +417,7 @@ bool SqliteRecordStore::insertAndRefresh(const RecordedAnswer& answer, int repla
   const std::int64_t id = sqlite3_last_insert_rowid(db_);
   if (!refreshQuestion(answer.pool, answer.question)) return false;
   Use cover(statements_->advanceCover);
-  cover.text(1, answer.pool).integer(2, 1 - replaced).integer(3, id).integer(4, kModelVersion);
+  cover.integer(1, 1 - replaced).integer(2, id).integer(3, kModelVersion);
   if (const int code = cover.step(); code != SQLITE_DONE) return fail(code);
   return true;
 }
@@ -506,12 +507,11 @@ std::optional<std::vector<RecordedExam>> SqliteRecordStore::readLastExams(std::s
   return exams;
 }
 
-// Whether the cached memory covers exactly the log's answers of the pool.
-std::optional<bool> SqliteRecordStore::memoryCoversLog(std::string_view pool) {
+// Whether the cached memory covers exactly the log's answers.
+std::optional<bool> SqliteRecordStore::memoryCoversLog() {
   std::int64_t answers = -1, lastId = -1, model = -1;
   {
     Use cover(statements_->readCover);
-    cover.text(1, pool);
     const int code = cover.step();
     if (code == SQLITE_ROW) {
       answers = sqlite3_column_int64(cover.get(), 0);
@@ -523,7 +523,6 @@ std::optional<bool> SqliteRecordStore::memoryCoversLog(std::string_view pool) {
     }
   }
   Use extent(statements_->logExtent);
-  extent.text(1, pool);
   if (const int code = extent.step(); code != SQLITE_ROW) {
     fail(code);
     return std::nullopt;
@@ -552,54 +551,41 @@ std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readCachedMemory(s
 std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readMemory(std::string_view pool) {
   // One read transaction: the cover check and the rows see the same moment.
   if (!execute("BEGIN")) return std::nullopt;
-  const std::optional<bool> covered = memoryCoversLog(pool);
+  const std::optional<bool> covered = memoryCoversLog();
   if (!covered) return std::nullopt;
-  if (!*covered) return execute("COMMIT") ? rebuildMemory(pool) : std::nullopt;
+  if (!*covered) return execute("COMMIT") && rebuildMemory() ? readCachedMemory(pool) : std::nullopt;
   std::optional<std::vector<RecordedMemory>> memory = readCachedMemory(pool);
   if (!memory || !execute("COMMIT")) return std::nullopt;
   return memory;
 }
 
-// Replays the pool's whole log and stores the result as the new cache.
-std::optional<std::vector<RecordedMemory>> SqliteRecordStore::rebuildMemory(std::string_view pool) {
-  if (!execute("BEGIN IMMEDIATE")) return std::nullopt;
-  const std::optional<std::vector<RecordedAnswer>> log = readLog(pool);
-  if (!log) return std::nullopt;
-  std::vector<RecordedMemory> memory = study::replayMemory(*log);
+// Replays the whole log, pool by pool, and stores the result as the new cache.
+bool SqliteRecordStore::rebuildMemory() {
+  if (!execute("BEGIN IMMEDIATE")) return false;
+  const std::optional<std::vector<RecordedAnswer>> log = readAllAnswers();
+  if (!log) return false;
+  std::map<std::string, std::vector<RecordedAnswer>> pools;
+  for (const RecordedAnswer& answer : *log) pools[answer.pool].push_back(answer);
   {
     Use clear(statements_->clearMemory);
-    clear.text(1, pool);
-    if (const int code = clear.step(); code != SQLITE_DONE) {
-      fail(code);
-      return std::nullopt;
-    }
+    if (const int code = clear.step(); code != SQLITE_DONE) return fail(code);
   }
-  for (const RecordedMemory& entry : memory) {
-    Use save(statements_->saveMemory);
-    save.text(1, pool).text(2, entry.question).real(3, entry.stability).real(4, entry.difficulty);
-    save.integer(5, entry.lastAnswer);
-    if (const int code = save.step(); code != SQLITE_DONE) {
-      fail(code);
-      return std::nullopt;
+  for (const auto& [pool, answers] : pools)
+    for (const RecordedMemory& entry : study::replayMemory(answers)) {
+      Use save(statements_->saveMemory);
+      save.text(1, pool).text(2, entry.question).real(3, entry.stability).real(4, entry.difficulty);
+      save.integer(5, entry.lastAnswer);
+      if (const int code = save.step(); code != SQLITE_DONE) return fail(code);
     }
-  }
   {
     Use extent(statements_->logExtent);
-    extent.text(1, pool);
-    if (const int code = extent.step(); code != SQLITE_ROW) {
-      fail(code);
-      return std::nullopt;
-    }
+    if (const int code = extent.step(); code != SQLITE_ROW) return fail(code);
     Use cover(statements_->saveCover);
-    cover.text(1, pool).integer(2, sqlite3_column_int64(extent.get(), 0));
-    cover.integer(3, sqlite3_column_int64(extent.get(), 1)).integer(4, kModelVersion);
-    if (const int code = cover.step(); code != SQLITE_DONE) {
-      fail(code);
-      return std::nullopt;
-    }
+    cover.integer(1, sqlite3_column_int64(extent.get(), 0)).integer(2, sqlite3_column_int64(extent.get(), 1));
+    cover.integer(3, kModelVersion);
+    if (const int code = cover.step(); code != SQLITE_DONE) return fail(code);
   }
-  if (!execute("COMMIT")) return std::nullopt;
-  return memory;
+  return execute("COMMIT");
 }
 
 }  // namespace pentrill

@@ -67,9 +67,9 @@ class SqliteRecordStore final : public RecordStore {
   bool replaceExamAnswer(const RecordedAnswer& answer);
   bool insertAndRefresh(const RecordedAnswer& answer, int replaced);
   bool refreshQuestion(std::string_view pool, std::string_view question);
-  std::optional<bool> memoryCoversLog(std::string_view pool);
+  std::optional<bool> memoryCoversLog();
   std::optional<std::vector<RecordedMemory>> readCachedMemory(std::string_view pool);
-  std::optional<std::vector<RecordedMemory>> rebuildMemory(std::string_view pool);
+  bool rebuildMemory();
   std::optional<std::vector<RecordedAnswer>> readAnswers(sqlite3_stmt* statement);
 
   sqlite3* db_;

@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::filesystem::remove_all(folder);
+  if (!std::getenv("PENTRILL_BENCH_KEEP")) std::filesystem::remove_all(folder); else std::printf("kept %s\n", path.c_str());
 
   std::printf("answers in the record:               %d\n", count);
   std::printf("open + read + chance, median of %zu:  %.3f ms (max %.3f ms; target < 5 ms)\n", opens.size(),
