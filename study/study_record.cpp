@@ -73,18 +73,22 @@ std::vector<RecordedAnswer> countedAnswers(std::span<const RecordedAnswer> log) 
 }
 
 std::vector<RecordedMemory> replayMemory(std::span<const RecordedAnswer> log) {
-  std::map<std::string, MemoryState> states;
+  std::vector<RecordedMemory> memory;  // in the order first answered
+  std::unordered_map<std::string, std::size_t> index;
   for (const RecordedAnswer& answer : countedAnswers(log)) {
-    const auto found = states.find(answer.question);
-    if (found == states.end())
-      states.emplace(answer.question, firstAnswer(ratingOf(answer), answer.time));
-    else
-      found->second = laterAnswer(found->second, ratingOf(answer), answer.time);
+    const auto [found, isNew] = index.try_emplace(answer.question, memory.size());
+    if (isNew) {
+      const MemoryState first = firstAnswer(ratingOf(answer), answer.time);
+      memory.push_back({answer.question, first.stability, first.difficulty, first.lastAnswer});
+      continue;
+    }
+    RecordedMemory& entry = memory[found->second];
+    const MemoryState next =
+        laterAnswer({entry.stability, entry.difficulty, entry.lastAnswer}, ratingOf(answer), answer.time);
+    entry.stability = next.stability;
+    entry.difficulty = next.difficulty;
+    entry.lastAnswer = next.lastAnswer;
   }
-  std::vector<RecordedMemory> memory;
-  memory.reserve(states.size());
-  for (const auto& [question, state] : states)
-    memory.push_back({question, state.stability, state.difficulty, state.lastAnswer});
   return memory;
 }
 
