@@ -267,7 +267,8 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
   bool fresh = false;
   if (std::string failure = checkExistingFile(path, fresh); !failure.empty()) return {nullptr, failure};
   // The WAL journal needs files beside the record, and a new record the folder.
-  if (access(folderOf(path).c_str(), W_OK | X_OK) != 0) return {nullptr, "folder not writable"};
+  if (access(folderOf(path).c_str(), W_OK | X_OK) != 0)
+    return {nullptr, errno == ENOENT ? "no such folder" : "folder not writable"};
   if (!fresh && access(path.c_str(), R_OK | W_OK) != 0) return {nullptr, "file not writable"};
 
   sqlite3* db = nullptr;

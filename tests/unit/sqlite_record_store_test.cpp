@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -323,6 +325,52 @@ TEST(SqliteRecordStore, AWriteThatCannotBeCommittedFailsAndKeepsWhatWasRecorded)
   ASSERT_TRUE(log);
   ASSERT_EQ(log->size(), 1u);
   EXPECT_EQ((*log)[0].question, "E3A01");
+}
+
+TEST(SqliteRecordStore, AFileThatCannotGrowFailsTheWriteAndKeepsEveryCommittedAnswer) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  { ASSERT_TRUE(open(path)); }
+  // A child whose files may not grow past 256 KiB, as on a full disk.
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{256 * 1024, 256 * 1024};
+    RecordOpening opening = openRecord(path);
+    if (!opening.store || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+    int committed = 0;
+    while (committed < 100'000 &&
+           opening.store->appendAnswer(drill("2024-2028", "E4A0" + std::to_string(committed % 9 + 1),
+                                             1000 + committed * 10, committed % 2)))
+      ++committed;
+    const bool failedWithReason = committed < 100'000 && !opening.store->lastFailure().empty();
+    if (write(pipeEnds[1], &committed, sizeof committed) != sizeof committed) _exit(2);
+    _exit(failedWithReason ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  int committed = -1;
+  EXPECT_EQ(read(pipeEnds[0], &committed, sizeof committed), static_cast<ssize_t>(sizeof committed));
+  close(pipeEnds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not set up, 1: no failure reported";
+  EXPECT_GT(committed, 0);
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->readLog("2024-2028")->size(), static_cast<std::size_t>(committed));
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+}
+
+TEST(SqliteRecordStoreRefuses, AFileInAFolderThatDoesNotExist) {
+  TemporaryFolder folder;
+  const RecordOpening opening = openRecord(folder.file("missing/record.sqlite3"));
+  EXPECT_FALSE(opening.store);
+  EXPECT_EQ(opening.failure, "no such folder");
+  EXPECT_FALSE(fs::exists(folder.file("missing")));
 }
 
 TEST(SqliteRecordStore, AnEmptyFileBecomesARecord) {
