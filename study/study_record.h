@@ -66,6 +66,8 @@ struct Progress {
 };
 
 // The memory of one pool edition's questions and what follows from it now.
+// It refers to its pool, which must outlive it; answers to questions in no
+// group of the pool are left out.
 class StudyRecord {
  public:
   StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> memory);
