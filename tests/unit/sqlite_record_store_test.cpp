@@ -170,48 +170,82 @@ TEST(SqliteRecordStore, RebuildsTheCachedMemoryWhenTheLogChangedBehindIt) {
   expectMemoryIsTheReplayedLog(*store, "2024-2028");
 }
 
-TEST(SqliteRecordStore, TwoStoresOnOneFileBothRecordEverything) {
-  TemporaryFolder folder;
-  const std::string path = folder.file("record.sqlite3");  // created by whichever comes first
-  constexpr int kDrillAnswers = 150;
-  std::latch start(2);
-  std::vector<std::string> failures(2);
-  auto answerAway = [&](int copy) {
-    start.arrive_and_wait();
-    RecordOpening opening = openRecord(path);
-    if (!opening.store) {
-      failures[copy] = "open: " + opening.failure;
-      return;
-    }
-    std::mt19937 random(copy);
-    const std::string pool = copy ? "2020-2024" : "2024-2028";
-    for (int i = 0; i < kDrillAnswers; ++i) {
-      const std::string question = "E" + std::to_string(random() % 10) + "A0" + std::to_string(1 + random() % 9);
-      if (!opening.store->appendAnswer(drill(pool, question, 10'000 + i * 1000 + copy, random() % 2)))
-        failures[copy] = opening.store->lastFailure();
-    }
-    const auto exam = opening.store->startExam("2024-2028", 500'000);
-    if (!exam) {
-      failures[copy] = "exam: " + opening.store->lastFailure();
-      return;
-    }
-    for (int i = 0; i < 20; ++i)
-      if (!opening.store->recordExamAnswer(examAnswer(*exam, "E9B0" + std::to_string(i % 10), 500'000 + i, 'A', i % 2)))
-        failures[copy] = opening.store->lastFailure();
-    if (!opening.store->finishExam(*exam, 600'000, 30)) failures[copy] = opening.store->lastFailure();
-  };
-  std::thread first(answerAway, 0), second(answerAway, 1);
-  first.join();
-  second.join();
-  EXPECT_EQ(failures, (std::vector<std::string>{"", ""}));
+constexpr int kDrillAnswers = 150;
 
+// One copy's work on the shared record: drill answers in its own pool and a
+// practice exam with changed answers. Empty when every write succeeded.
+std::string answerAway(const std::string& path, int copy) {
+  RecordOpening opening = openRecord(path);
+  if (!opening.store) return "open: " + opening.failure;
+  std::mt19937 random(static_cast<unsigned>(copy));
+  const std::string pool = copy ? "2020-2024" : "2024-2028";
+  for (int i = 0; i < kDrillAnswers; ++i) {
+    const std::string question = "E" + std::to_string(random() % 10) + "A0" + std::to_string(1 + random() % 9);
+    if (!opening.store->appendAnswer(drill(pool, question, 10'000 + i * 1000 + copy, random() % 2)))
+      return opening.store->lastFailure();
+  }
+  const auto exam = opening.store->startExam("2024-2028", 500'000);
+  if (!exam) return "exam: " + opening.store->lastFailure();
+  for (int i = 0; i < 20; ++i)  // ten questions, each answered twice
+    if (!opening.store->recordExamAnswer(examAnswer(*exam, "E9B0" + std::to_string(i % 10), 500'000 + i, 'A', i % 2)))
+      return opening.store->lastFailure();
+  if (!opening.store->finishExam(*exam, 600'000, 30)) return opening.store->lastFailure();
+  return "";
+}
+
+void expectBothCopiesRecorded(const std::string& path) {
   auto store = open(path);
   ASSERT_TRUE(store);
-  EXPECT_EQ(store->readAllAnswers()->size(), 2u * kDrillAnswers + 2 * 10);  // ten questions per exam
+  EXPECT_EQ(store->readAllAnswers()->size(), 2u * kDrillAnswers + 2 * 10);
   EXPECT_EQ(store->readLog("2020-2024")->size(), static_cast<std::size_t>(kDrillAnswers));
   EXPECT_EQ(store->readLastExams("2024-2028", 10)->size(), 2u);
   expectMemoryIsTheReplayedLog(*store, "2024-2028");
   expectMemoryIsTheReplayedLog(*store, "2020-2024");
+}
+
+TEST(SqliteRecordStore, TwoStoresOnOneFileBothRecordEverything) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");  // created by whichever comes first
+  std::latch start(2);
+  std::vector<std::string> failures(2);
+  auto copy = [&](int number) {
+    start.arrive_and_wait();
+    failures[static_cast<std::size_t>(number)] = answerAway(path, number);
+  };
+  std::thread first(copy, 0), second(copy, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(failures, (std::vector<std::string>{"", ""}));
+  expectBothCopiesRecorded(path);
+}
+
+// File locks belong to processes: two running copies of the program are two.
+TEST(SqliteRecordStore, TwoProcessesOnOneFileBothRecordEverything) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> children;
+  for (int number = 0; number < 2; ++number) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(go[1]);
+      char byte = 0;
+      if (read(go[0], &byte, 1) != 1) _exit(3);  // both start together
+      _exit(answerAway(path, number).empty() ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  close(go[0]);
+  EXPECT_EQ(write(go[1], "gg", 2), 2);
+  close(go[1]);
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a copy failed to record";
+  }
+  expectBothCopiesRecorded(path);
 }
 
 // Opening `path` is refused with `reason`, and neither the file nor its
