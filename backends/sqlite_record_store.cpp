@@ -65,6 +65,7 @@ INSERT INTO memory_cover VALUES (0, 0, 1);
 constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
 
 std::string reasonFor(int code) {
+  if (code == SQLITE_IOERR_WRITE) return "write failed";  // e.g. a file that may grow no more
   switch (code & 0xff) {
     case SQLITE_FULL: return "disk full";
     case SQLITE_BUSY:
