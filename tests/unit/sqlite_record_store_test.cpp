@@ -334,7 +334,8 @@ TEST(SqliteRecordStoreRefuses, ARecordInAFolderItCannotWriteTo) {
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not refused as expected, 2: could not become an ordinary user";
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot become an ordinary user (uid 65534) here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "not refused with \"folder not writable\"";
   EXPECT_EQ(bytesOf(path), before);
   EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"record.sqlite3"}));
 }
