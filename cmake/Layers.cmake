@@ -2,6 +2,7 @@
 # own, linked only to the layers below it:
 #
 #   pool, platform  <  screen  <  drill  <  exam  <  app      (program flow)
+#   platform        <  study                                  (the study record)
 #   screen          <  backends                               (the real platform)
 #
 # A layer sees its own headers and those of the layers it links, and no
@@ -24,14 +25,18 @@ function(pentrill_layer_includes target folder)
   endif()
 endfunction()
 
-# pentrill_layer(<folder> [DEPENDS <target>...])
+# pentrill_layer(<folder> [DEPENDS <target>...] [EXCLUDE <source>...])
 #
 # The library pentrill_<folder> from the folder's sources (header-only when it
-# has none), seeing its own folder and what its dependencies see.
+# has none), seeing its own folder and what its dependencies see. EXCLUDE
+# names sources (relative to the folder) that another target builds.
 function(pentrill_layer folder)
-  cmake_parse_arguments(LAYER "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(LAYER "" "" "DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  foreach(excluded ${LAYER_EXCLUDE})
+    list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/${folder}/${excluded})
+  endforeach()
   set(target pentrill_${folder})
   if(sources)
     add_library(${target} STATIC ${sources})

@@ -1,0 +1,593 @@
+#include "backends/sqlite_record_store.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "study/record_csv.h"
+#include "study/study_record.h"
+
+namespace pentrill {
+
+namespace {
+
+// "Pntr": tells a Pentrill record from every other SQLite database.
+constexpr std::int32_t kApplicationId = 0x506E7472;
+constexpr int kSchemaVersion = 1;
+// Bumped when the model's arithmetic changes, so that cached states are rebuilt.
+constexpr int kModelVersion = 1;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE exam(
+  id INTEGER PRIMARY KEY,
+  pool TEXT NOT NULL,
+  started INTEGER NOT NULL,
+  finished INTEGER,
+  right_answers INTEGER);
+CREATE INDEX exam_by_pool ON exam(pool, started);
+CREATE TABLE answer(
+  id INTEGER PRIMARY KEY,
+  time INTEGER NOT NULL,
+  pool TEXT NOT NULL,
+  question TEXT NOT NULL,
+  answer TEXT NOT NULL,
+  correct INTEGER NOT NULL,
+  rating INTEGER NOT NULL,
+  mode TEXT NOT NULL,
+  exam INTEGER REFERENCES exam(id));
+CREATE INDEX answer_by_pool ON answer(pool, time);
+CREATE INDEX answer_by_question ON answer(pool, question, time);
+CREATE UNIQUE INDEX answer_of_exam ON answer(exam, question) WHERE exam IS NOT NULL;
+-- Derived from the answer log: the model's state of each answered question,
+-- and how much of the log (all pools) it covers; rebuilt when that does not
+-- match. Counting the whole table and its largest id is quick in SQLite.
+CREATE TABLE memory(
+  pool TEXT NOT NULL,
+  question TEXT NOT NULL,
+  stability REAL NOT NULL,
+  difficulty REAL NOT NULL,
+  last_answer INTEGER NOT NULL,
+  PRIMARY KEY(pool, question)) WITHOUT ROWID;
+CREATE TABLE memory_cover(
+  answers INTEGER NOT NULL,
+  last_id INTEGER NOT NULL,
+  model INTEGER NOT NULL);
+INSERT INTO memory_cover VALUES (0, 0, 1);
+)sql";
+
+constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
+
+std::string reasonFor(int code) {
+  if (code == SQLITE_IOERR_WRITE) return "write failed";  // e.g. a file that may grow no more
+  switch (code & 0xff) {
+    case SQLITE_FULL: return "disk full";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "locked by another program";
+    case SQLITE_NOTADB: return "not a Pentrill record";
+    case SQLITE_CORRUPT: return "damaged record";
+    case SQLITE_READONLY: return "file not writable";
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN: return "cannot open the file";
+    case SQLITE_IOERR: return "read or write error";
+    default: return sqlite3_errstr(code);
+  }
+}
+
+std::int32_t bigEndian32(const unsigned char* bytes) {
+  return static_cast<std::int32_t>((std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                                   (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]});
+}
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Looks at the file's first bytes without SQLite (which could roll back a
+// journal it finds): a failure, or empty with `fresh` set when there is no
+// record yet (no file, or an empty one).
+std::string checkExistingFile(const std::string& path, bool& fresh) {
+  fresh = false;
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT) {
+      fresh = true;
+      return "";
+    }
+    return std::strerror(errno);
+  }
+  if (!S_ISREG(status.st_mode)) return "not a Pentrill record";
+  if (status.st_size == 0) {
+    fresh = true;
+    return "";
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return "file not readable";
+  std::array<unsigned char, 100> header{};
+  const std::size_t got = std::fread(header.data(), 1, header.size(), file);
+  std::fclose(file);
+  static constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero: 16 bytes
+  if (got < header.size() || std::memcmp(header.data(), kMagic, sizeof kMagic) != 0 ||
+      bigEndian32(header.data() + 68) != kApplicationId)
+    return "not a Pentrill record";
+  if (bigEndian32(header.data() + 60) > kSchemaVersion) return "written by a newer Pentrill";
+  return "";
+}
+
+// One prepared statement, reset and unbound when its use ends.
+class Use {
+ public:
+  explicit Use(sqlite3_stmt* statement) : statement_(statement) {}
+  ~Use() {
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+  }
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+
+  Use& text(int index, std::string_view value) {
+    sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Use& integer(int index, std::int64_t value) {
+    sqlite3_bind_int64(statement_, index, value);
+    return *this;
+  }
+  Use& real(int index, double value) {
+    sqlite3_bind_double(statement_, index, value);
+    return *this;
+  }
+  Use& null(int index) {
+    sqlite3_bind_null(statement_, index);
+    return *this;
+  }
+  int step() { return sqlite3_step(statement_); }
+  sqlite3_stmt* get() const { return statement_; }
+
+ private:
+  sqlite3_stmt* statement_;
+};
+
+std::string columnText(sqlite3_stmt* statement, int column) {
+  const unsigned char* text = sqlite3_column_text(statement, column);
+  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text));
+}
+
+RecordedAnswer answerFromRow(sqlite3_stmt* statement) {
+  RecordedAnswer answer;
+  answer.time = sqlite3_column_int64(statement, 0);
+  answer.pool = columnText(statement, 1);
+  answer.question = columnText(statement, 2);
+  const std::string letter = columnText(statement, 3);
+  answer.answer = letter.empty() ? '?' : letter[0];
+  answer.correct = sqlite3_column_int(statement, 4) != 0;
+  answer.rating = sqlite3_column_int(statement, 5);
+  answer.mode = study::answerModeFromName(columnText(statement, 6)).value_or(AnswerMode::Drill);
+  if (sqlite3_column_type(statement, 7) != SQLITE_NULL) answer.exam = sqlite3_column_int64(statement, 7);
+  return answer;
+}
+
+// The first column of a one-row query (a PRAGMA), or the failing code.
+int queryInteger(sqlite3* db, const char* sql, std::int64_t& value) {
+  sqlite3_stmt* statement = nullptr;
+  int code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+  if (code == SQLITE_OK) {
+    code = sqlite3_step(statement);
+    if (code == SQLITE_ROW) {
+      value = sqlite3_column_int64(statement, 0);
+      code = SQLITE_OK;
+    }
+  }
+  sqlite3_finalize(statement);
+  return code;
+}
+
+// What an existing file holds, read by SQLite before anything is written.
+std::string checkOurs(sqlite3* db) {
+  std::int64_t application = 0;
+  std::int64_t version = 0;
+  int code = queryInteger(db, "PRAGMA application_id", application);
+  if (code == SQLITE_OK) code = queryInteger(db, "PRAGMA user_version", version);
+  if (code != SQLITE_OK) return reasonFor(code);
+  if (application != kApplicationId) return "not a Pentrill record";
+  if (version > kSchemaVersion) return "written by a newer Pentrill";
+  if (version < 1) return "damaged record";
+  return "";
+}
+
+// A record that does not exist yet gets its schema, before the WAL journal
+// (so that the header says Pentrill from the first byte on disk). Another
+// copy may be doing the same: the write lock decides, the loser finds the
+// schema in place.
+std::string createIfEmpty(sqlite3* db) {
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return reasonFor(sqlite3_errcode(db));
+  std::int64_t application = 0;
+  std::int64_t tables = 0;
+  int code = queryInteger(db, "PRAGMA application_id", application);
+  if (code == SQLITE_OK) code = queryInteger(db, "SELECT count(*) FROM sqlite_master", tables);
+  std::string failure;
+  if (code != SQLITE_OK) {
+    failure = reasonFor(code);
+  } else if (application == 0 && tables == 0) {
+    const std::string setup = std::string(kSchema) + "PRAGMA application_id = " + std::to_string(kApplicationId) +
+                              "; PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
+    if (sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+      failure = reasonFor(sqlite3_errcode(db));
+  }
+  if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return failure;
+}
+
+std::string useWal(sqlite3* db) {
+  sqlite3_stmt* statement = nullptr;
+  int code = sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &statement, nullptr);
+  std::string mode;
+  if (code == SQLITE_OK && (code = sqlite3_step(statement)) == SQLITE_ROW) mode = columnText(statement, 0);
+  sqlite3_finalize(statement);
+  if (mode != "wal") return code == SQLITE_ROW || code == SQLITE_DONE ? "cannot use a WAL journal" : reasonFor(code);
+  // A commit survives the program being killed at any moment; only a power
+  // cut may lose the last ones (WAL with synchronous NORMAL).
+  if (sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return reasonFor(sqlite3_errcode(db));
+  return "";
+}
+
+bool makeFolders(const std::string& folder) {
+  if (folder.empty() || folder == "/" || folder == ".") return true;
+  struct stat status {};
+  if (stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
+  if (!makeFolders(folderOf(folder))) return false;
+  return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+}  // namespace
+
+std::string recordPathFor(std::string_view xdgStateHome, std::string_view home) {
+  if (!xdgStateHome.empty() && xdgStateHome.front() == '/') return std::string(xdgStateHome) + "/pentrill/record.sqlite3";
+  if (!home.empty() && home.front() == '/') return std::string(home) + "/.local/state/pentrill/record.sqlite3";
+  return "";
+}
+
+std::string defaultRecordPath() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  const char* home = std::getenv("HOME");
+  return recordPathFor(state ? state : "", home ? home : "");
+}
+
+RecordOpening openRecord(const std::string& path, const RecordOpenOptions& options) {
+  bool fresh = false;
+  if (std::string failure = checkExistingFile(path, fresh); !failure.empty()) return {nullptr, failure};
+  // The WAL journal needs files beside the record, and a new record the folder.
+  if (access(folderOf(path).c_str(), W_OK | X_OK) != 0)
+    return {nullptr, errno == ENOENT ? "no such folder" : "folder not writable"};
+  if (!fresh && access(path.c_str(), R_OK | W_OK) != 0) return {nullptr, "file not writable"};
+
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
+  if (const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr); code != SQLITE_OK) {
+    sqlite3_close(db);
+    return {nullptr, reasonFor(code)};
+  }
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, options.busyTimeoutMilliseconds);
+  std::string failure = fresh ? createIfEmpty(db) : "";
+  if (failure.empty()) failure = checkOurs(db);
+  if (failure.empty()) failure = useWal(db);
+  if (!failure.empty()) {
+    sqlite3_close(db);
+    return {nullptr, failure};
+  }
+  std::unique_ptr<SqliteRecordStore> store(new SqliteRecordStore(db, path));
+  if (!store->prepare()) return {nullptr, store->lastFailure()};
+  return {std::move(store), ""};
+}
+
+RecordOpening openRecordCreatingFolder(const std::string& path, const RecordOpenOptions& options) {
+  if (path.empty()) return {nullptr, "no home folder"};
+  if (!makeFolders(folderOf(path))) return {nullptr, "cannot create the folder"};
+  return openRecord(path, options);
+}
+
+struct SqliteRecordStore::Statements {
+  sqlite3_stmt* insertAnswer = nullptr;
+  sqlite3_stmt* deleteExamAnswer = nullptr;
+  sqlite3_stmt* questionLog = nullptr;
+  sqlite3_stmt* saveMemory = nullptr;
+  sqlite3_stmt* advanceCover = nullptr;
+  sqlite3_stmt* readCover = nullptr;
+  sqlite3_stmt* logExtent = nullptr;
+  sqlite3_stmt* readMemory = nullptr;
+  sqlite3_stmt* clearMemory = nullptr;
+  sqlite3_stmt* saveCover = nullptr;
+  sqlite3_stmt* poolLog = nullptr;
+  sqlite3_stmt* allLog = nullptr;
+  sqlite3_stmt* startExam = nullptr;
+  sqlite3_stmt* finishExam = nullptr;
+  sqlite3_stmt* lastExams = nullptr;
+
+  auto all() {
+    return std::array{&insertAnswer, &deleteExamAnswer, &questionLog, &saveMemory, &advanceCover,
+                      &readCover,    &logExtent,        &readMemory,  &clearMemory, &saveCover,
+                      &poolLog,      &allLog,           &startExam,   &finishExam, &lastExams};
+  }
+};
+
+SqliteRecordStore::SqliteRecordStore(sqlite3* db, std::string path)
+    : db_(db), path_(std::move(path)), statements_(std::make_unique<Statements>()) {}
+
+SqliteRecordStore::~SqliteRecordStore() {
+  for (sqlite3_stmt** statement : statements_->all()) sqlite3_finalize(*statement);
+  sqlite3_close(db_);
+}
+
+bool SqliteRecordStore::prepare() {
+  const std::string columns = kAnswerColumns;
+  const std::array<std::pair<sqlite3_stmt**, std::string>, 15> sources = {{
+      {&statements_->insertAnswer, "INSERT INTO answer(" + columns + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
+      {&statements_->deleteExamAnswer, "DELETE FROM answer WHERE exam = ?1 AND question = ?2"},
+      {&statements_->questionLog,
+       "SELECT " + columns + " FROM answer WHERE pool = ?1 AND question = ?2 ORDER BY time, id"},
+      {&statements_->saveMemory,
+       "INSERT OR REPLACE INTO memory(pool, question, stability, difficulty, last_answer) VALUES (?1, ?2, ?3, ?4, ?5)"},
+      {&statements_->advanceCover,
+       "UPDATE memory_cover SET answers = answers + ?1, last_id = ?2 WHERE model = ?3"},
+      {&statements_->readCover, "SELECT answers, last_id, model FROM memory_cover"},
+      {&statements_->logExtent, "SELECT (SELECT count(*) FROM answer), (SELECT coalesce(max(id), 0) FROM answer)"},
+      {&statements_->readMemory,
+       "SELECT question, stability, difficulty, last_answer FROM memory WHERE pool = ?1"},
+      {&statements_->clearMemory, "DELETE FROM memory"},
+      {&statements_->saveCover, "UPDATE memory_cover SET answers = ?1, last_id = ?2, model = ?3"},
+      {&statements_->poolLog, "SELECT " + columns + " FROM answer WHERE pool = ?1 ORDER BY time, id"},
+      {&statements_->allLog, "SELECT " + columns + " FROM answer ORDER BY time, id"},
+      {&statements_->startExam, "INSERT INTO exam(pool, started) VALUES (?1, ?2)"},
+      {&statements_->finishExam, "UPDATE exam SET finished = ?2, right_answers = ?3 WHERE id = ?1"},
+      {&statements_->lastExams,
+       "SELECT id, pool, started, finished, right_answers FROM exam WHERE pool = ?1 "
+       "ORDER BY started DESC, id DESC LIMIT ?2"},
+  }};
+  for (const auto& [statement, sql] : sources)
+    if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr) != SQLITE_OK) {
+      failure_ = "damaged record";
+      return false;
+    }
+  return true;
+}
+
+bool SqliteRecordStore::fail(int code) {
+  failure_ = reasonFor(code);
+  if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  return false;
+}
+
+bool SqliteRecordStore::execute(const char* sql) {
+  const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  return code == SQLITE_OK || fail(code);
+}
+
+// Takes the write lock first (BEGIN IMMEDIATE), so that waiting for another
+// copy goes through the busy timeout instead of failing half-way.
+bool SqliteRecordStore::inWriteTransaction(bool (SqliteRecordStore::*work)(const RecordedAnswer&),
+                                           const RecordedAnswer& answer) {
+  return execute("BEGIN IMMEDIATE") && (this->*work)(answer) && execute("COMMIT");
+}
+
+bool SqliteRecordStore::appendAnswer(const RecordedAnswer& answer) {
+  return inWriteTransaction(&SqliteRecordStore::insertAnswer, answer);
+}
+
+bool SqliteRecordStore::recordExamAnswer(const RecordedAnswer& answer) {
+  if (!answer.exam) {
+    failure_ = "exam answer without its exam";
+    return false;
+  }
+  return inWriteTransaction(&SqliteRecordStore::replaceExamAnswer, answer);
+}
+
+bool SqliteRecordStore::insertAnswer(const RecordedAnswer& answer) { return insertAndRefresh(answer, 0); }
+
+bool SqliteRecordStore::replaceExamAnswer(const RecordedAnswer& answer) {
+  Use remove(statements_->deleteExamAnswer);
+  remove.integer(1, *answer.exam).text(2, answer.question);
+  if (const int code = remove.step(); code != SQLITE_DONE) return fail(code);
+  return insertAndRefresh(answer, sqlite3_changes(db_));
+}
+
+// Inserts the answer and brings the cached memory of its question (and what
+// the cache covers) up to date in the same transaction.
+bool SqliteRecordStore::insertAndRefresh(const RecordedAnswer& answer, int replaced) {
+  {
+    Use insert(statements_->insertAnswer);
+    insert.integer(1, answer.time).text(2, answer.pool).text(3, answer.question);
+    insert.text(4, std::string_view(&answer.answer, 1)).integer(5, answer.correct ? 1 : 0);
+    insert.integer(6, answer.rating).text(7, study::answerModeName(answer.mode));
+    if (answer.exam)
+      insert.integer(8, *answer.exam);
+    else
+      insert.null(8);
+    if (const int code = insert.step(); code != SQLITE_DONE) return fail(code);
+  }
+  const std::int64_t id = sqlite3_last_insert_rowid(db_);
+  if (!refreshQuestion(answer.pool, answer.question)) return false;
+  Use cover(statements_->advanceCover);
+  cover.integer(1, 1 - replaced).integer(2, id).integer(3, kModelVersion);
+  if (const int code = cover.step(); code != SQLITE_DONE) return fail(code);
+  return true;
+}
+
+// The question's state replayed from its own answers: exact also when an
+// answer was replaced or arrived out of time order from another copy.
+bool SqliteRecordStore::refreshQuestion(std::string_view pool, std::string_view question) {
+  std::optional<std::vector<RecordedAnswer>> log;
+  {
+    Use read(statements_->questionLog);
+    read.text(1, pool).text(2, question);
+    log = readAnswers(read.get());
+  }
+  if (!log) return false;
+  const std::vector<RecordedMemory> memory = study::replayMemory(*log);
+  if (memory.empty()) return true;
+  Use save(statements_->saveMemory);
+  save.text(1, pool).text(2, question).real(3, memory.front().stability).real(4, memory.front().difficulty);
+  save.integer(5, memory.front().lastAnswer);
+  if (const int code = save.step(); code != SQLITE_DONE) return fail(code);
+  return true;
+}
+
+std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readAnswers(sqlite3_stmt* statement) {
+  std::vector<RecordedAnswer> answers;
+  int code;
+  while ((code = sqlite3_step(statement)) == SQLITE_ROW) answers.push_back(answerFromRow(statement));
+  if (code != SQLITE_DONE) {
+    fail(code);
+    return std::nullopt;
+  }
+  return answers;
+}
+
+std::optional<std::int64_t> SqliteRecordStore::startExam(std::string_view pool, std::int64_t time) {
+  if (!execute("BEGIN IMMEDIATE")) return std::nullopt;
+  {
+    Use insert(statements_->startExam);
+    insert.text(1, pool).integer(2, time);
+    if (const int code = insert.step(); code != SQLITE_DONE) {
+      fail(code);
+      return std::nullopt;
+    }
+  }
+  const std::int64_t id = sqlite3_last_insert_rowid(db_);
+  if (!execute("COMMIT")) return std::nullopt;
+  return id;
+}
+
+bool SqliteRecordStore::finishExam(std::int64_t exam, std::int64_t time, int right) {
+  if (!execute("BEGIN IMMEDIATE")) return false;
+  {
+    Use update(statements_->finishExam);
+    update.integer(1, exam).integer(2, time).integer(3, right);
+    if (const int code = update.step(); code != SQLITE_DONE) return fail(code);
+  }
+  return execute("COMMIT");
+}
+
+std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readLog(std::string_view pool) {
+  Use read(statements_->poolLog);
+  read.text(1, pool);
+  return readAnswers(read.get());
+}
+
+std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readAllAnswers() {
+  Use read(statements_->allLog);
+  return readAnswers(read.get());
+}
+
+std::optional<std::vector<RecordedExam>> SqliteRecordStore::readLastExams(std::string_view pool, int count) {
+  Use read(statements_->lastExams);
+  read.text(1, pool).integer(2, count);
+  std::vector<RecordedExam> exams;
+  int code;
+  while ((code = read.step()) == SQLITE_ROW) {
+    sqlite3_stmt* row = read.get();
+    RecordedExam exam{sqlite3_column_int64(row, 0), columnText(row, 1), sqlite3_column_int64(row, 2), {}, {}};
+    if (sqlite3_column_type(row, 3) != SQLITE_NULL) exam.finished = sqlite3_column_int64(row, 3);
+    if (sqlite3_column_type(row, 4) != SQLITE_NULL) exam.right = sqlite3_column_int(row, 4);
+    exams.push_back(std::move(exam));
+  }
+  if (code != SQLITE_DONE) {
+    fail(code);
+    return std::nullopt;
+  }
+  return exams;
+}
+
+// Whether the cached memory covers exactly the log's answers.
+std::optional<bool> SqliteRecordStore::memoryCoversLog() {
+  std::int64_t answers = -1, lastId = -1, model = -1;
+  {
+    Use cover(statements_->readCover);
+    const int code = cover.step();
+    if (code == SQLITE_ROW) {
+      answers = sqlite3_column_int64(cover.get(), 0);
+      lastId = sqlite3_column_int64(cover.get(), 1);
+      model = sqlite3_column_int64(cover.get(), 2);
+    } else if (code != SQLITE_DONE) {
+      fail(code);
+      return std::nullopt;
+    }
+  }
+  Use extent(statements_->logExtent);
+  if (const int code = extent.step(); code != SQLITE_ROW) {
+    fail(code);
+    return std::nullopt;
+  }
+  return model == kModelVersion && answers == sqlite3_column_int64(extent.get(), 0) &&
+         lastId == sqlite3_column_int64(extent.get(), 1);
+}
+
+std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readCachedMemory(std::string_view pool) {
+  Use read(statements_->readMemory);
+  read.text(1, pool);
+  std::vector<RecordedMemory> memory;
+  int code;
+  while ((code = read.step()) == SQLITE_ROW) {
+    sqlite3_stmt* row = read.get();
+    memory.push_back({columnText(row, 0), sqlite3_column_double(row, 1), sqlite3_column_double(row, 2),
+                      sqlite3_column_int64(row, 3)});
+  }
+  if (code != SQLITE_DONE) {
+    fail(code);
+    return std::nullopt;
+  }
+  return memory;
+}
+
+std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readMemory(std::string_view pool) {
+  // One read transaction: the cover check and the rows see the same moment.
+  if (!execute("BEGIN")) return std::nullopt;
+  const std::optional<bool> covered = memoryCoversLog();
+  if (!covered) return std::nullopt;
+  if (!*covered) return execute("COMMIT") && rebuildMemory() ? readCachedMemory(pool) : std::nullopt;
+  std::optional<std::vector<RecordedMemory>> memory = readCachedMemory(pool);
+  if (!memory || !execute("COMMIT")) return std::nullopt;
+  return memory;
+}
+
+// Replays the whole log, pool by pool, and stores the result as the new cache.
+bool SqliteRecordStore::rebuildMemory() {
+  if (!execute("BEGIN IMMEDIATE")) return false;
+  const std::optional<std::vector<RecordedAnswer>> log = readAllAnswers();
+  if (!log) return false;
+  std::map<std::string, std::vector<RecordedAnswer>> pools;
+  for (const RecordedAnswer& answer : *log) pools[answer.pool].push_back(answer);
+  {
+    Use clear(statements_->clearMemory);
+    if (const int code = clear.step(); code != SQLITE_DONE) return fail(code);
+  }
+  for (const auto& [pool, answers] : pools)
+    for (const RecordedMemory& entry : study::replayMemory(answers)) {
+      Use save(statements_->saveMemory);
+      save.text(1, pool).text(2, entry.question).real(3, entry.stability).real(4, entry.difficulty);
+      save.integer(5, entry.lastAnswer);
+      if (const int code = save.step(); code != SQLITE_DONE) return fail(code);
+    }
+  {
+    Use extent(statements_->logExtent);
+    if (const int code = extent.step(); code != SQLITE_ROW) return fail(code);
+    Use cover(statements_->saveCover);
+    cover.integer(1, sqlite3_column_int64(extent.get(), 0)).integer(2, sqlite3_column_int64(extent.get(), 1));
+    cover.integer(3, kModelVersion);
+    if (const int code = cover.step(); code != SQLITE_DONE) return fail(code);
+  }
+  return execute("COMMIT");
+}
+
+}  // namespace pentrill

@@ -1,0 +1,75 @@
+// The study record's storage: the log of every answer and the practice
+// exams, kept by a backend (SQLite in the program, memory in the tests).
+// No call throws: a write that fails returns false and lastFailure() says
+// why in a few words; the caller then turns the record off.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pentrill {
+
+enum class AnswerMode { Drill, Session, Exam };
+
+// One answer as the user gave it.
+struct RecordedAnswer {
+  std::int64_t time = 0;       // seconds since the Unix epoch, UTC
+  std::string pool;            // "2020-2024" or "2024-2028"
+  std::string question;        // "E5C10"
+  char answer = 'A';           // the pool's letter, not the shuffled one
+  bool correct = false;
+  int rating = 1;              // 1 (Again) or 3 (Good)
+  AnswerMode mode = AnswerMode::Drill;
+  std::optional<std::int64_t> exam;  // the exam it belongs to, mode Exam only
+};
+
+// A practice exam; `right` is empty until the exam's confirmed end.
+struct RecordedExam {
+  std::int64_t id = 0;
+  std::string pool;
+  std::int64_t started = 0;
+  std::optional<std::int64_t> finished;
+  std::optional<int> right;  // right answers of 50
+};
+
+// The remembered state of one question, as the study model computes it
+// from the question's answers in time order (the backend may cache it).
+struct RecordedMemory {
+  std::string question;
+  double stability = 0;
+  double difficulty = 0;
+  std::int64_t lastAnswer = 0;
+};
+
+class RecordStore {
+ public:
+  virtual ~RecordStore() = default;
+
+  // A drill or study-session answer, committed before returning.
+  [[nodiscard]] virtual bool appendAnswer(const RecordedAnswer& answer) = 0;
+  // A new practice exam; its id, or nothing on failure.
+  [[nodiscard]] virtual std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time) = 0;
+  // An exam answer (answer.exam set), committed; it replaces an earlier
+  // answer of the same exam to the same question.
+  [[nodiscard]] virtual bool recordExamAnswer(const RecordedAnswer& answer) = 0;
+  // The exam's confirmed end with its right answers, committed.
+  [[nodiscard]] virtual bool finishExam(std::int64_t exam, std::int64_t time, int right) = 0;
+
+  // Every answer of one pool edition in time order (equal times: as recorded).
+  [[nodiscard]] virtual std::optional<std::vector<RecordedAnswer>> readLog(std::string_view pool) = 0;
+  // The memory state of every answered question of one pool edition: the
+  // same as replaying readLog(pool), possibly from a cache.
+  [[nodiscard]] virtual std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) = 0;
+  // The last `count` exams of one pool edition, newest first.
+  [[nodiscard]] virtual std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool,
+                                                                               int count) = 0;
+  // Every answer of every pool in time order, for the export.
+  [[nodiscard]] virtual std::optional<std::vector<RecordedAnswer>> readAllAnswers() = 0;
+
+  // Why the last call failed ("disk full", "locked by another program", ...).
+  virtual const std::string& lastFailure() const = 0;
+};
+
+}  // namespace pentrill

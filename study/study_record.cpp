@@ -1,0 +1,190 @@
+#include "study/study_record.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace pentrill::study {
+
+namespace {
+
+constexpr double kKnownRecall = 0.9;
+
+Rating ratingOf(const RecordedAnswer& answer) { return answer.rating >= 3 ? Rating::Good : Rating::Again; }
+
+std::int64_t floorDiv(std::int64_t value, std::int64_t divisor) {
+  const std::int64_t quotient = value / divisor;
+  return quotient * divisor > value ? quotient - 1 : quotient;
+}
+
+// The last second of a local calendar day, in UTC.
+std::int64_t endOfLocalDay(std::int64_t localDay, int utcOffsetSeconds) {
+  return (localDay + 1) * kSecondsPerDay - utcOffsetSeconds - 1;
+}
+
+double passingChance(const StudyPool& pool, std::span<const QuestionMemory> memory, std::int64_t now) {
+  std::vector<double> groups(pool.groupCount(), 0.0);
+  for (std::size_t q = 0; q < pool.questionCount(); ++q) groups[pool.groupOf(q)] += chanceRight(memory[q], now);
+  for (std::size_t g = 0; g < groups.size(); ++g) groups[g] /= static_cast<double>(pool.groupSize(g));
+  return chanceOfPassing(groups);
+}
+
+}  // namespace
+
+StudyPool::StudyPool(std::span<const std::vector<std::string_view>> groups) {
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    groupSizes_.push_back(groups[g].size());
+    for (std::string_view question : groups[g]) {
+      questions_.emplace_back(question);
+      groupOf_.push_back(g);
+    }
+  }
+  // Built after questions_ stops growing, so the views stay valid.
+  for (std::size_t i = 0; i < questions_.size(); ++i) index_.emplace(questions_[i], i);
+}
+
+std::optional<std::size_t> StudyPool::find(std::string_view question) const {
+  const auto found = index_.find(question);
+  if (found == index_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::vector<RecordedAnswer> countedAnswers(std::span<const RecordedAnswer> log) {
+  std::vector<std::size_t> order(log.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return log[a].time < log[b].time; });
+
+  // The last answer (in time order) of each exam to each question.
+  std::map<std::pair<std::int64_t, std::string_view>, std::size_t> lastOfExam;
+  for (std::size_t position = 0; position < order.size(); ++position) {
+    const RecordedAnswer& answer = log[order[position]];
+    if (answer.mode == AnswerMode::Exam && answer.exam)
+      lastOfExam[{*answer.exam, answer.question}] = position;
+  }
+  std::vector<RecordedAnswer> counted;
+  counted.reserve(log.size());
+  for (std::size_t position = 0; position < order.size(); ++position) {
+    const RecordedAnswer& answer = log[order[position]];
+    if (answer.mode == AnswerMode::Exam && answer.exam && lastOfExam[{*answer.exam, answer.question}] != position)
+      continue;
+    counted.push_back(answer);
+  }
+  return counted;
+}
+
+std::vector<RecordedMemory> replayMemory(std::span<const RecordedAnswer> log) {
+  std::vector<RecordedMemory> memory;  // in the order first answered
+  std::unordered_map<std::string, std::size_t> index;
+  for (const RecordedAnswer& answer : countedAnswers(log)) {
+    const auto [found, isNew] = index.try_emplace(answer.question, memory.size());
+    if (isNew) {
+      const MemoryState first = firstAnswer(ratingOf(answer), answer.time);
+      memory.push_back({answer.question, first.stability, first.difficulty, first.lastAnswer});
+      continue;
+    }
+    RecordedMemory& entry = memory[found->second];
+    const MemoryState next =
+        laterAnswer({entry.stability, entry.difficulty, entry.lastAnswer}, ratingOf(answer), answer.time);
+    entry.stability = next.stability;
+    entry.difficulty = next.difficulty;
+    entry.lastAnswer = next.lastAnswer;
+  }
+  return memory;
+}
+
+StudyRecord::StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> memory)
+    : pool_(&pool), memory_(pool.questionCount()) {
+  for (const RecordedMemory& entry : memory)
+    if (const auto index = pool.find(entry.question))
+      memory_[*index] = MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
+}
+
+StudyRecord StudyRecord::fromLog(const StudyPool& pool, std::span<const RecordedAnswer> log) {
+  const std::vector<RecordedMemory> memory = replayMemory(log);
+  return StudyRecord(pool, memory);
+}
+
+void StudyRecord::addAnswer(std::string_view question, Rating rating, std::int64_t time) {
+  if (const auto index = pool_->find(question)) memory_[*index] = applyAnswer(memory_[*index], rating, time);
+}
+
+std::vector<double> StudyRecord::groupChances(std::int64_t now) const {
+  std::vector<double> groups(pool_->groupCount(), 0.0);
+  for (std::size_t q = 0; q < memory_.size(); ++q) groups[pool_->groupOf(q)] += chanceRight(memory_[q], now);
+  for (std::size_t g = 0; g < groups.size(); ++g) groups[g] /= static_cast<double>(pool_->groupSize(g));
+  return groups;
+}
+
+double StudyRecord::chanceOfPassing(std::int64_t now) const { return passingChance(*pool_, memory_, now); }
+
+std::vector<double> StudyRecord::gains(std::int64_t now) const {
+  const std::vector<double> deciding = decidingChances(groupChances(now));
+  std::vector<double> result(memory_.size());
+  for (std::size_t q = 0; q < memory_.size(); ++q) {
+    const std::size_t group = pool_->groupOf(q);
+    result[q] = studyGain(deciding[group], chanceRight(memory_[q], now), pool_->groupSize(group));
+  }
+  return result;
+}
+
+std::vector<std::string> StudyRecord::studySession(std::int64_t now, std::size_t count) const {
+  std::vector<std::string> session;
+  for (std::size_t index : studyOrder(gains(now), count)) session.push_back(pool_->question(index));
+  return session;
+}
+
+Progress StudyRecord::progress(std::int64_t now) const {
+  Progress total;
+  for (std::size_t q = 0; q < memory_.size(); ++q) {
+    const std::string& id = pool_->question(q);
+    const char subelement = id.size() > 1 ? id[1] : '?';
+    if (total.subelements.empty() || total.subelements.back().subelement != subelement)
+      total.subelements.push_back({subelement});
+    SubelementProgress& part = total.subelements.back();
+    const QuestionMemory& memory = memory_[q];
+    part.questions += 1;
+    part.seen += memory.has_value();
+    part.known += memory && retrievability(memory, now) >= kKnownRecall;
+    part.due += isDue(memory, now);
+  }
+  for (const SubelementProgress& part : total.subelements) {
+    total.questions += part.questions;
+    total.seen += part.seen;
+    total.known += part.known;
+    total.due += part.due;
+  }
+  return total;
+}
+
+std::vector<double> dailyChances(const StudyPool& pool, std::span<const RecordedAnswer> log, std::int64_t now,
+                                 int utcOffsetSeconds, int days) {
+  const std::vector<RecordedAnswer> answers = countedAnswers(log);
+  std::vector<QuestionMemory> memory(pool.questionCount());
+  const std::int64_t today = floorDiv(now + utcOffsetSeconds, kSecondsPerDay);
+  std::vector<double> chances;
+  std::size_t next = 0;
+  for (std::int64_t day = today - days + 1; day <= today; ++day) {
+    const std::int64_t moment = std::min(now, endOfLocalDay(day, utcOffsetSeconds));
+    // Today takes every answer left, also those a clock set back put after now.
+    for (; next < answers.size() && (answers[next].time <= moment || day == today); ++next)
+      if (const auto index = pool.find(answers[next].question))
+        memory[*index] = applyAnswer(memory[*index], ratingOf(answers[next]), answers[next].time);
+    chances.push_back(passingChance(pool, memory, moment));
+  }
+  return chances;
+}
+
+std::vector<ExamLine> examLines(std::span<const RecordedExam> exams) {
+  std::vector<ExamLine> lines;
+  for (const RecordedExam& exam : exams) {
+    ExamLine line{exam.started, exam.right};
+    if (exam.right) {
+      line.score = *exam.right * 100 / kExamQuestions;
+      line.passed = *exam.right >= kPassMark;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace pentrill::study

@@ -1,0 +1,108 @@
+// The study record read through the model: what the user remembers of each
+// question of one pool edition, the chance of passing, what to study next,
+// progress per subelement, the chance day by day and the recent exams.
+// The pool comes in as plain data: its groups, each the identifiers of its
+// questions in pool order (withdrawn questions are in no group).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/record_store.h"
+#include "study/study_model.h"
+
+namespace pentrill::study {
+
+inline constexpr std::size_t kSessionQuestions = 20;
+inline constexpr int kExamQuestions = 50;
+inline constexpr int kChartDays = 30;
+inline constexpr int kShownExams = 10;
+
+// One pool edition's questions and groups, in pool order.
+class StudyPool {
+ public:
+  explicit StudyPool(std::span<const std::vector<std::string_view>> groups);
+
+  std::size_t questionCount() const { return questions_.size(); }
+  std::size_t groupCount() const { return groupSizes_.size(); }
+  const std::string& question(std::size_t index) const { return questions_[index]; }
+  std::size_t groupOf(std::size_t index) const { return groupOf_[index]; }
+  std::size_t groupSize(std::size_t group) const { return groupSizes_[group]; }
+  std::optional<std::size_t> find(std::string_view question) const;
+
+ private:
+  std::vector<std::string> questions_;
+  std::vector<std::size_t> groupOf_;
+  std::vector<std::size_t> groupSizes_;
+  std::unordered_map<std::string_view, std::size_t> index_;  // views into questions_
+};
+
+// The answers that count, in time order (equal times keep their order): of
+// an exam's answers to one question only the last.
+std::vector<RecordedAnswer> countedAnswers(std::span<const RecordedAnswer> log);
+
+// The state of every answered question after replaying the log.
+std::vector<RecordedMemory> replayMemory(std::span<const RecordedAnswer> log);
+
+struct SubelementProgress {
+  char subelement = '0';  // the digit after "E"
+  int questions = 0;
+  int seen = 0;
+  int known = 0;  // R >= 0.9 now
+  int due = 0;
+};
+
+struct Progress {
+  std::vector<SubelementProgress> subelements;  // in pool order
+  int questions = 0;
+  int seen = 0;
+  int known = 0;
+  int due = 0;
+};
+
+// The memory of one pool edition's questions and what follows from it now.
+// It refers to its pool, which must outlive it; answers to questions in no
+// group of the pool are left out.
+class StudyRecord {
+ public:
+  StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> memory);
+  static StudyRecord fromLog(const StudyPool& pool, std::span<const RecordedAnswer> log);
+
+  // Keeps the memory in step with an answer just recorded (in time order).
+  void addAnswer(std::string_view question, Rating rating, std::int64_t time);
+
+  const QuestionMemory& memory(std::size_t question) const { return memory_[question]; }
+  std::vector<double> groupChances(std::int64_t now) const;
+  double chanceOfPassing(std::int64_t now) const;
+  std::vector<double> gains(std::int64_t now) const;  // per question, pool order
+  // The questions of largest gain (ties in pool order); empty: nothing to study.
+  std::vector<std::string> studySession(std::int64_t now, std::size_t count = kSessionQuestions) const;
+  Progress progress(std::int64_t now) const;
+
+ private:
+  const StudyPool* pool_;
+  std::vector<QuestionMemory> memory_;  // pool order
+};
+
+// The chance of passing at the end of each of the last `days` local calendar
+// days, oldest first; the last is today, at `now`. Local days start at
+// midnight of UTC + utcOffsetSeconds.
+std::vector<double> dailyChances(const StudyPool& pool, std::span<const RecordedAnswer> log, std::int64_t now,
+                                 int utcOffsetSeconds, int days = kChartDays);
+
+// One practice exam as the progress report shows it.
+struct ExamLine {
+  std::int64_t started = 0;
+  std::optional<int> right;  // empty: left unfinished
+  int score = 0;             // per cent
+  bool passed = false;
+};
+
+std::vector<ExamLine> examLines(std::span<const RecordedExam> exams);
+
+}  // namespace pentrill::study

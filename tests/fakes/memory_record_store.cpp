@@ -1,0 +1,73 @@
+#include "tests/fakes/memory_record_store.h"
+
+#include <algorithm>
+
+#include "study/study_record.h"
+
+namespace pentrill {
+
+bool MemoryRecordStore::writable() {
+  failure_ = writeFailure_;
+  return writeFailure_.empty();
+}
+
+bool MemoryRecordStore::appendAnswer(const RecordedAnswer& answer) {
+  if (!writable()) return false;
+  answers_.push_back(answer);
+  return true;
+}
+
+std::optional<std::int64_t> MemoryRecordStore::startExam(std::string_view pool, std::int64_t time) {
+  if (!writable()) return std::nullopt;
+  const std::int64_t id = static_cast<std::int64_t>(exams_.size()) + 1;
+  exams_.push_back({id, std::string(pool), time, std::nullopt, std::nullopt});
+  return id;
+}
+
+bool MemoryRecordStore::recordExamAnswer(const RecordedAnswer& answer) {
+  if (!writable()) return false;
+  std::erase_if(answers_, [&](const RecordedAnswer& earlier) {
+    return earlier.exam == answer.exam && earlier.question == answer.question;
+  });
+  answers_.push_back(answer);
+  return true;
+}
+
+bool MemoryRecordStore::finishExam(std::int64_t exam, std::int64_t time, int right) {
+  if (!writable()) return false;
+  for (RecordedExam& recorded : exams_)
+    if (recorded.id == exam) {
+      recorded.finished = time;
+      recorded.right = right;
+    }
+  return true;
+}
+
+std::optional<std::vector<RecordedAnswer>> MemoryRecordStore::readLog(std::string_view pool) {
+  std::vector<RecordedAnswer> log;
+  for (const RecordedAnswer& answer : answers_)
+    if (answer.pool == pool) log.push_back(answer);
+  std::stable_sort(log.begin(), log.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+  return log;
+}
+
+std::optional<std::vector<RecordedMemory>> MemoryRecordStore::readMemory(std::string_view pool) {
+  return study::replayMemory(*readLog(pool));
+}
+
+std::optional<std::vector<RecordedExam>> MemoryRecordStore::readLastExams(std::string_view pool, int count) {
+  std::vector<RecordedExam> exams;
+  for (const RecordedExam& exam : exams_)
+    if (exam.pool == pool) exams.push_back(exam);
+  std::stable_sort(exams.begin(), exams.end(), [](const auto& a, const auto& b) { return a.started > b.started; });
+  if (exams.size() > static_cast<std::size_t>(count)) exams.resize(static_cast<std::size_t>(count));
+  return exams;
+}
+
+std::optional<std::vector<RecordedAnswer>> MemoryRecordStore::readAllAnswers() {
+  std::vector<RecordedAnswer> all = answers_;
+  std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+  return all;
+}
+
+}  // namespace pentrill

@@ -1,0 +1,438 @@
+// The SQLite record: what is written comes back, the cached memory equals
+// the replayed log, two stores share a file, and a file that cannot be used
+// is refused with a reason and left byte for byte as it was.
+#include "backends/sqlite_record_store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <latch>
+#include <map>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "study/record_csv.h"
+#include "study/study_record.h"
+
+namespace pentrill {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string name = (fs::temp_directory_path() / "pentrill-record-test-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    path_ = name;
+  }
+  ~TemporaryFolder() {
+    chmod(path_.c_str(), 0700);
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::set<std::string> namesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// SQL run on the file by another connection, as another program would.
+void runSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+RecordedAnswer drill(std::string pool, std::string question, std::int64_t time, bool correct) {
+  return {time, std::move(pool), std::move(question), 'C', correct, correct ? 3 : 1, AnswerMode::Drill, std::nullopt};
+}
+
+RecordedAnswer examAnswer(std::int64_t exam, std::string question, std::int64_t time, char letter, bool correct) {
+  return {time, "2024-2028", std::move(question), letter, correct, correct ? 3 : 1, AnswerMode::Exam, exam};
+}
+
+std::unique_ptr<SqliteRecordStore> open(const std::string& path) {
+  RecordOpening opening = openRecord(path);
+  EXPECT_TRUE(opening.store) << path << ": " << opening.failure;
+  return std::move(opening.store);
+}
+
+// The cache must hold exactly what replaying the log gives, bit for bit.
+void expectMemoryIsTheReplayedLog(SqliteRecordStore& store, const std::string& pool) {
+  const auto log = store.readLog(pool);
+  const auto memory = store.readMemory(pool);
+  ASSERT_TRUE(log && memory) << store.lastFailure();
+  const std::vector<RecordedMemory> replayed = study::replayMemory(*log);
+  ASSERT_EQ(memory->size(), replayed.size()) << pool;
+  std::map<std::string, RecordedMemory> byQuestion;
+  for (const RecordedMemory& entry : *memory) byQuestion[entry.question] = entry;
+  for (const RecordedMemory& expected : replayed) {
+    const RecordedMemory& cached = byQuestion[expected.question];
+    EXPECT_EQ(cached.stability, expected.stability) << expected.question;
+    EXPECT_EQ(cached.difficulty, expected.difficulty) << expected.question;
+    EXPECT_EQ(cached.lastAnswer, expected.lastAnswer) << expected.question;
+  }
+}
+
+TEST(SqliteRecordStore, KeepsAnswersAndExamsAcrossRuns) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  std::int64_t finished = 0;
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 1000, true)));
+    ASSERT_TRUE(store->appendAnswer(drill("2020-2024", "E5C10", 1100, false)));
+    ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 900, false)));  // another copy's clock
+    const auto exam = store->startExam("2024-2028", 2000);
+    ASSERT_TRUE(exam);
+    finished = *exam;
+    ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2010, 'A', false)));
+    ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1B02", 2020, 'B', true)));
+    ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2030, 'D', true)));  // changed its mind
+    ASSERT_TRUE(store->finishExam(*exam, 2100, 41));
+    const auto unfinished = store->startExam("2024-2028", 3000);
+    ASSERT_TRUE(unfinished);
+    ASSERT_TRUE(store->recordExamAnswer(examAnswer(*unfinished, "E1A01", 3010, 'A', false)));
+  }
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  const auto log = store->readLog("2024-2028");
+  ASSERT_TRUE(log);
+  std::vector<std::string> summary;
+  for (const RecordedAnswer& answer : *log)
+    summary.push_back(std::to_string(answer.time) + " " + answer.question + " " + answer.answer +
+                      (answer.correct ? " right " : " wrong ") + std::to_string(answer.rating) + " " +
+                      std::string(study::answerModeName(answer.mode)) +
+                      (answer.exam ? " " + std::to_string(*answer.exam - finished) : ""));
+  EXPECT_EQ(summary, (std::vector<std::string>{"900 E5C10 C wrong 1 drill", "1000 E5C10 C right 3 drill",
+                                               "2020 E1B02 B right 3 exam 0", "2030 E1A01 D right 3 exam 0",
+                                               "3010 E1A01 A wrong 1 exam 1"}));
+  const auto all = store->readAllAnswers();
+  ASSERT_TRUE(all);
+  ASSERT_EQ(all->size(), 6u);
+  EXPECT_EQ((*all)[2].pool, "2020-2024");
+  EXPECT_EQ((*all)[2].time, 1100);
+
+  const auto exams = store->readLastExams("2024-2028", 10);
+  ASSERT_TRUE(exams);
+  ASSERT_EQ(exams->size(), 2u);
+  EXPECT_EQ((*exams)[0].started, 3000);
+  EXPECT_FALSE((*exams)[0].right);
+  EXPECT_FALSE((*exams)[0].finished);
+  EXPECT_EQ((*exams)[1].right, 41);
+  EXPECT_EQ((*exams)[1].finished, 2100);
+  EXPECT_TRUE(store->readLastExams("2020-2024", 10)->empty());
+
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+  expectMemoryIsTheReplayedLog(*store, "2020-2024");
+}
+
+TEST(SqliteRecordStore, RebuildsTheCachedMemoryWhenTheLogChangedBehindIt) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  for (int i = 0; i < 30; ++i)
+    ASSERT_TRUE(store->appendAnswer(drill("2024-2028", i % 2 ? "E2A01" : "E2A02", 1000 + i * 40'000, i % 3 != 0)));
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+  // Answers added and removed without the cache being told.
+  runSql(path,
+         "INSERT INTO answer(time, pool, question, answer, correct, rating, mode) "
+         "VALUES (5000000, '2024-2028', 'E2A01', 'A', 0, 1, 'drill');");
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+  runSql(path, "DELETE FROM answer WHERE id = (SELECT min(id) FROM answer WHERE question = 'E2A02');");
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+}
+
+constexpr int kDrillAnswers = 150;
+
+// One copy's work on the shared record: drill answers in its own pool and a
+// practice exam with changed answers. Empty when every write succeeded.
+std::string answerAway(const std::string& path, int copy) {
+  RecordOpening opening = openRecord(path);
+  if (!opening.store) return "open: " + opening.failure;
+  std::mt19937 random(static_cast<unsigned>(copy));
+  const std::string pool = copy ? "2020-2024" : "2024-2028";
+  for (int i = 0; i < kDrillAnswers; ++i) {
+    const std::string question = "E" + std::to_string(random() % 10) + "A0" + std::to_string(1 + random() % 9);
+    if (!opening.store->appendAnswer(drill(pool, question, 10'000 + i * 1000 + copy, random() % 2)))
+      return opening.store->lastFailure();
+  }
+  const auto exam = opening.store->startExam("2024-2028", 500'000);
+  if (!exam) return "exam: " + opening.store->lastFailure();
+  for (int i = 0; i < 20; ++i)  // ten questions, each answered twice
+    if (!opening.store->recordExamAnswer(examAnswer(*exam, "E9B0" + std::to_string(i % 10), 500'000 + i, 'A', i % 2)))
+      return opening.store->lastFailure();
+  if (!opening.store->finishExam(*exam, 600'000, 30)) return opening.store->lastFailure();
+  return "";
+}
+
+void expectBothCopiesRecorded(const std::string& path) {
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->readAllAnswers()->size(), 2u * kDrillAnswers + 2 * 10);
+  EXPECT_EQ(store->readLog("2020-2024")->size(), static_cast<std::size_t>(kDrillAnswers));
+  EXPECT_EQ(store->readLastExams("2024-2028", 10)->size(), 2u);
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+  expectMemoryIsTheReplayedLog(*store, "2020-2024");
+}
+
+TEST(SqliteRecordStore, TwoStoresOnOneFileBothRecordEverything) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");  // created by whichever comes first
+  std::latch start(2);
+  std::vector<std::string> failures(2);
+  auto copy = [&](int number) {
+    start.arrive_and_wait();
+    failures[static_cast<std::size_t>(number)] = answerAway(path, number);
+  };
+  std::thread first(copy, 0), second(copy, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(failures, (std::vector<std::string>{"", ""}));
+  expectBothCopiesRecorded(path);
+}
+
+// File locks belong to processes: two running copies of the program are two.
+TEST(SqliteRecordStore, TwoProcessesOnOneFileBothRecordEverything) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> children;
+  for (int number = 0; number < 2; ++number) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(go[1]);
+      char byte = 0;
+      if (read(go[0], &byte, 1) != 1) _exit(3);  // both start together
+      _exit(answerAway(path, number).empty() ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  close(go[0]);
+  EXPECT_EQ(write(go[1], "gg", 2), 2);
+  close(go[1]);
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a copy failed to record";
+  }
+  expectBothCopiesRecorded(path);
+}
+
+// Opening `path` is refused with `reason`, and neither the file nor its
+// folder changes.
+void expectRefusedUntouched(const std::string& path, const std::string& reason, const RecordOpenOptions& options = {}) {
+  const std::string folder = fs::path(path).parent_path().string();
+  const std::string before = bytesOf(path);
+  const std::set<std::string> namesBefore = namesIn(folder);
+  const RecordOpening opening = openRecord(path, options);
+  EXPECT_FALSE(opening.store);
+  EXPECT_EQ(opening.failure, reason);
+  EXPECT_EQ(bytesOf(path), before) << "the file changed";
+  EXPECT_EQ(namesIn(folder), namesBefore) << "files appeared or went";
+}
+
+TEST(SqliteRecordStoreRefuses, AFileOfRandomBytes) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  std::mt19937 random(7);
+  std::string bytes(8192, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  std::ofstream(path, std::ios::binary) << bytes;
+  expectRefusedUntouched(path, "not a Pentrill record");
+  // Even with the SQLite magic at its head.
+  std::ofstream(path, std::ios::binary) << std::string("SQLite format 3\0", 16) << bytes;
+  expectRefusedUntouched(path, "not a Pentrill record");
+}
+
+TEST(SqliteRecordStoreRefuses, AnotherProgramsDatabase) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  runSql(path, "CREATE TABLE answer(id INTEGER PRIMARY KEY, text TEXT); INSERT INTO answer(text) VALUES ('mine');");
+  expectRefusedUntouched(path, "not a Pentrill record");
+  runSql(path, "PRAGMA journal_mode = WAL; PRAGMA application_id = 1234;");
+  expectRefusedUntouched(path, "not a Pentrill record");
+}
+
+TEST(SqliteRecordStoreRefuses, ARecordOfANewerPentrill) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  }
+  runSql(path, "PRAGMA user_version = 2;");
+  expectRefusedUntouched(path, "written by a newer Pentrill");
+}
+
+TEST(SqliteRecordStoreRefuses, AFileLockedByAnotherProgram) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  }
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  expectRefusedUntouched(path, "locked by another program", {.busyTimeoutMilliseconds = 50});
+  sqlite3_close(holder);
+}
+
+TEST(SqliteRecordStoreRefuses, ARecordInAFolderItCannotWriteTo) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  }
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
+  if (geteuid() != 0) {
+    expectRefusedUntouched(path, "folder not writable");
+    return;
+  }
+  // Root writes anywhere: the check runs as an ordinary user in a child.
+  const std::string before = bytesOf(path);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    const RecordOpening opening = openRecord(path);
+    _exit(!opening.store && opening.failure == "folder not writable" ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot become an ordinary user (uid 65534) here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "not refused with \"folder not writable\"";
+  EXPECT_EQ(bytesOf(path), before);
+  EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"record.sqlite3"}));
+}
+
+TEST(SqliteRecordStore, AWriteThatCannotBeCommittedFailsAndKeepsWhatWasRecorded) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  RecordOpening opening = openRecord(path, {.busyTimeoutMilliseconds = 50});
+  ASSERT_TRUE(opening.store);
+  ASSERT_TRUE(opening.store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO exam(pool, started) VALUES ('x', 1);", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_FALSE(opening.store->appendAnswer(drill("2024-2028", "E3A02", 1100, true)));
+  EXPECT_EQ(opening.store->lastFailure(), "locked by another program");
+  EXPECT_FALSE(opening.store->startExam("2024-2028", 1200));
+  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  const auto log = opening.store->readLog("2024-2028");
+  ASSERT_TRUE(log);
+  ASSERT_EQ(log->size(), 1u);
+  EXPECT_EQ((*log)[0].question, "E3A01");
+}
+
+TEST(SqliteRecordStore, AFileThatCannotGrowFailsTheWriteAndKeepsEveryCommittedAnswer) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  { ASSERT_TRUE(open(path)); }
+  // A child whose files may not grow past 256 KiB, as on a full disk.
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{256 * 1024, 256 * 1024};
+    RecordOpening opening = openRecord(path);
+    if (!opening.store || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+    int committed = 0;
+    while (committed < 100'000 &&
+           opening.store->appendAnswer(drill("2024-2028", "E4A0" + std::to_string(committed % 9 + 1),
+                                             1000 + committed * 10, committed % 2)))
+      ++committed;
+    const bool failedWithReason = committed < 100'000 && opening.store->lastFailure() == "write failed";
+    if (write(pipeEnds[1], &committed, sizeof committed) != sizeof committed) _exit(2);
+    _exit(failedWithReason ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  int committed = -1;
+  EXPECT_EQ(read(pipeEnds[0], &committed, sizeof committed), static_cast<ssize_t>(sizeof committed));
+  close(pipeEnds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not set up, 1: no \"write failed\" reported";
+  EXPECT_GT(committed, 0);
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->readLog("2024-2028")->size(), static_cast<std::size_t>(committed));
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
+}
+
+TEST(SqliteRecordStoreRefuses, AFileInAFolderThatDoesNotExist) {
+  TemporaryFolder folder;
+  const RecordOpening opening = openRecord(folder.file("missing/record.sqlite3"));
+  EXPECT_FALSE(opening.store);
+  EXPECT_EQ(opening.failure, "no such folder");
+  EXPECT_FALSE(fs::exists(folder.file("missing")));
+}
+
+TEST(SqliteRecordStore, AnEmptyFileBecomesARecord) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  std::ofstream(path).close();
+  auto store = open(path);
+  ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+}
+
+TEST(SqliteRecordStore, DefaultPlaceFollowsXdgStateHome) {
+  EXPECT_EQ(recordPathFor("/x/state", "/home/ann"), "/x/state/pentrill/record.sqlite3");
+  EXPECT_EQ(recordPathFor("", "/home/ann"), "/home/ann/.local/state/pentrill/record.sqlite3");
+  EXPECT_EQ(recordPathFor("relative/state", "/home/ann"), "/home/ann/.local/state/pentrill/record.sqlite3");
+  EXPECT_EQ(recordPathFor("", ""), "");
+
+  TemporaryFolder folder;
+  const std::string path = recordPathFor(folder.file("state"), "/nowhere");
+  RecordOpening opening = openRecordCreatingFolder(path);
+  ASSERT_TRUE(opening.store) << opening.failure;
+  EXPECT_TRUE(opening.store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  for (const std::string& created : {folder.file("state"), folder.file("state/pentrill")}) {
+    struct stat status {};
+    ASSERT_EQ(stat(created.c_str(), &status), 0) << created;
+    EXPECT_EQ(status.st_mode & 0777, 0700u) << created;
+  }
+}
+
+}  // namespace
+}  // namespace pentrill
