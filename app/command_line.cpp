@@ -92,7 +92,51 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
   return commandLine;
 }
 
-std::string usageText() { return std::string(kUsage); }
+namespace {
+
+// "June 30, 2028".
+std::string dateText(CivilDate date) {
+  return std::string(monthName(date.month)) + " " + std::to_string(date.day) + ", " + std::to_string(date.year);
+}
+
+}  // namespace
+
+std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate today) {
+  std::vector<std::string> lines;
+  const PoolEdition* inForce = poolInForce(today);
+  if (inForce == nullptr) {
+    lines.push_back("No pool that this Pentrill carries is in force today (" + dateText(today) + ").");
+  } else {
+    lines.push_back("Today (" + dateText(today) + ") exams are drawn from the " + std::string(inForce->name) +
+                    " pool.");
+  }
+  if (inForce != &inUse) {
+    const PoolTerm* term = poolTerm(inUse.name);
+    if (term != nullptr && today > term->lastDay)
+      lines.push_back("The pool in use, " + std::string(inUse.name) + ", expired on " + dateText(term->lastDay) + ".");
+  }
+  return lines;
+}
+
+CivilDate localDate(Clock& clock) {
+  // "mm-dd-yyyy"
+  const std::string date = clock.now().date;
+  auto number = [&date](size_t first, size_t length) {
+    int value = 0;
+    for (size_t i = first; i < first + length && i < date.size(); ++i)
+      if (date[i] >= '0' && date[i] <= '9') value = value * 10 + (date[i] - '0');
+    return value;
+  };
+  return CivilDate{number(6, 4), number(0, 2), number(3, 2)};
+}
+
+std::string usageText(CivilDate today) {
+  std::string text(kUsage);
+  text += '\n';
+  text += todaysPoolLines(*poolEditions().front(), today).front();
+  text += '\n';
+  return text;
+}
 
 std::string versionText() {
   std::string pools;
@@ -102,18 +146,19 @@ std::string versionText() {
   return "Pentrill v" + std::string(kVersion) + "\nQuestion pools: " + pools + "\n";
 }
 
-std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, std::ostream& out, std::ostream& err) {
+std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today, std::ostream& out,
+                                         std::ostream& err) {
   switch (commandLine.action) {
     case CommandLine::Action::Run:
       return std::nullopt;
     case CommandLine::Action::ShowHelp:
-      out << usageText() << std::flush;
+      out << usageText(today) << std::flush;
       return out ? 0 : 1;
     case CommandLine::Action::ShowVersion:
       out << versionText() << std::flush;
       return out ? 0 : 1;
     case CommandLine::Action::Refuse:
-      err << "pentrill: " << commandLine.error << '\n' << usageText() << std::flush;
+      err << "pentrill: " << commandLine.error << '\n' << usageText(today) << std::flush;
       return 2;
   }
   return 2;

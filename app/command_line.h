@@ -6,8 +6,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/clock.h"
 #include "pool/edition.h"
+#include "pool/in_force.h"
 
 namespace pentrill {
 
@@ -24,8 +27,17 @@ struct CommandLine {
 // for, the first one given wins.
 CommandLine parseCommandLine(std::span<const std::string_view> arguments);
 
-// The text of --help, ending with a line end.
-std::string usageText();
+// The text of --help on that day, ending with a line end: the usage and the
+// pool in force.
+std::string usageText(CivilDate today);
+
+// What the help screen and --help say of the pool in force on that day, in
+// lines of at most 90 characters: which pool it is (or that none the program
+// carries is), and whether the pool in use has expired.
+std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate today);
+
+// The local date of the clock now.
+CivilDate localDate(Clock& clock);
 
 // The text of --version, ending with a line end.
 std::string versionText();
@@ -33,6 +45,7 @@ std::string versionText();
 // For every action but Run: writes help or version to out, or the error and
 // the usage to err, and returns the exit status (0, or 2 for a refused
 // command line; 1 when out cannot be written). Nothing for Run.
-std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, std::ostream& out, std::ostream& err);
+std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today, std::ostream& out,
+                                         std::ostream& err);
 
 }  // namespace pentrill

@@ -41,7 +41,10 @@ int main(int argc, char** argv) {
   // is looked at, so they work without one and leave its modes alone.
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
-  if (std::optional<int> status = pentrill::answerWithoutTerminal(commandLine, std::cout, std::cerr)) return *status;
+  pentrill::SystemClock clock;
+  if (std::optional<int> status =
+          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock), std::cout, std::cerr))
+    return *status;
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);
     return 1;

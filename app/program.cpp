@@ -4,8 +4,10 @@
 #include <optional>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "drill/drill.h"
 #include "exam/practice_exam.h"
+#include "pool/in_force.h"
 #include "pool/pool.h"
 #include "screen/hints.h"
 #include "screen/input.h"
@@ -18,6 +20,9 @@ constexpr int kMenuOriginRow = 6;
 constexpr int kMenuOriginColumn = 10;
 constexpr int kPracticeExamChoice = 10;
 constexpr int kFarewell = -1;
+
+constexpr int kExpiryRow = 26;
+constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
 
 int secondsOfDayNow(Platform& platform) {
   return static_cast<int>(std::lround(platform.clock.now().secondsSinceMidnight));
@@ -34,7 +39,17 @@ void setUpConsole(Console& console) {
   console.clearScreen();
 }
 
-void drawMenu(Console& console, const PoolEdition& edition) {
+// A pool used past its last day says so under the menu, and names the way to
+// the pool in force.
+void drawExpiryNotice(Console& console, const PoolEdition& edition, CivilDate today) {
+  const std::optional<std::string_view> notice = expiryNotice(edition.name, today);
+  if (!notice) return;
+  console.setColours(kYellow, kBlue);
+  writeAt(console, kExpiryRow, kMenuOriginColumn, *notice);
+  console.setColours(kBrightWhite, kBlue);
+}
+
+void drawMenu(Console& console, const PoolEdition& edition, CivilDate today) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   const int row = kMenuOriginRow;
@@ -44,6 +59,7 @@ void drawMenu(Console& console, const PoolEdition& edition) {
   for (size_t i = 0; i < edition.menuLines.size(); ++i)
     writeAt(console, row + 2 + static_cast<int>(i), column, edition.menuLines[i]);
   writeAt(console, row + 14, column, "          Pick the sub element you want to practice (0-9, P, ?)");
+  drawExpiryNotice(console, edition, today);
 }
 
 // The choice a key or click stands for: 0 to 9 a subelement, 10 the practice
@@ -66,7 +82,7 @@ int runMenu(Platform& platform, ProgramState& state) {
   for (;;) {
     state.shownNumber = 0;
     const int startSeconds = secondsOfDayNow(platform);
-    drawMenu(platform.console, state.edition);
+    drawMenu(platform.console, state.edition, localDate(platform.clock));
     for (;;) {
       const KeyString key = waitKey(platform.console, 0);
       if (key == "?") {
@@ -105,6 +121,11 @@ void showHelpScreen(Platform& platform, const PoolEdition& edition) {
   console.clearScreen();
   for (std::string_view line : edition.helpLines) {
     console.write(line);
+    console.endLine();
+  }
+  console.locate(kTodaysPoolRow, 1);
+  for (const std::string& line : todaysPoolLines(edition, localDate(platform.clock))) {
+    console.write("  " + line);
     console.endLine();
   }
   waitKey(console, 0);

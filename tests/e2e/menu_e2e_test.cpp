@@ -3,8 +3,10 @@
 #include <signal.h>
 
 #include <chrono>
+#include <ctime>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "pty_terminal.h"
@@ -36,8 +38,22 @@ std::string repeat(std::string_view piece, int times) {
   return result;
 }
 
+// The default pool expired on June 30, 2024: from the next local day on the
+// menu says so on row 26, in yellow.
+bool defaultPoolExpired() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return std::tuple(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) > std::tuple(2024, 6, 30);
+}
+constexpr int kExpiryRow = 26;
+constexpr int kYellow = 14;
+constexpr const char* kExpired =
+    "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028.";
+
 const std::vector<Placed>& menuTexts() {
-  static const std::vector<Placed> texts = {
+  static const std::vector<Placed> texts = [] {
+    std::vector<Placed> placed = {
       {6, 10, "                       <<< Pentrill >>>"},
       {7, 10, repeat("\u2500", 80)},
       {8, 10, "0. SUBELEMENT E0 \u2013 SAFETY - [1 exam question \u2013 1 group]"},
@@ -52,7 +68,10 @@ const std::vector<Placed>& menuTexts() {
       {17, 10, "9. SUBELEMENT E9 - ANTENNAS AND TRANSMISSION LINES [8 Exam Questions - 8 Groups]"},
       {18, 10, "P. Practice Test"},
       {20, 10, "          Pick the sub element you want to practice (0-9, P, ?)"},
-  };
+    };
+    if (defaultPoolExpired()) placed.push_back({kExpiryRow, 10, kExpired});
+    return placed;
+  }();
   return texts;
 }
 
@@ -80,9 +99,11 @@ std::vector<std::string> menuRows() {
   for (int row = 1; row <= kRows; ++row) {
     for (int column = 1; column <= kColumns; ++column) {
       const Cell cell = term.cell(row, column);
-      if (cell.background != kBlue || (cell.text != " " && cell.foreground != kBrightWhite))
+      const int foreground = row == kExpiryRow ? kYellow : kBrightWhite;
+      if (cell.background != kBlue || (cell.text != " " && cell.foreground != foreground))
         return ::testing::AssertionFailure() << "row " << row << " column " << column << " \"" << cell.text << "\" in "
-                                             << cell.foreground << " on " << cell.background << ", not 15 on 1";
+                                             << cell.foreground << " on " << cell.background << ", not "
+                                             << foreground << " on 1";
     }
   }
   return ::testing::AssertionSuccess();
@@ -176,8 +197,16 @@ const char* const kHelpLine23 = "                       Tarvold (QQ0QQQ)  email:
   }
   if (term.textAt(23, 1, cellCount(kHelpLine23)) != kHelpLine23)
     return ::testing::AssertionFailure() << "help row 23 is \"" << term.rowText(23) << "\"";
+  // Below the 34 lines: which pool is in force today, and that the pool in
+  // use has expired.
+  const std::string today = term.rowText(36);
+  if (!today.starts_with("  Today (") && !today.starts_with("  No pool that this Pentrill carries is in force today ("))
+    return ::testing::AssertionFailure() << "help row 36 is \"" << today << "\"";
+  const std::string expired = "  The pool in use, 2020-2024, expired on June 30, 2024.";
+  if (defaultPoolExpired() && term.rowText(37) != expired + std::string(kColumns - expired.size(), ' '))
+    return ::testing::AssertionFailure() << "help row 37 is \"" << term.rowText(37) << "\"";
   for (int row = 35; row <= kRows; ++row)
-    if (term.rowText(row) != std::string(kColumns, ' '))
+    if (row != 36 && row != 37 && term.rowText(row) != std::string(kColumns, ' '))
       return ::testing::AssertionFailure() << "row " << row << " not blank: \"" << term.rowText(row) << "\"";
   for (int row = 1; row <= kRows; ++row)
     for (int column = 1; column <= kColumns; ++column)

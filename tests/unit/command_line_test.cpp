@@ -79,8 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+constexpr CivilDate kToday{2026, 12, 9};
+
 TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolAndSaysWhichIsCurrent) {
-  const std::string usage = usageText();
+  const std::string usage = usageText(kToday);
   for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
   for (const PoolEdition* edition : poolEditions())
@@ -91,35 +93,60 @@ TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolAndSaysWhichIsCurrent) {
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
+TEST(CommandLine, HelpSaysWhichPoolIsInForceOnTheDay) {
+  const std::pair<CivilDate, std::string> cases[] = {
+      {{2020, 6, 30}, "No pool that this Pentrill carries is in force today (June 30, 2020).\n"},
+      {{2020, 7, 1}, "Today (July 1, 2020) exams are drawn from the 2020-2024 pool.\n"},
+      {{2024, 6, 30}, "Today (June 30, 2024) exams are drawn from the 2020-2024 pool.\n"},
+      {{2024, 7, 1}, "Today (July 1, 2024) exams are drawn from the 2024-2028 pool.\n"},
+      {{2028, 6, 30}, "Today (June 30, 2028) exams are drawn from the 2024-2028 pool.\n"},
+      {{2028, 7, 1}, "No pool that this Pentrill carries is in force today (July 1, 2028).\n"},
+  };
+  for (const auto& [day, line] : cases) {
+    const std::string usage = usageText(day);
+    ASSERT_GE(usage.size(), line.size());
+    EXPECT_EQ(usage.substr(usage.size() - line.size()), line);
+  }
+}
+
+TEST(CommandLine, TheExpiredPoolInUseIsNamed) {
+  EXPECT_EQ(todaysPoolLines(pool2020To2024(), {2024, 6, 30}).size(), 1u);
+  EXPECT_EQ(todaysPoolLines(pool2020To2024(), {2024, 7, 1}).back(),
+            "The pool in use, 2020-2024, expired on June 30, 2024.");
+  EXPECT_EQ(todaysPoolLines(pool2024To2028(), {2026, 12, 9}).size(), 1u);
+  EXPECT_EQ(todaysPoolLines(pool2024To2028(), {2028, 7, 1}).back(),
+            "The pool in use, 2024-2028, expired on June 30, 2028.");
+}
+
 TEST(CommandLine, VersionNamesTheProgramsVersionAndItsPools) {
   EXPECT_EQ(versionText(), "Pentrill v2021.05.03a\nQuestion pools: 2020-2024 (the default), 2024-2028\n");
 }
 
 TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
   std::ostringstream out, err;
-  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), out, err), 0);
-  EXPECT_EQ(out.str(), usageText());
+  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), kToday, out, err), 0);
+  EXPECT_EQ(out.str(), usageText(kToday));
   EXPECT_EQ(err.str(), "");
 
   out.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--version"}), out, err), 0);
+  EXPECT_EQ(answerWithoutTerminal(parse({"--version"}), kToday, out, err), 0);
   EXPECT_EQ(out.str(), versionText());
   EXPECT_EQ(err.str(), "");
 
   out.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--bogus"}), out, err), 2);
+  EXPECT_EQ(answerWithoutTerminal(parse({"--bogus"}), kToday, out, err), 2);
   EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(err.str(), "pentrill: unknown option '--bogus'\n" + usageText());
+  EXPECT_EQ(err.str(), "pentrill: unknown option '--bogus'\n" + usageText(kToday));
 
   err.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), out, err), std::nullopt);
+  EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), kToday, out, err), std::nullopt);
   EXPECT_EQ(out.str() + err.str(), "");
 }
 
 TEST(CommandLine, OutputThatCannotBeWrittenFails) {
   std::ostringstream out, err;
   out.setstate(std::ios::badbit);
-  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), out, err), 1);
+  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), kToday, out, err), 1);
 }
 
 }  // namespace

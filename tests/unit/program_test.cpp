@@ -85,9 +85,80 @@ TEST_F(ProgramTest, StartUpShowsTheMenuInWhiteOnBlue) {
   for (int row : {1, 5, 19, 21, 43}) EXPECT_EQ(menu.text(row), std::string(100, ' ')) << row;
   for (int row = 1; row <= kScreenRows; ++row)
     for (int column = 1; column <= kScreenColumns; ++column) {
+      if (row == 26) continue;  // the expired pool's notice (below)
       ASSERT_EQ(menu.cell(row, column).foreground, kBrightWhite) << row << "," << column;
       ASSERT_EQ(menu.cell(row, column).background, kBlue) << row << "," << column;
     }
+}
+
+// The menu as the program draws it for the edition on the clock's day.
+ScreenGrid menuOn(const PoolEdition& edition, ManualClock clock) {
+  MemoryConsole console;
+  SilentSound sound;
+  RecordingWindows windows;
+  Platform platform{console, windows, sound, clock};
+  ProgramState state(edition);
+  ScreenGrid menu;
+  console.typeLater([&] {
+    menu = console.grid();
+    return std::string("\x1B");
+  });
+  runProgram(platform, state);
+  return menu;
+}
+
+TEST(ExpiredPool, TheMenuSaysSoOnRow26FromTheDayAfterItsLastDay) {
+  struct Case {
+    const PoolEdition& edition;
+    ManualClock clock;
+    std::string notice;  // empty: none
+  };
+  const std::string expired2024 =
+      "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028.";
+  const std::string expired2028 = "This pool expired on June 30, 2028. Look for a newer Pentrill with the current pool.";
+  const Case cases[] = {
+      {pool2020To2024(), ManualClock(2024, 6, 30, 23, 59, 59), ""},
+      {pool2020To2024(), ManualClock(2024, 7, 1, 0, 0, 0), expired2024},
+      {pool2020To2024(), ManualClock(2026, 12, 9, 12, 0, 0), expired2024},
+      {pool2024To2028(), ManualClock(2026, 12, 9, 12, 0, 0), ""},
+      {pool2024To2028(), ManualClock(2028, 6, 30, 23, 59, 59), ""},
+      {pool2024To2028(), ManualClock(2028, 7, 1, 0, 0, 0), expired2028},
+  };
+  const ScreenGrid reference = menuOn(pool2020To2024(), ManualClock(2024, 1, 1, 9, 0, 0));
+  for (Case c : cases) {
+    const ScreenGrid menu = menuOn(c.edition, c.clock);
+    const std::string label = std::string(c.edition.name) + " on " + c.clock.now().date;
+    const std::string expected =
+        c.notice.empty() ? std::string(100, ' ') : std::string(9, ' ') + c.notice + std::string(91 - c.notice.size(), ' ');
+    EXPECT_EQ(menu.text(26), expected) << label;
+    for (int column = 10; column < 10 + static_cast<int>(c.notice.size()); ++column) {
+      ASSERT_EQ(menu.cell(26, column).foreground, kYellow) << label << " column " << column;
+      ASSERT_EQ(menu.cell(26, column).background, kBlue) << label << " column " << column;
+    }
+    // The menu itself stays exactly as it is.
+    for (int row = 1; row <= 20; ++row)
+      for (int column = 1; column <= kScreenColumns; ++column)
+        ASSERT_EQ(menu.cell(row, column), reference.cell(row, column)) << label << " " << row << "," << column;
+  }
+}
+
+TEST(ExpiredPool, TheHelpScreenSaysWhichPoolIsInForceToday) {
+  MemoryConsole console;
+  SilentSound sound;
+  RecordingWindows windows;
+  ManualClock clock(2026, 12, 9, 12, 0, 0);
+  Platform platform{console, windows, sound, clock};
+  ProgramState state(pool2020To2024());
+  ScreenGrid help;
+  console.typeKeys("?");
+  console.typeLater([&] {
+    help = console.grid();
+    return std::string("z\x1B");
+  });
+  runProgram(platform, state);
+  EXPECT_EQ(help.text(36, 1, 67), "  Today (December 9, 2026) exams are drawn from the 2024-2028 pool.");
+  EXPECT_EQ(help.text(37, 1, 55), "  The pool in use, 2020-2024, expired on June 30, 2024.");
+  EXPECT_EQ(help.text(38), std::string(100, ' '));
 }
 
 TEST_F(ProgramTest, EscShowsTheFarewellForFiveSecondsAndEnds) {
