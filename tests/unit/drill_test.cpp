@@ -11,6 +11,7 @@
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/fakes/screen_dump.h"
 
 namespace pentrill {
 namespace {
@@ -105,12 +106,6 @@ std::vector<Shown> numbered(const std::vector<std::pair<int, int>>& numberAndRow
   for (auto [number, row] : numberAndRow)
     result.push_back({threeDigits(number), "E0A" + std::string(row < 10 ? "0" : "") + std::to_string(row)});
   return result;
-}
-
-std::string rows(const ScreenGrid& grid, int first, int last) {
-  std::string text;
-  for (int row = first; row <= last; ++row) text += grid.text(row) + "\n";
-  return text;
 }
 
 TEST(Drill, RandomOrderAllRightNumbersEveryQuestionOnceThenCompletes) {
@@ -272,8 +267,8 @@ TEST(Drill, PeekTogglesHeaderLetterAndLabelWithoutReshuffling) {
   EXPECT_EQ(on.text(25, 90, 97), "Peek On ");
   EXPECT_EQ(on.cell(25, 90).background, kRed);
   EXPECT_EQ(offAgain.text(25, 90, 97), "Peek Off");
-  EXPECT_EQ(rows(on, 4, 20), rows(off, 4, 20));  // same number, same answer order
-  EXPECT_EQ(rows(offAgain, 4, 20), rows(off, 4, 20));
+  EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, on);  // same number, same answer order
+  EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, offAgain);
   EXPECT_FALSE(drill.state.peekOn);
 }
 
@@ -308,7 +303,7 @@ TEST(Drill, HShowsTheCorrectLetterInGreenAndKeepsTheQuestion) {
   EXPECT_EQ(after.cell(27, 25).foreground, kGreen);
   EXPECT_EQ(after.cell(27, 25).background, kBrightWhite);
   EXPECT_EQ(after.cell(27, 24).foreground, kBlack);
-  EXPECT_EQ(rows(after, 1, 24), rows(before, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), before, after);
   EXPECT_EQ(afterRedraw.text(27, 2, 25), after.text(27, 2, 25));  // a redraw leaves it
   EXPECT_EQ(drill.sound.alerts, 0);
 }
@@ -333,9 +328,9 @@ TEST(Drill, ClickBetweenButtonsRedrawsClickElsewhereDoesNothing) {
   drill.console.doubleClick(25, 40);  // between buttons too
   drill.snapshotLater(redrawnTwice);
   EXPECT_EQ(drill.run(), std::nullopt);
-  EXPECT_EQ(rows(redrawn, 1, 24), rows(clean, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), clean, redrawn);
   EXPECT_EQ(untouched.text(4, 5, 12), "scribble");  // the click on row 10 did nothing
-  EXPECT_EQ(rows(redrawnTwice, 1, 24), rows(clean, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), clean, redrawnTwice);
 }
 
 TEST(Drill, ClicksOnTheAnswerBarAnswer) {
@@ -365,7 +360,7 @@ TEST(Drill, StopByKeyOrClickAndOtherKeysAreIgnored) {
     drill.console.typeKeys("e1\r");
     drill.snapshotLater(later, "s");
     EXPECT_EQ(drill.run(), false);
-    EXPECT_EQ(rows(later, 1, 24), rows(first, 1, 24));
+    EXPECT_PRED_FORMAT2(testing::SameText(1, 24), first, later);
     EXPECT_EQ(drill.sound.alerts, 0);
     EXPECT_EQ(drill.console.waitingSteps(), 0);
   }

@@ -17,6 +17,7 @@
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/fakes/screen_dump.h"
 
 namespace pentrill {
 namespace {
@@ -34,12 +35,6 @@ constexpr std::string_view kLastNotice =
     "This was the last question you can End the exam or go back to a Previous question.";
 
 std::string blanks(size_t n) { return std::string(n, ' '); }
-
-std::string rows(const ScreenGrid& grid, int first, int last) {
-  std::string text;
-  for (int row = first; row <= last; ++row) text += std::to_string(row) + "|" + grid.text(row) + "\n";
-  return text;
-}
 
 class ExamRun {
  public:
@@ -216,7 +211,7 @@ TEST(PracticeExam, ClicksActOnlyInsideTheButtons) {
   exam.console.click(25, 50);  // Review
   exam.snapshotLater(afterPrev);
   EXPECT_FALSE(exam.run());
-  EXPECT_EQ(rows(untouched, 1, 43), rows(first, 1, 43));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, untouched);
   EXPECT_EQ(ExamRun::numberOn(afterA), 2);
   EXPECT_EQ(ExamRun::numberOn(afterNext), 3);
   EXPECT_EQ(ExamRun::numberOn(afterPrev), 2);
@@ -241,7 +236,7 @@ TEST(PracticeExam, PrevOnTheFirstQuestionAlertsAndStays) {
   exam.snapshotLater(again, "R");
   EXPECT_FALSE(exam.run());
   EXPECT_EQ(exam.sound.alerts, 1);
-  EXPECT_EQ(rows(again, 1, 43), rows(first, 1, 43));  // redrawn as it was, no notice
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, again);  // redrawn as it was, no notice
   EXPECT_EQ(exam.shownNumber(), 1);
   EXPECT_EQ(exam.console.text(27, 30, 34), "01.  ");
   EXPECT_EQ(exam.console.text(27, 1, 23), "     Correct Answers: 0");
@@ -305,8 +300,8 @@ TEST(PracticeExam, StopDeclinedByKeyOrClickReturnsToTheSameQuestion) {
   EXPECT_EQ(prompt.cell(25, 73).background, kRed);
   EXPECT_EQ(prompt.cell(25, 26).foreground, kBlack);
   EXPECT_EQ(prompt.cell(25, 26).background, kBrightWhite);
-  EXPECT_EQ(rows(afterN, 1, 43), rows(before, 1, 43));
-  EXPECT_EQ(rows(afterClick, 1, 43), rows(before, 1, 43));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), before, afterN);
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), before, afterClick);
   EXPECT_EQ(afterN.cell(25, 3).background, kLightGrey);  // the bar is back
   EXPECT_EQ(ExamRun::numberOn(afterClick), 3);
 }
@@ -384,8 +379,8 @@ TEST(PracticeExam, ReviewTwiceLeavesThePanelRowsBlank) {
   EXPECT_EQ(on.text(36, 71, 75), "50.  ");
   EXPECT_EQ(on.text(29, 1, 24), "  Your Current Score: 0%");
   EXPECT_EQ(on.text(30, 1, 26), " Current Test Status: Fail");
-  EXPECT_EQ(rows(on, 1, 26), rows(first, 1, 26));
-  EXPECT_EQ(rows(off, 1, 43), rows(first, 1, 43));  // nothing scrolled either
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 26), first, on);
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, off);  // nothing scrolled either
 }
 
 // The first question of this exam with a figure, found from the composition.

@@ -9,6 +9,7 @@
 
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
+#include "tests/fakes/screen_dump.h"
 #include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
@@ -46,13 +47,6 @@ class ProgramTest : public ::testing::Test {
   Platform platform{console, windows, sound, clock};
   ProgramState state;
 };
-
-bool sameScreen(const ScreenGrid& a, const ScreenGrid& b) {
-  for (int row = 1; row <= kScreenRows; ++row)
-    for (int column = 1; column <= kScreenColumns; ++column)
-      if (!(a.cell(row, column) == b.cell(row, column))) return false;
-  return true;
-}
 
 TEST_F(ProgramTest, StartUpShowsTheMenuInWhiteOnBlue) {
   ScreenGrid menu;
@@ -116,7 +110,7 @@ TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
   console.typeKeys("Q\r ");
   snapshotLater(after, "\x1B");
   EXPECT_EQ(run(), 0);
-  EXPECT_TRUE(sameScreen(before, after));
+  EXPECT_PRED_FORMAT2(testing::SameScreen(), before, after);
   EXPECT_TRUE(state.drillPool.empty());  // nothing was chosen
 }
 
@@ -136,7 +130,7 @@ TEST_F(ProgramTest, HelpScreenAndBackToAFreshMenu) {
   EXPECT_EQ(help.text(34).substr(0, 68), " If the Hint prompt is showing pressing the H key will Display Hint.");
   EXPECT_EQ(help.text(35), std::string(100, ' '));
   EXPECT_EQ(help.cell(34, 1).background, kBlue);
-  EXPECT_TRUE(sameScreen(menu, again));
+  EXPECT_PRED_FORMAT2(testing::SameScreen(), menu, again);
 }
 
 struct MenuChoiceCase {
