@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "pool/edition.h"
+#include "screen/question_screen.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -112,6 +115,49 @@ TEST(ShuffleAnswers, EachAnswerMovesToTheLetterDrawnForItsPlace) {
     EXPECT_EQ(asked.answer(draws[p] - 1), kOrdinary.answers[p]) << "the answer first at " << answerLetter(static_cast<int>(p));
   EXPECT_EQ(asked.correct, answerLetter(draws[1] - 1));  // B was correct
   EXPECT_EQ(random.drawRandom(1, 1000), copy.drawRandom(1, 1000));  // no other draw
+}
+
+// These values come from the earlier implementation, which shuffled the
+// labelled answer texts of a question table in place: a drill's run of
+// draws (a random row, then its shuffle, 200 times, each shuffle starting
+// from the row's last order) must show the same screens and leave the
+// generator where it left it.
+TEST(ShuffleAnswers, ADrillsDrawsGiveTheAnswersTheEarlierImplementationGave) {
+  struct Case {
+    const PoolEdition& (*edition)();
+    int subelement;
+    std::uint64_t fingerprint;
+    int nextDraw;  // drawRandom(1, 1000000) after the run
+  };
+  const Case cases[] = {
+      {&pool2020To2024, 0, 0xdbd646953ce7dcd7ull, 974942}, {&pool2020To2024, 5, 0x6c139bcb387efca6ull, 673403},
+      {&pool2020To2024, 9, 0x01f29315db0b048eull, 786163}, {&pool2024To2028, 0, 0xac81c05f13d2ad8full, 286399},
+      {&pool2024To2028, 5, 0x0d5c6090ff3fa149ull, 478384}, {&pool2024To2028, 9, 0x3a8732539ea3062aull, 181096},
+  };
+  for (const Case& c : cases) {
+    const PoolEdition& edition = c.edition();
+    SCOPED_TRACE(std::string(edition.name) + " E" + std::to_string(c.subelement));
+    std::vector<AskedQuestion> pool;
+    for (const Question& q : edition.subelements[static_cast<size_t>(c.subelement)].questions)
+      pool.push_back(asPublished(q));
+    Random random;
+    random.seedRandom(1234.5 + c.subelement);
+    std::uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](std::string_view text) {
+      for (unsigned char byte : text) hash = (hash ^ byte) * 1099511628211ull;
+      hash = (hash ^ 0xFF) * 1099511628211ull;
+    };
+    for (int k = 0; k < 200; ++k) {
+      AskedQuestion& asked = pool[static_cast<size_t>(random.drawRandom(1, static_cast<int>(pool.size())) - 1)];
+      shuffleAnswers(random, asked);
+      add(idField(edition, *asked.question));
+      add(asked.question->text);
+      for (int p = 0; p < kAnswerCount; ++p) add(labelledAnswer(asked, p));
+      add(std::string(1, asked.correct));
+    }
+    EXPECT_EQ(hash, c.fingerprint);
+    EXPECT_EQ(random.drawRandom(1, 1000000), c.nextDraw);
+  }
 }
 
 TEST(RandomPermutation, SingleItem) {
