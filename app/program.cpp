@@ -8,7 +8,6 @@
 #include "drill/drill.h"
 #include "exam/practice_exam.h"
 #include "pool/in_force.h"
-#include "pool/pool.h"
 #include "screen/hints.h"
 #include "screen/input.h"
 
@@ -99,10 +98,10 @@ int runMenu(Platform& platform, ProgramState& state) {
 
 // Returns true when the program is to end.
 bool dispatch(int choice, Platform& platform, ProgramState& state) {
-  state.doneFlags.fill(0);
+  state.doneFlags.clear();
   state.drillPool.clear();
   if (choice < kPracticeExamChoice) {
-    loadSubelementPool(state.edition, choice, state.drillPool);
+    loadDrillPool(state, choice);
     return runDrill(choice, platform, state);
   }
   Console& console = platform.console;
@@ -142,7 +141,7 @@ void showFarewellScreen(Platform& platform) {
 }
 
 int runProgram(Platform& platform, ProgramState& state) {
-  loadHintIndex(state.hintIndex);
+  state.hintIndex = loadHintIndex();
   setUpConsole(platform.console);
   for (;;) {
     const int choice = runMenu(platform, state);

@@ -37,7 +37,7 @@ struct Drill {
   std::string drillTitle;
 
   Console& console() { return platform.console; }
-  Question& question() { return state.drillPool.row(currentRow); }
+  AskedQuestion& question() { return state.drillPool[static_cast<size_t>(currentRow - 1)]; }
 };
 
 enum class Outcome { NextQuestion, Stop };
@@ -54,7 +54,7 @@ void startDrill(Drill& drill, int subelement) {
   const double secondsOfDay = now.secondsSinceMidnight;
   drill.drillStart = clockSeconds(drill.console(), now.date, now.time);
   drill.state.random.seedRandom(static_cast<double>(drill.drillStart) + secondsOfDay + drill.state.menuSeconds);
-  drill.n = std::max(0, drill.state.drillPool.count());
+  drill.n = static_cast<int>(drill.state.drillPool.size());
   drill.drillTitle = drillTitle(drill.state.edition, subelement, drill.n);
   drill.currentRow = 0;
 }
@@ -65,7 +65,7 @@ void askOrder(Drill& drill) {
   console.clearScreen();
   writeAt(console, 21, 15, kOrderPrompt);
   const std::string order = askChoice(console, kOrderPrompt, -21, 15, "[R]", "[S]");
-  drill.state.inSequence = order == "S" ? kYes : kNo;
+  drill.state.order = order == "S" ? DrillOrder::Sequence : DrillOrder::Random;
   console.setColours(kBrightWhite, kBlue);
 }
 
@@ -80,12 +80,12 @@ void askStartNumber(Drill& drill) {
     const std::string line = readLine(console);
     start = roundedNumberValue(trimBlanks(std::string_view(line).substr(0, line.find(','))));
   } while (start < 1 || start > drill.n);
-  for (int r = 1; r < start; ++r) drill.state.doneFlags[static_cast<size_t>(r)] = 1;
+  for (int r = 1; r < start; ++r) drill.state.doneFlags[static_cast<size_t>(r - 1)] = true;
   drill.currentRow = static_cast<int>(start) - 1;
   drill.state.shownNumber = static_cast<int>(start);
 }
 
-bool isDone(const Drill& drill, int r) { return drill.state.doneFlags[static_cast<size_t>(r)] != 0; }
+bool isDone(const Drill& drill, int r) { return drill.state.doneFlags[static_cast<size_t>(r - 1)]; }
 
 int firstRowNotDone(const Drill& drill) {
   for (int r = 1; r <= drill.n; ++r)
@@ -114,11 +114,7 @@ void pickSequenceRow(Drill& drill) {
 
 void closePictureWindows(Drill& drill) {
   ProgramState& state = drill.state;
-  if (!state.figureReference.empty()) {
-    closePictureWindow(drill.platform.windows, state.figureWindow);
-    state.figureReference.clear();
-    state.figureWindow = 0;
-  }
+  closeFigure(drill.platform.windows, state.figure);
   if (state.hintWindow > 0) {
     closePictureWindow(drill.platform.windows, state.hintWindow);
     state.hintWindow = 0;
@@ -127,15 +123,13 @@ void closePictureWindows(Drill& drill) {
 
 void showQuestionFigure(Drill& drill) {
   ProgramState& state = drill.state;
-  const std::string_view reference = figureReference(drill.question().field(kId));
-  if (reference.empty()) return;
-  state.figureReference = reference;
-  showFigure(drill.platform.windows, state.edition.figureTable, reference, state.figureWindow);
+  if (const Figure* figure = figureOf(state.edition, *drill.question().question))
+    showFigure(drill.platform.windows, *figure, state.figure);
 }
 
 void drawQuestion(Drill& drill) {
-  drawDrillScreen(drill.console(), drill.question(), drill.state.shownNumber, drill.drillTitle, drill.state.peekOff,
-                  drill.state.hintIndex, drill.state.lineList);
+  drawDrillScreen(drill.console(), drill.state.edition, drill.question(), drill.state.shownNumber, drill.drillTitle,
+                  drill.state.peekOn, drill.state.hintIndex);
 }
 
 // The command of a click on the answer bar: the button under the column,
@@ -179,29 +173,21 @@ std::string waitForCommand(Drill& drill) {
   }
 }
 
-void togglePeek(ProgramState& state) {
-  if (state.peekOff == kYes) {
-    state.peekOff = kNo;
-  } else if (state.peekOff == kNo) {
-    state.peekOff = kYes;
-  }
-}
-
 void showCorrectAnswer(Drill& drill) {
   Console& console = drill.console();
   console.setColours(kBlack, kBrightWhite);
   writeAt(console, 27, 2, "The Correct Answer is: ");
   console.setColours(kGreen, kBrightWhite);
-  console.write(drill.question().field(kCorrect));
+  console.write(std::string(1, drill.question().correct));
   console.setColours(kBlack, kBrightWhite);
-  showHint(console, drill.platform.windows, drill.question().bareId(), drill.state.hintWindow);
+  showHint(console, drill.platform.windows, drill.question().question->id, drill.state.hintWindow);
 }
 
 void reportWrongAnswer(Drill& drill) {
   Console& console = drill.console();
   drill.platform.sound.playAlert();
   console.setColours(kBlack, kBrightWhite);
-  writeAt(console, 21, 29, "Incorrect Answer, the correct answer is " + drill.question().field(kCorrect));
+  writeAt(console, 21, 29, "Incorrect Answer, the correct answer is " + std::string(1, drill.question().correct));
   console.endLine();
   writeAt(console, 22, 29, "We will come back to this question again.");
   console.endLine();
@@ -220,7 +206,7 @@ Outcome askQuestion(Drill& drill) {
         closePictureWindows(drill);
         return Outcome::Stop;
       case ' ':
-        togglePeek(drill.state);
+        drill.state.peekOn = !drill.state.peekOn;
         break;
       case 'H':
         showCorrectAnswer(drill);
@@ -228,8 +214,8 @@ Outcome askQuestion(Drill& drill) {
       case 'Z':
         break;
       default:  // an answer, A to D
-        if (command == drill.question().field(kCorrect)) {
-          drill.state.doneFlags[static_cast<size_t>(drill.currentRow)] = 1;
+        if (command[0] == drill.question().correct) {
+          drill.state.doneFlags[static_cast<size_t>(drill.currentRow - 1)] = true;
         } else {
           reportWrongAnswer(drill);
         }
@@ -259,21 +245,20 @@ bool runDrill(int subelement, Platform& platform, ProgramState& state) {
   Drill drill(platform, state);
   startDrill(drill, subelement);
   askOrder(drill);
-  if (state.inSequence == kYes) askStartNumber(drill);
+  if (state.order == DrillOrder::Sequence) askStartNumber(drill);
   Console& console = platform.console;
   for (;;) {
     console.setColours(kBlack, kBrightWhite);
     closePictureWindows(drill);
     console.clearScreen();
     if (firstRowNotDone(drill) == 0) return showCompletion(drill);
-    if (state.inSequence == kYes) {
+    if (state.order == DrillOrder::Sequence) {
       pickSequenceRow(drill);
     } else {
       pickRandomRow(drill);
     }
     showQuestionFigure(drill);
-    state.drillPool.setWorkRow(drill.currentRow);
-    shuffleAnswers(state.random, state.drillPool);
+    shuffleAnswers(state.random, drill.question());
     drawQuestion(drill);
     if (askQuestion(drill) == Outcome::Stop) return false;
   }

@@ -1,24 +1,21 @@
-// Answer shuffling and the random ordering of counted lists.
+// Answer shuffling and random orderings.
 #pragma once
-#include <string>
+#include <cstddef>
 #include <vector>
 
 #include "drill/random.h"
-#include "pool/question_table.h"
+#include "pool/question.h"
 
 namespace pentrill {
 
-// Element 0: the number of items n as decimal text; elements 1 to n: items.
-using CountedList = std::vector<std::string>;
+// A random order of n items: element k is the item (0 to n - 1) placed k-th.
+// Each place draws an item from 1 to n until it finds one not yet placed,
+// so the generator is drawn at least n times.
+std::vector<std::size_t> randomPermutation(Random& random, std::size_t n);
 
-// Target gets the count in element 0 and the source's n items in a random
-// order in elements 1 to n; its elements above n are left alone (it grows if
-// it is too short). The source is not changed.
-void randomPermutation(Random& random, const CountedList& source, CountedList& target);
-
-// Puts the answers of the table row named in cell (0, 2) into a new random
-// order, relabels them "A. " to "D. " and moves the correct letter with the
-// correct answer. "D. All these choices are correct" keeps its place as D.
-void shuffleAnswers(Random& random, QuestionTable& table);
+// Puts the question's answers, as they stand, into a new random order and
+// moves the correct letter with the correct answer. An answer "All these
+// choices are correct" shown as D keeps its place.
+void shuffleAnswers(Random& random, AskedQuestion& question);
 
 }  // namespace pentrill

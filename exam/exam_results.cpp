@@ -1,5 +1,7 @@
 #include "exam/exam_results.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "screen/text.h"
@@ -16,12 +18,10 @@ constexpr int kEntriesPerColumn = 10;
 // a shorter value leaves nothing of a longer one behind.
 constexpr int kSummaryWidth = kSheetColumns[0] - 1;
 
-const std::string& answerOf(const AnswerSheet& sheet, int q) { return sheet[static_cast<size_t>(q)]; }
-const std::string& correctOf(const PracticeExam& exam, int q) { return exam.cell(q, kCorrect); }
+std::optional<char> answerOf(const AnswerSheet& sheet, int q) { return sheet[static_cast<size_t>(q - 1)]; }
+char correctOf(const PracticeExam& exam, int q) { return exam[static_cast<size_t>(q - 1)].correct; }
 
-bool isWrong(const std::string& answer, const std::string& correct) { return !answer.empty() && answer != correct; }
-
-std::string blanks(int count) { return std::string(static_cast<size_t>(count), ' '); }
+bool isWrong(std::optional<char> answer, char correct) { return answer && *answer != correct; }
 
 std::string padded(std::string text, int width) {
   if (text.size() < static_cast<size_t>(width)) text += blanks(width - static_cast<int>(text.size()));
@@ -29,16 +29,16 @@ std::string padded(std::string text, int width) {
 }
 
 // "07. B": the question number in two digits, ". " and the letter, five wide.
-std::string sheetEntry(int q, const std::string& answer) {
+std::string sheetEntry(int q, std::optional<char> answer) {
   const std::string number = "00" + plainNumberText(q);
-  return (number.substr(number.size() - 2) + ". " + answer + blanks(5)).substr(0, 5);
+  return (number.substr(number.size() - 2) + ". " + (answer ? std::string(1, *answer) : "") + blanks(5)).substr(0, 5);
 }
 
 void drawAnswerSheet(Console& console, const AnswerSheet& sheet, const PracticeExam& exam) {
   for (int q = 1; q <= kExamQuestions; ++q) {
     const int row = kPanelFirstRow + (q - 1) % kEntriesPerColumn;
     const int column = kSheetColumns[(q - 1) / kEntriesPerColumn];
-    const std::string& answer = answerOf(sheet, q);
+    const std::optional<char> answer = answerOf(sheet, q);
     console.setColours(isWrong(answer, correctOf(exam, q)) ? kRed : kBlack, kBrightWhite);
     writeAt(console, row, column, sheetEntry(q, answer));
     console.setColours(kBlack, kBrightWhite);
@@ -68,10 +68,10 @@ void drawSummary(Console& console, const ExamCounts& counts) {
 ExamCounts countAnswers(const AnswerSheet& sheet, const PracticeExam& exam) {
   ExamCounts counts;
   for (int q = 1; q <= kExamQuestions; ++q) {
-    const std::string& answer = answerOf(sheet, q);
-    if (answer.empty()) {
+    const std::optional<char> answer = answerOf(sheet, q);
+    if (!answer) {
       counts.skipped += 1;
-    } else if (answer == correctOf(exam, q)) {
+    } else if (*answer == correctOf(exam, q)) {
       counts.correct += 1;
     } else {
       counts.incorrect += 1;
@@ -92,8 +92,8 @@ float finalScore(const ExamCounts& counts) {
 
 bool passes(float score) { return score > kPassMark; }
 
-void showReviewPanel(Console& console, int reviewOn, const AnswerSheet& sheet, const PracticeExam& exam) {
-  if (reviewOn == 0) {
+void showReviewPanel(Console& console, bool reviewOn, const AnswerSheet& sheet, const PracticeExam& exam) {
+  if (!reviewOn) {
     for (int row = kPanelFirstRow; row <= kScreenRows; ++row) writeAt(console, row, 1, blanks(kScreenColumns));
     return;
   }

@@ -3,17 +3,16 @@
 // letters of the exam's rows.
 #pragma once
 #include <array>
-#include <string>
+#include <optional>
 
 #include "exam/exam_composer.h"
-#include "pool/question_table.h"
 #include "platform/console.h"
 
 namespace pentrill {
 
-// The letters chosen in a practice exam, entries 1 to 50: "A" to "D", or
-// empty while no answer is recorded.
-using AnswerSheet = std::array<std::string, kExamQuestions + 1>;
+// The letters chosen in a practice exam, question 1 first: 'A' to 'D', none
+// while no answer is recorded.
+using AnswerSheet = std::array<std::optional<char>, kExamQuestions>;
 
 // A score passes when it is greater than this (37 of 50 pass, 36 fail).
 inline constexpr float kPassMark = 73.99f;
@@ -33,11 +32,11 @@ float runningScore(const ExamCounts& counts);
 float finalScore(const ExamCounts& counts);
 bool passes(float score);
 
-// With reviewOn 0, blanks rows 27 to 43. Otherwise draws the answer sheet of
+// With review off, blanks rows 27 to 43. Otherwise draws the answer sheet of
 // all 50 questions in five columns at rows 27 to 36 (wrong answers red, never
 // a skipped one) and, left of it, the counts, running score and status.
 // Called with 0 on 15 in force and leaves it so.
-void showReviewPanel(Console& console, int reviewOn, const AnswerSheet& sheet, const PracticeExam& exam);
+void showReviewPanel(Console& console, bool reviewOn, const AnswerSheet& sheet, const PracticeExam& exam);
 
 // The results screen in white on blue: correct, incorrect and skipped counts,
 // the score and the verdict. Returns after any key or click, leaving the

@@ -11,7 +11,7 @@
 #include "screen/text.h"
 #include "screen/figures.h"
 #include "screen/input.h"
-#include "screen/wrap_text.h"
+#include "screen/question_screen.h"
 
 namespace pentrill {
 
@@ -21,7 +21,6 @@ constexpr int kWrapWidth = 90;
 constexpr int kRuleLength = 99;  // from column 1
 constexpr int kBarRow = 25;
 constexpr int kNoticeRow = 22;
-constexpr int kLastLineListEntry = 64;
 
 constexpr std::string_view kBarText = " [ A ][ B ][ C ][ D ]   Next  Prev            Review       Stop Exam";
 constexpr std::string_view kCommands = "ABCDNPSR";
@@ -50,18 +49,14 @@ struct Exam {
   Platform& platform;
   ProgramState& state;
   PracticeExam table;
-  LineList lines = LineList(kLastLineListEntry + 1);
   AnswerSheet sheet;
-  int current = 1;
-  int reviewOn = kNo;
-  std::string figureReference;  // the open figure ("Figure:E5-1"), empty = none
-  int figureWindow = 0;
+  int current = 1;  // the question on the screen, 1 to 50
+  bool reviewOn = false;
+  FigureWindow figure;
 
   Console& console() { return platform.console; }
-  const Question& question() const { return table.row(current); }
+  const AskedQuestion& question() const { return table[static_cast<size_t>(current - 1)]; }
 };
-
-std::string blanks(int count) { return std::string(static_cast<size_t>(count), ' '); }
 
 void blankRow(Console& console, int row) { writeAt(console, row, 1, blanks(kScreenColumns)); }
 
@@ -81,31 +76,14 @@ void startScreen(Console& console) {
   console.clearScreen();
 }
 
-void closeFigure(Exam& exam) {
-  if (exam.figureReference.empty()) return;
-  closePictureWindow(exam.platform.windows, exam.figureWindow);
-  exam.figureReference.clear();
-  exam.figureWindow = 0;
-}
-
 void showQuestionFigure(Exam& exam) {
-  const std::string_view reference = figureReference(exam.question().field(kId));
-  if (reference.empty()) return;
-  exam.figureReference = reference;
-  exam.figureWindow = 0;
-  showFigure(exam.platform.windows, exam.state.edition.figureTable, reference, exam.figureWindow);
+  if (const Figure* figure = figureOf(exam.state.edition, *exam.question().question))
+    showFigure(exam.platform.windows, *figure, exam.figure);
 }
 
-// Writes a wrapped text from the cursor, one line per row: the first after
-// firstIndent blanks, the others after nextIndent; then an empty line.
-void writeWrapped(Console& console, std::string_view text, int firstIndent, int nextIndent, LineList& lines) {
-  wrapText(text, lines, kWrapWidth);
-  const long long count = std::min<long long>(roundedNumberValue(lines[0]), kLastLineListEntry);
-  for (long long i = 1; i <= count; ++i) {
-    console.write(blanks(i == 1 ? firstIndent : nextIndent));
-    console.write(lines[static_cast<size_t>(i)]);
-    console.endLine();
-  }
+// A wrapped text from the cursor, then an empty line.
+void writeParagraph(Console& console, std::string_view text, int firstIndent, int nextIndent) {
+  writeWrapped(console, text, kWrapWidth, firstIndent, nextIndent);
   console.endLine();
 }
 
@@ -119,17 +97,17 @@ std::string withoutLeadingBlanks(std::string_view text) {
 void redrawQuestion(Exam& exam) {
   Console& console = exam.console();
   console.setColours(kBlack, kBrightWhite);
-  closeFigure(exam);
+  closeFigure(exam.platform.windows, exam.figure);
   for (int row = 1; row <= 26; ++row) blankRow(console, row);
   for (int row : {1, 24, 26}) writeAt(console, row, 1, rule(kRuleLength));
   drawExamBar(console);
   console.setColours(kBlack, kBrightWhite);
-  const Question& question = exam.question();
+  const AskedQuestion& question = exam.question();
   console.locate(3, 1);
-  writeWrapped(console, plainNumberText(exam.current) + ". " + withoutLeadingBlanks(question.field(kText)), 2, 5,
-               exam.lines);
+  writeParagraph(console, plainNumberText(exam.current) + ". " + withoutLeadingBlanks(question.question->text), 2, 5);
   showQuestionFigure(exam);
-  for (int f = kAnswerA; f <= kAnswerD; ++f) writeWrapped(console, question.field(f), 5, 8, exam.lines);
+  for (int position = 0; position < kAnswerCount; ++position)
+    writeParagraph(console, labelledAnswer(question, position), 5, 8);
 }
 
 // The letter of the button under a click on the bar row, if any.
@@ -165,7 +143,7 @@ bool confirmStop(Exam& exam) {
   console.setColours(kBlack, kBrightWhite);
   if (answer != "Y") return false;
   showExamResults(console, exam.sheet, exam.table);
-  closeFigure(exam);
+  closeFigure(exam.platform.windows, exam.figure);
   return true;
 }
 
@@ -179,12 +157,12 @@ bool carryOut(Exam& exam, char command) {
       if (--exam.current < 1) exam.platform.sound.playAlert();
       return true;
     case 'R':
-      toggleReview(exam.reviewOn);
+      exam.reviewOn = !exam.reviewOn;
       return true;
     case 'S':
       return !confirmStop(exam);
     default:  // an answer, A to D
-      exam.sheet[static_cast<size_t>(exam.current)] = std::string(1, command);
+      exam.sheet[static_cast<size_t>(exam.current - 1)] = command;
       ++exam.current;
       return true;
   }
@@ -209,20 +187,12 @@ void drawExamBar(Console& console) {
   console.setColours(kBlack, kBrightWhite);
 }
 
-void toggleReview(int& reviewOn) {
-  if (reviewOn == kYes) {
-    reviewOn = kNo;
-  } else if (reviewOn == kNo) {
-    reviewOn = kYes;
-  }
-}
 
 void runPracticeExam(Platform& platform, ProgramState& state) {
   Console& console = platform.console;
   const std::int64_t noticeShownAt = console.steadyMilliseconds();
   Exam exam(platform, state);
-  composePracticeExam(state.edition, platform.clock, state.random, exam.table);
-  exam.table.setCount(kExamQuestions);
+  exam.table = composePracticeExam(state.edition, platform.clock, state.random);
   keepNoticeReadable(console, noticeShownAt);
   startScreen(console);
   redrawQuestion(exam);

@@ -20,7 +20,4 @@ void runPracticeExam(Platform& platform, ProgramState& state);
 // eight buttons in black on grey over it; leaves 0 on 15.
 void drawExamBar(Console& console);
 
-// The review flag: -1 (on) becomes 0 (off) and 0 becomes -1.
-void toggleReview(int& reviewOn);
-
 }  // namespace pentrill

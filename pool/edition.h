@@ -5,24 +5,18 @@
 #pragma once
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "pool/question.h"
 
 namespace pentrill {
 
 inline constexpr int kSubelementCount = 10;  // E0 to E9
 
-// A list of text items numbered from 1 (see itemAt).
-using Items = std::span<const std::string_view>;
-
-// Item k counted from 1; the empty text outside 1 to the list's size.
-constexpr std::string_view itemAt(Items items, int k) {
-  if (k < 1 || static_cast<size_t>(k) > items.size()) return {};
-  return items[static_cast<size_t>(k) - 1];
-}
-
 // A diagram that questions refer to, stored in the program as a bitmap file.
 struct Figure {
-  std::string_view reference;            // "Figure:E5-1", as cut from field 1 of a question
+  std::string_view reference;            // "Figure:E5-1", shown after the identifier on the header
   std::string_view pictureName;          // "#51"
   int width = 0;                         // client size of its window, in pixels
   int height = 0;
@@ -32,19 +26,25 @@ struct Figure {
 
 struct PoolEdition {
   std::string_view name;  // "2020-2024", as given after --pool
-  // Index 0 to 9 = subelement E0 to E9: per question its seven fields in
-  // field order, then "ENDofPOOL".
-  std::array<Items, kSubelementCount> questionTables;
-  // Per group in table order (E1A to E9H, then E0A): its size, then its bare
-  // identifiers. The walk of an exam ends after its last item.
-  Items examGroupTable;
+  // Index 0 to 9 = subelement E0 to E9.
+  std::span<const Subelement, kSubelementCount> subelements;
+  // Every group once, in the pool's order (E1A to E9H, then E0A): an exam
+  // draws one question from each, in this order.
+  std::span<const Group* const> poolGroups;
   // The drill's title per subelement, "Module: E0 \x96 SAFETY".
   std::array<std::string_view, kSubelementCount> subelementTitles;
   // The menu's rows 8 to 18: the ten subelements and "P. Practice Test".
   std::span<const std::string_view> menuLines;
   std::span<const std::string_view> helpLines;
-  std::span<const Figure> figureTable;
+  std::span<const Figure> figureTable;  // a question's figure indexes it
 };
+
+// The figure of a question, null when it has none.
+const Figure* figureOf(const PoolEdition& edition, const Question& question);
+
+// The id field of the question header: "E5C10", or "E5C10 Figure:E5-1" for
+// a question with a figure.
+std::string idField(const PoolEdition& edition, const Question& question);
 
 // The 2020-2024 pool, the program's default.
 const PoolEdition& pool2020To2024();

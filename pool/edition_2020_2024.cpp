@@ -1,12 +1,7 @@
 // The 2020-2024 Element 4 pool, as issued on February 24, 2020: the
 // program's default edition.
-#include <array>
-
 #include "builtin/pool2020_2024.h"
-#include "pool/edition.h"
-#include "pool/edition_checks.h"
-#include "pool/edition_texts.h"
-#include "pool/embedded_figure.h"
+#include "pool/edition_data.h"
 #include "embedded/figure2020_E5_1.h"
 #include "embedded/figure2020_E6_1.h"
 #include "embedded/figure2020_E6_2.h"
@@ -42,25 +37,11 @@ constexpr EmbeddedFigure kFigures[] = {
     {"Figure:E9-3", "#93", 640, 640, "Figure 9-3", embedded::figure2020_E9_3Words, embedded::figure2020_E9_3Size},
 };
 
-static_assert(edition_checks::menuAgreesWithGroups(texts::kMenuLines, tables::kExamGroupTable),
-              "the menu's exam questions and groups per subelement disagree with the 2020-2024 group table");
-static_assert(edition_checks::linesFit(kHelpLines, 97), "a help line of the 2020-2024 pool would wrap");
-static_assert(edition_checks::drillTitlesFit(texts::kSubelementTitles, tables::kQuestionTables),
-              "a drill title of the 2020-2024 pool runs into the question header");
-
-static_assert(allFiguresFitTheirRows(kFigures),
-              "a figure of the 2020-2024 pool does not match its row of the figure table: each must be a "
-              "24-bit, uncompressed, bottom-up bitmap with a 40-byte information header, of the size listed");
-
 }  // namespace
 
 const PoolEdition& pool2020To2024() {
-  static const std::array<Figure, std::size(kFigures)> figures = figureTableOf(kFigures);
-  static const PoolEdition edition{
-      "2020-2024",       tables::kQuestionTables, tables::kExamGroupTable, texts::kSubelementTitles,
-      texts::kMenuLines, kHelpLines,              figures,
-  };
-  return edition;
+  return editionOf<tables::kSubelements, tables::kPoolGroups, tables::kFigureNames, kHelpLines, kFigures>(
+      "2020-2024");
 }
 
 }  // namespace pentrill

@@ -1,13 +1,8 @@
 // The 2024-2028 Element 4 pool, in force from July 1, 2024 to June 30, 2028,
 // with the errata to February 4, 2026 (E2A13, E4D05, E6D07 and E9E10
 // withdrawn). Chosen with --pool 2024-2028.
-#include <array>
-
 #include "builtin/pool2024_2028.h"
-#include "pool/edition.h"
-#include "pool/edition_checks.h"
-#include "pool/edition_texts.h"
-#include "pool/embedded_figure.h"
+#include "pool/edition_data.h"
 #include "embedded/figure2024_E5_1.h"
 #include "embedded/figure2024_E6_1.h"
 #include "embedded/figure2024_E6_2.h"
@@ -43,25 +38,11 @@ constexpr EmbeddedFigure kFigures[] = {
     {"Figure:E9-3", "#93", 640, 363, "Figure 9-3", embedded::figure2024_E9_3Words, embedded::figure2024_E9_3Size},
 };
 
-static_assert(edition_checks::menuAgreesWithGroups(texts::kMenuLines, tables::kExamGroupTable),
-              "the menu's exam questions and groups per subelement disagree with the 2024-2028 group table");
-static_assert(edition_checks::linesFit(kHelpLines, 97), "a help line of the 2024-2028 pool would wrap");
-static_assert(edition_checks::drillTitlesFit(texts::kSubelementTitles, tables::kQuestionTables),
-              "a drill title of the 2024-2028 pool runs into the question header");
-
-static_assert(allFiguresFitTheirRows(kFigures),
-              "a figure of the 2024-2028 pool does not match its row of the figure table: each must be a "
-              "24-bit, uncompressed, bottom-up bitmap with a 40-byte information header, of the size listed");
-
 }  // namespace
 
 const PoolEdition& pool2024To2028() {
-  static const std::array<Figure, std::size(kFigures)> figures = figureTableOf(kFigures);
-  static const PoolEdition edition{
-      "2024-2028",       tables::kQuestionTables, tables::kExamGroupTable, texts::kSubelementTitles,
-      texts::kMenuLines, kHelpLines,              figures,
-  };
-  return edition;
+  return editionOf<tables::kSubelements, tables::kPoolGroups, tables::kFigureNames, kHelpLines, kFigures>(
+      "2024-2028");
 }
 
 }  // namespace pentrill

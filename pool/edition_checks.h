@@ -8,21 +8,16 @@
 #include <string_view>
 
 #include "pool/edition.h"
+#include "pool/question.h"
 
 namespace pentrill::edition_checks {
 
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Groups per subelement on an exam group table: a count item (no "E") opens
-// a group, which belongs to the subelement of the identifier after it.
-constexpr std::array<int, kSubelementCount> groupsPerSubelement(Items groupTable) {
+// Groups per subelement.
+constexpr std::array<int, kSubelementCount> groupsPerSubelement(std::span<const Subelement, kSubelementCount> subelements) {
   std::array<int, kSubelementCount> groups{};
-  for (size_t k = 0; k + 1 < groupTable.size(); ++k) {
-    const std::string_view item = groupTable[k];
-    const std::string_view next = groupTable[k + 1];
-    if (item.find('E') == std::string_view::npos && next.size() >= 2 && next[0] == 'E' && isDigit(next[1]))
-      ++groups[static_cast<size_t>(next[1] - '0')];
-  }
+  for (size_t s = 0; s < groups.size(); ++s) groups[s] = static_cast<int>(subelements[s].groups.size());
   return groups;
 }
 
@@ -50,9 +45,10 @@ constexpr bool menuLineAgrees(std::string_view line, int subelement, int groups)
 
 // The ten subelement lines agree with the group table, and "P. Practice
 // Test" follows them.
-constexpr bool menuAgreesWithGroups(std::span<const std::string_view> menuLines, Items groupTable) {
+constexpr bool menuAgreesWithGroups(std::span<const std::string_view> menuLines,
+                                    std::span<const Subelement, kSubelementCount> subelements) {
   if (menuLines.size() != kSubelementCount + 1 || menuLines.back() != "P. Practice Test") return false;
-  const std::array<int, kSubelementCount> groups = groupsPerSubelement(groupTable);
+  const std::array<int, kSubelementCount> groups = groupsPerSubelement(subelements);
   for (int s = 0; s < kSubelementCount; ++s)
     if (!menuLineAgrees(menuLines[static_cast<size_t>(s)], s, groups[static_cast<size_t>(s)])) return false;
   return true;
@@ -72,16 +68,58 @@ constexpr int digitCount(int n) { return n < 10 ? 1 : 1 + digitCount(n / 10); }
 // "Question ID: " + a 17-character id field + peek letter, which ends in
 // column 33, with a blank between.
 constexpr bool drillTitlesFit(const std::array<std::string_view, kSubelementCount>& titles,
-                              const std::array<Items, kSubelementCount>& questionTables) {
-  constexpr int kFieldsPerQuestion = 7;
+                              std::span<const Subelement, kSubelementCount> subelements) {
   constexpr int kHeaderEnd = 33;
   for (size_t s = 0; s < titles.size(); ++s) {
-    if (questionTables[s].empty()) return false;
-    const int questions = static_cast<int>(questionTables[s].size() - 1) / kFieldsPerQuestion;
+    if (subelements[s].questions.empty()) return false;
+    const int questions = static_cast<int>(subelements[s].questions.size());
     const int length = static_cast<int>(titles[s].size()) + 2 + digitCount(questions) + 11;  // " [" n " Questions]"
     const int firstColumn = 100 - length - 2;
     if (titles[s].empty() || firstColumn <= kHeaderEnd + 1) return false;
   }
+  return true;
+}
+
+// The figure table has a row per figure the questions name, in the same
+// order ("Figure:" and the name), and every question's figure is one of them.
+template <typename FigureRow>
+constexpr bool figuresAgree(std::span<const std::string_view> figureNames, std::span<const FigureRow> figureTable,
+                            std::span<const Subelement, kSubelementCount> subelements) {
+  constexpr std::string_view kTag = "Figure:";
+  if (figureNames.size() != figureTable.size()) return false;
+  for (size_t i = 0; i < figureNames.size(); ++i) {
+    const std::string_view reference = figureTable[i].reference;
+    if (reference.substr(0, kTag.size()) != kTag || reference.substr(kTag.size()) != figureNames[i]) return false;
+  }
+  for (const Subelement& subelement : subelements)
+    for (const Question& question : subelement.questions)
+      if (question.figure && *question.figure >= figureNames.size()) return false;
+  return true;
+}
+
+// The groups of each subelement cover its questions in order, each question
+// in the group its identifier names and the group in its subelement; the
+// pool's groups are every group once.
+constexpr bool groupsCoverQuestions(std::span<const Subelement, kSubelementCount> subelements,
+                                    std::span<const Group* const> poolGroups) {
+  size_t groupCount = 0;
+  for (size_t s = 0; s < subelements.size(); ++s) {
+    const Subelement& subelement = subelements[s];
+    const Question* next = subelement.questions.data();
+    for (const Group& group : subelement.groups) {
+      if (group.id.size() != 3 || group.id[0] != 'E' || group.id[1] != static_cast<char>('0' + s)) return false;
+      if (group.questions.empty() || group.questions.data() != next) return false;
+      for (const Question& question : group.questions)
+        if (question.id.substr(0, 3) != group.id) return false;
+      next += group.questions.size();
+    }
+    if (next != subelement.questions.data() + subelement.questions.size()) return false;
+    groupCount += subelement.groups.size();
+  }
+  if (poolGroups.size() != groupCount) return false;
+  for (size_t i = 0; i < poolGroups.size(); ++i)
+    for (size_t k = 0; k < i; ++k)
+      if (poolGroups[i] == poolGroups[k]) return false;
   return true;
 }
 

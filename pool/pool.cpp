@@ -1,30 +1,18 @@
-#include "pool/pool.h"
+#include <string>
+
+#include "pool/edition.h"
 
 namespace pentrill {
 
-std::string_view questionTableItem(const PoolEdition& edition, int subelement, int k) {
-  if (subelement < 0 || subelement >= kSubelementCount) return {};
-  return itemAt(edition.questionTables[static_cast<size_t>(subelement)], k);
+const Figure* figureOf(const PoolEdition& edition, const Question& question) {
+  if (!question.figure || *question.figure >= edition.figureTable.size()) return nullptr;
+  return &edition.figureTable[*question.figure];
 }
 
-// Items go into the rows field by field until the end marker has been stored.
-// The table is deliberately not cleared: what lies beyond the marker stays.
-void loadSubelementPool(const PoolEdition& edition, int subelement, QuestionTable& pool) {
-  int k = 0;
-  for (int r = 1; r <= pool.lastRow(); ++r) {
-    for (int f = 1; f <= kFieldCount; ++f) {
-      std::string& cell = pool.cell(r, f);
-      cell = questionTableItem(edition, subelement, ++k);
-      if (cell == kEndOfPool) {
-        pool.setCount(r - 1);
-        return;
-      }
-    }
-  }
+std::string idField(const PoolEdition& edition, const Question& question) {
+  std::string field(question.id);
+  if (const Figure* figure = figureOf(edition, question)) field.append(" ").append(figure->reference);
+  return field;
 }
-
-std::string_view examGroupItem(const PoolEdition& edition, int k) { return itemAt(edition.examGroupTable, k); }
-
-int examGroupItemCount(const PoolEdition& edition) { return static_cast<int>(edition.examGroupTable.size()); }
 
 }  // namespace pentrill

@@ -2,20 +2,17 @@
 
 namespace pentrill {
 
-std::string_view figureReference(std::string_view id) {
-  const size_t at = id.find("Figure:");
-  return at == std::string_view::npos ? std::string_view{} : id.substr(at);
+void showFigure(PictureWindows& windows, const Figure& figure, FigureWindow& window) {
+  const int handle =
+      windows.openPictureWindow(figure.caption, kFigureWindowLeft, kFigureWindowTop, figure.width, figure.height);
+  windows.drawPicture(handle, figure.bitmap, 0, 0, figure.width - 1, figure.height - 1);
+  window.handle = handle;
 }
 
-void showFigure(PictureWindows& windows, std::span<const Figure> figureTable, std::string_view reference,
-                int& handle) {
-  for (const Figure& figure : figureTable) {
-    if (figure.reference != reference) continue;
-    handle = windows.openPictureWindow(figure.caption, kFigureWindowLeft, kFigureWindowTop, figure.width,
-                                       figure.height);
-    windows.drawPicture(handle, figure.bitmap, 0, 0, figure.width - 1, figure.height - 1);
-    return;
-  }
+void closeFigure(PictureWindows& windows, FigureWindow& window) {
+  if (!window.handle) return;
+  closePictureWindow(windows, *window.handle);
+  window.handle.reset();
 }
 
 void closePictureWindow(PictureWindows& windows, int handle) { windows.closePictureWindow(handle); }

@@ -1,7 +1,6 @@
 // The figure viewer: a question's figure in a picture window of its own.
 #pragma once
-#include <span>
-#include <string_view>
+#include <optional>
 
 #include "pool/edition.h"
 #include "platform/picture_windows.h"
@@ -12,14 +11,16 @@ namespace pentrill {
 inline constexpr int kFigureWindowLeft = 1000;
 inline constexpr int kFigureWindowTop = 100;
 
-// The reference of a question's figure: its id field from "Figure:" to the
-// end ("Figure:E5-1"), or the empty text when it has none.
-std::string_view figureReference(std::string_view id);
+// The window of the figure on show, if one is.
+struct FigureWindow {
+  std::optional<int> handle;
+};
 
-// Opens the window of the figure with this reference (exact, case-sensitive)
-// and stores its handle. A reference not in the table opens nothing and
-// leaves the handle as it was.
-void showFigure(PictureWindows& windows, std::span<const Figure> figureTable, std::string_view reference, int& handle);
+// Opens the figure's window and records its handle.
+void showFigure(PictureWindows& windows, const Figure& figure, FigureWindow& window);
+
+// Closes the figure's window when one is open.
+void closeFigure(PictureWindows& windows, FigureWindow& window);
 
 // Closes the window with this handle.
 void closePictureWindow(PictureWindows& windows, int handle);

@@ -263,24 +263,23 @@ std::string hintPicturePath(std::string_view pictureName) {
   return path;
 }
 
-void loadHintIndex(HintIndex& index) {
-  if (index.size() < static_cast<std::size_t>(kHintIndexLimit) + 1) index.resize(kHintIndexLimit + 1);
-  int n = 0;
-  readHintLines([&index, &n](std::string_view line) {
-    if (std::optional<std::string> key = hintIndexKey(line)) index[static_cast<std::size_t>(++n)] = std::move(*key);
-    return n < kHintIndexLimit;
-  });
-  index[0] = plainNumberText(n);
+bool HintIndex::add(std::string key) {
+  if (lines_ >= kHintIndexLimit) return false;
+  keys_.insert(std::move(key));
+  ++lines_;
+  return true;
 }
 
-bool hasHint(std::string_view key, const HintIndex& index) {
-  if (index.empty()) return false;
-  // The count is only trusted as far as the list reaches.
-  long long last = std::min<long long>(roundedNumberValue(index[0]), static_cast<long long>(index.size()) - 1);
-  for (long long i = 1; i <= last; ++i)
-    if (index[static_cast<size_t>(i)] == key) return true;
-  return false;
+HintIndex loadHintIndex() {
+  HintIndex index;
+  readHintLines([&index](std::string_view line) {
+    if (std::optional<std::string> key = hintIndexKey(line)) index.add(std::move(*key));
+    return index.lines() < kHintIndexLimit;
+  });
+  return index;
 }
+
+bool hasHint(std::string_view key, const HintIndex& index) { return index.contains(key); }
 
 std::optional<std::string> findHint(std::string_view key) {
   std::optional<std::string> hint;
@@ -296,12 +295,10 @@ void showHint(Console& console, PictureWindows& windows, std::string_view key, i
   if (!hint) return;
   const HintParts parts = splitHintPicture(*hint);
   if (parts.pictureName) showHintPicture(windows, hintPicturePath(*parts.pictureName), "", pictureHandle);
-  LineList lines(17);
-  wrapText(parts.text, lines, kHintWrapWidth);
+  const std::vector<std::string> lines = wrapText(parts.text, kHintWrapWidth);
   // A 16th line would have no row left; printing it would scroll the screen.
-  const long long count = std::min<long long>(roundedNumberValue(lines[0]), kHintLastRow - kHintFirstRow + 1);
-  for (long long i = 1; i <= count; ++i)
-    writeAt(console, kHintFirstRow - 1 + static_cast<int>(i), kHintColumn, lines[static_cast<std::size_t>(i)]);
+  const size_t count = std::min<size_t>(lines.size(), kHintLastRow - kHintFirstRow + 1);
+  for (size_t i = 0; i < count; ++i) writeAt(console, kHintFirstRow + static_cast<int>(i), kHintColumn, lines[i]);
 }
 
 void showHintPicture(PictureWindows& windows, std::string_view path, std::string_view caption, int& handle) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +19,6 @@
 #include "platform/picture_windows.h"
 
 namespace pentrill {
-
-// Entry 0: the number of identifiers that have a hint; entries 1 to that
-// number: the identifiers.
-using HintIndex = std::vector<std::string>;
 
 inline constexpr const char* kHintsFile = "hints.txt";
 inline constexpr const char* kHintPictureFolder = "Figures/";
@@ -89,10 +86,24 @@ HintParts splitHintPicture(std::string_view hint);
 // backslash in the name taken as a folder separator.
 std::string hintPicturePath(std::string_view pictureName);
 
-// Reads the index from hints.txt: the keys of the first 640 indexed lines,
-// their count in entry 0 ("0" without a file). The list keeps entries 0 to
-// 640 at least.
-void loadHintIndex(HintIndex& index);
+// The identifiers that have a hint: the keys of at most the first 640
+// indexed lines of the file.
+class HintIndex {
+ public:
+  // Records the key of the next indexed line; false once the index is full
+  // (the key is then not recorded).
+  bool add(std::string key);
+  bool contains(std::string_view key) const { return keys_.find(key) != keys_.end(); }
+  // Indexed lines recorded, 0 to 640.
+  int lines() const { return lines_; }
+
+ private:
+  std::set<std::string, std::less<>> keys_;
+  int lines_ = 0;
+};
+
+// Reads the index from hints.txt (empty without a file).
+HintIndex loadHintIndex();
 
 // True when one of the index's identifiers equals key exactly (same case).
 bool hasHint(std::string_view key, const HintIndex& index);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "screen/text.h"
+#include "screen/wrap_text.h"
 
 namespace pentrill {
 
@@ -26,22 +27,10 @@ void drawAnswerBar(Console& console) {
 
 void drawHintLabel(Console& console, std::string_view id, const HintIndex& hintIndex) {
   writeAt(console, kAnswerBarRow, kHintLabelColumn, "    ");
-  if (!hasHint(identifierKey(id), hintIndex)) return;
+  if (!hasHint(id, hintIndex)) return;
   console.setColours(kBlack, kLightGrey);
   writeAt(console, kAnswerBarRow, kHintLabelColumn, "Hint");
   console.setColours(kBlack, kBrightWhite);
-}
-
-// Writes the lines of a wrapped text from the cursor: the first after
-// firstIndent blanks, the others under the first character after the label.
-void writeWrapped(Console& console, std::string_view text, int firstIndent, LineList& lines) {
-  wrapText(text, lines, kDrillWrapWidth);
-  long long count = roundedNumberValue(lines[0]);
-  for (long long i = 1; i <= count; ++i) {
-    console.write(std::string(i == 1 ? static_cast<size_t>(firstIndent) : 9u, ' '));
-    console.write(lines[static_cast<size_t>(i)]);
-    console.endLine();
-  }
 }
 
 // "007. " for 7: three digits, the last three when the number has more.
@@ -50,58 +39,73 @@ std::string questionNumber(int shownNumber) {
   return digits.substr(digits.size() - 3) + ". ";
 }
 
-void drawQuestionAndAnswers(Console& console, const Question& question, int shownNumber, LineList& lines) {
+// Answers continue under the first character after their label.
+constexpr int kDrillContinuationIndent = 9;
+
+void drawQuestionAndAnswers(Console& console, const AskedQuestion& question, int shownNumber) {
   console.locate(kDrillTextRow, 5);
-  writeWrapped(console, questionNumber(shownNumber) + question.field(kText), 0, lines);
-  for (int f = kAnswerA; f <= kAnswerD; ++f) {
+  writeWrapped(console, questionNumber(shownNumber) + std::string(question.question->text), kDrillWrapWidth, 0,
+               kDrillContinuationIndent);
+  for (int position = 0; position < kAnswerCount; ++position) {
     console.endLine();
-    writeWrapped(console, question.field(f), 6, lines);
+    writeWrapped(console, labelledAnswer(question, position), kDrillWrapWidth, 6, kDrillContinuationIndent);
   }
 }
 
 }  // namespace
 
-std::string_view identifierKey(std::string_view id) { return id.substr(0, id.find(' ')); }
+std::string labelledAnswer(const AskedQuestion& question, int position) {
+  return std::string{answerLetter(position), '.', ' '}.append(question.answer(position));
+}
 
-void showPeekIndicator(Console& console, int peekOff) {
-  if (peekOff == -1) {
+void writeWrapped(Console& console, std::string_view text, int width, int firstIndent, int nextIndent) {
+  const std::vector<std::string> lines = wrapText(text, width);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    console.write(blanks(i == 0 ? firstIndent : nextIndent));
+    console.write(lines[i]);
+    console.endLine();
+  }
+}
+
+void showPeekIndicator(Console& console, bool peekOn) {
+  if (!peekOn) {
     console.setColours(kBlack, kLightGrey);
     writeAt(console, kAnswerBarRow, kPeekLabelColumn, "Peek Off");
     console.setColours(kBlack, kBrightWhite);
-  } else if (peekOff == 0) {
+  } else {
     console.setColours(kBlack, kBrightWhite);
-    writeAt(console, kAnswerBarRow, kPeekLabelColumn, std::string(8, ' '));
+    writeAt(console, kAnswerBarRow, kPeekLabelColumn, blanks(8));
     console.setColours(kYellow, kRed);
     writeAt(console, kAnswerBarRow, kPeekLabelColumn, "Peek On");
   }
 }
 
-void showQuestionHeader(Console& console, std::string_view id, std::string_view correct, int peekOff) {
-  writeAt(console, 2, 2, std::string(98, ' '));
+void showQuestionHeader(Console& console, std::string_view idField, char correct, bool peekOn) {
+  writeAt(console, 2, 2, blanks(98));
   writeAt(console, 2, 2, "Question ID: ");
-  console.write(id);
-  if (peekOff == 0) {
+  console.write(idField);
+  if (peekOn) {
     console.write(" ");
-    console.write(correct);
+    console.write(std::string(1, correct));
   } else {
     console.write("  ");
   }
   drawRule(console, 3);
 }
 
-void drawDrillScreen(Console& console, const Question& question, int shownNumber, std::string_view drillTitle,
-                     int peekOff, const HintIndex& hintIndex, LineList& lines) {
+void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex) {
   console.setColours(kBlack, kBrightWhite);
   drawRule(console, 1);
   drawRule(console, 24);
   drawAnswerBar(console);
   drawRule(console, 26);
-  showPeekIndicator(console, peekOff);
+  showPeekIndicator(console, peekOn);
   console.setColours(kBlack, kBrightWhite);
-  showQuestionHeader(console, question.field(kId), question.field(kCorrect), peekOff);
+  showQuestionHeader(console, idField(edition, *question.question), question.correct, peekOn);
   writeAt(console, 2, kScreenColumns - static_cast<int>(drillTitle.size()) - 2, drillTitle);
-  drawHintLabel(console, question.field(kId), hintIndex);
-  drawQuestionAndAnswers(console, question, shownNumber, lines);
+  drawHintLabel(console, question.question->id, hintIndex);
+  drawQuestionAndAnswers(console, question, shownNumber);
 }
 
 }  // namespace pentrill

@@ -3,10 +3,10 @@
 #pragma once
 #include <string_view>
 
-#include "pool/question_table.h"
+#include "pool/edition.h"
+#include "pool/question.h"
 #include "platform/console.h"
 #include "screen/hints.h"
-#include "screen/wrap_text.h"
 
 namespace pentrill {
 
@@ -20,20 +20,23 @@ inline constexpr int kPeekLabelColumn = 90;
 inline constexpr int kHintLabelColumn = 80;
 
 // Draws the whole screen for the question without clearing it first, so rows
-// that the screen does not own (27 and below) survive a redraw. Uses lines as
-// its work list.
-void drawDrillScreen(Console& console, const Question& question, int shownNumber, std::string_view drillTitle,
-                     int peekOff, const HintIndex& hintIndex, LineList& lines);
+// that the screen does not own (27 and below) survive a redraw.
+void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex);
 
-// Row 2 ("Question ID: " with the id and, with peek on, the correct letter)
-// and the rule on row 3.
-void showQuestionHeader(Console& console, std::string_view id, std::string_view correct, int peekOff);
+// Row 2 ("Question ID: " with the id field and, with peek on, the correct
+// letter) and the rule on row 3.
+void showQuestionHeader(Console& console, std::string_view idField, char correct, bool peekOn);
 
-// "Peek Off" (peekOff -1) or "Peek On" (0) at row 25, column 90. After
-// "Peek On" the colours stay yellow on red.
-void showPeekIndicator(Console& console, int peekOff);
+// "Peek Off" or "Peek On" at row 25, column 90. After "Peek On" the colours
+// stay yellow on red.
+void showPeekIndicator(Console& console, bool peekOn);
 
-// The identifier key of an id field: everything before its first blank.
-std::string_view identifierKey(std::string_view id);
+// The answer shown at position 0 to 3 with its label: "B. 50 ohms".
+std::string labelledAnswer(const AskedQuestion& question, int position);
+
+// Writes text wrapped at width columns from the cursor, a line per row: the
+// first after firstIndent blanks, the others after nextIndent.
+void writeWrapped(Console& console, std::string_view text, int width, int firstIndent, int nextIndent);
 
 }  // namespace pentrill

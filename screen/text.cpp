@@ -77,4 +77,6 @@ std::string trimBlanks(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+std::string blanks(int count) { return std::string(static_cast<size_t>(count > 0 ? count : 0), ' '); }
+
 }  // namespace pentrill

@@ -31,6 +31,9 @@ double numberValue(std::string_view text);
 // numberValue rounded to the nearest whole number, halves to the even neighbour.
 long long roundedNumberValue(std::string_view text);
 
+// count blanks (none for a count below 1).
+std::string blanks(int count);
+
 // Removes blanks (0x20 only) at both ends.
 std::string trimBlanks(std::string_view text);
 

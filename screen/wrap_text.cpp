@@ -14,12 +14,6 @@ std::string padded(std::string_view line, size_t width) {
   return result;
 }
 
-void setLine(LineList& lines, size_t c, std::string_view line, size_t width) {
-  if (lines.size() <= c) lines.resize(c + 1);
-  lines[c] = padded(line, width);
-  lines[0] = std::to_string(c);
-}
-
 // Length of the next line's source in t: up to and including the last blank
 // among the first width characters; without one, width - 1 characters (at
 // least one, so the loop always moves on).
@@ -31,25 +25,21 @@ size_t breakLength(std::string_view t, size_t width) {
 
 }  // namespace
 
-void wrapText(std::string_view text, LineList& lines, int width) {
+std::vector<std::string> wrapText(std::string_view text, int width) {
   const size_t columns = static_cast<size_t>(std::max(width, 1));
-  if (lines.empty()) lines.resize(1);
   std::string t = trimBlanks(text) + " ";
-  if (t.size() <= columns) {
-    setLine(lines, 1, t, columns);
-    return;
-  }
+  if (t.size() <= columns) return {padded(t, columns)};
+  std::vector<std::string> lines;
   std::string_view rest = t;
-  size_t c = 0;
   while (!rest.empty()) {
-    ++c;
     size_t p = breakLength(rest, columns);
     std::string_view line = rest.substr(0, p);
     line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
-    setLine(lines, c, line, columns);
+    lines.push_back(padded(line, columns));
     rest.remove_prefix(p);
     if (rest.size() < 2) rest = {};
   }
+  return lines;
 }
 
 }  // namespace pentrill

@@ -8,10 +8,10 @@
 
 #include "tests/fakes/manual_clock.h"
 #include "drill/drill.h"
-#include "pool/pool.h"
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/fakes/screen_dump.h"
 
 namespace pentrill {
 namespace {
@@ -31,8 +31,8 @@ class DrillRun {
  public:
   explicit DrillRun(ManualClock start = ManualClock(2026, 12, 7, 10, 0, 0)) : clock(start) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    loadSubelementPool(state.edition, 0, state.drillPool);
-    n = state.drillPool.count();
+    loadDrillPool(state, 0);
+    n = static_cast<int>(state.drillPool.size());
   }
 
   // The drill's result, or nothing when it was still waiting for input at
@@ -48,11 +48,12 @@ class DrillRun {
   std::string idOnScreen() const { return console.text(2, 15, 19); }
   int poolRowOnScreen() const {
     for (int r = 1; r <= n; ++r)
-      if (state.drillPool.row(r).bareId() == idOnScreen()) return r;
+      if (asked(r).question->id == idOnScreen()) return r;
     ADD_FAILURE() << "no pool row for " << idOnScreen();
     return 1;
   }
-  std::string correctOnScreen() const { return state.drillPool.cell(poolRowOnScreen(), kCorrect); }
+  const AskedQuestion& asked(int r) const { return state.drillPool[static_cast<size_t>(r - 1)]; }
+  std::string correctOnScreen() const { return std::string(1, asked(poolRowOnScreen()).correct); }
 
   void record() { shown.push_back({console.text(4, 5, 7), idOnScreen()}); }
 
@@ -107,12 +108,6 @@ std::vector<Shown> numbered(const std::vector<std::pair<int, int>>& numberAndRow
   return result;
 }
 
-std::string rows(const ScreenGrid& grid, int first, int last) {
-  std::string text;
-  for (int row = first; row <= last; ++row) text += grid.text(row) + "\n";
-  return text;
-}
-
 TEST(Drill, RandomOrderAllRightNumbersEveryQuestionOnceThenCompletes) {
   DrillRun drill;
   ScreenGrid orderPrompt, firstQuestion, completion;
@@ -124,7 +119,7 @@ TEST(Drill, RandomOrderAllRightNumbersEveryQuestionOnceThenCompletes) {
 
   EXPECT_EQ(orderPrompt.text(21, 15, 84), "Do you want the questions to be presented [R]andomly or in [S]equence?");
   EXPECT_EQ(orderPrompt.cell(21, 15).background, kBlue);
-  EXPECT_EQ(drill.state.inSequence, kNo);
+  EXPECT_EQ(drill.state.order, DrillOrder::Random);
 
   const std::string title = "Module: E0 \x96 SAFETY [11 Questions]";
   EXPECT_EQ(firstQuestion.text(2, 97 - static_cast<int>(title.size()) + 1, 97), title);
@@ -166,8 +161,8 @@ TEST(Drill, SequenceFromFiveAsksRowsFiveToElevenInOrder) {
   drill.console.typeKeys("n");
   EXPECT_EQ(drill.run(), true);
   EXPECT_EQ(drill.shown, numbered({{5, 5}, {6, 6}, {7, 7}, {8, 8}, {9, 9}, {10, 10}, {11, 11}}));
-  EXPECT_EQ(drill.state.inSequence, kYes);
-  for (int r = 1; r <= 11; ++r) EXPECT_EQ(drill.state.doneFlags[static_cast<size_t>(r)], 1) << r;
+  EXPECT_EQ(drill.state.order, DrillOrder::Sequence);
+  for (size_t r = 0; r < 11; ++r) EXPECT_TRUE(drill.state.doneFlags[r]) << "row " << r + 1;
 }
 
 TEST(Drill, StartNumbersOutsideThePoolAreAskedAgain) {
@@ -183,10 +178,10 @@ TEST(Drill, StartNumbersOutsideThePoolAreAskedAgain) {
   EXPECT_EQ(drill.idOnScreen(), "E0A04");
   // The earlier entry is blanked before the prompt is written again.
   EXPECT_EQ(secondPrompt.text(23, 15, 40), "Start with Question:      ");
-  EXPECT_EQ(drill.state.doneFlags[1], 1);
-  EXPECT_EQ(drill.state.doneFlags[2], 1);
-  EXPECT_EQ(drill.state.doneFlags[3], 1);
-  EXPECT_EQ(drill.state.doneFlags[4], 0);
+  EXPECT_TRUE(drill.state.doneFlags[0]);
+  EXPECT_TRUE(drill.state.doneFlags[1]);
+  EXPECT_TRUE(drill.state.doneFlags[2]);
+  EXPECT_FALSE(drill.state.doneFlags[3]);
 }
 
 TEST(Drill, StartNumberIsTheFirstItemRoundedHalfToEven) {
@@ -272,20 +267,20 @@ TEST(Drill, PeekTogglesHeaderLetterAndLabelWithoutReshuffling) {
   EXPECT_EQ(on.text(25, 90, 97), "Peek On ");
   EXPECT_EQ(on.cell(25, 90).background, kRed);
   EXPECT_EQ(offAgain.text(25, 90, 97), "Peek Off");
-  EXPECT_EQ(rows(on, 4, 20), rows(off, 4, 20));  // same number, same answer order
-  EXPECT_EQ(rows(offAgain, 4, 20), rows(off, 4, 20));
-  EXPECT_EQ(drill.state.peekOff, kYes);
+  EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, on);  // same number, same answer order
+  EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, offAgain);
+  EXPECT_FALSE(drill.state.peekOn);
 }
 
 TEST(Drill, PeekCarriesOverAndItsLetterAnswersEveryQuestion) {
   DrillRun drill;
-  drill.state.peekOff = kNo;
+  drill.state.peekOn = true;
   drill.console.typeKeys("R");
   for (int i = 0; i < 11; ++i) drill.console.typeLater([&] { return drill.console.text(2, 21, 21); });
   drill.console.typeKeys("Y");
   EXPECT_EQ(drill.run(), false);
   EXPECT_EQ(drill.sound.alerts, 0);
-  EXPECT_EQ(drill.state.peekOff, kNo);
+  EXPECT_TRUE(drill.state.peekOn);
 }
 
 TEST(Drill, HShowsTheCorrectLetterInGreenAndKeepsTheQuestion) {
@@ -308,7 +303,7 @@ TEST(Drill, HShowsTheCorrectLetterInGreenAndKeepsTheQuestion) {
   EXPECT_EQ(after.cell(27, 25).foreground, kGreen);
   EXPECT_EQ(after.cell(27, 25).background, kBrightWhite);
   EXPECT_EQ(after.cell(27, 24).foreground, kBlack);
-  EXPECT_EQ(rows(after, 1, 24), rows(before, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), before, after);
   EXPECT_EQ(afterRedraw.text(27, 2, 25), after.text(27, 2, 25));  // a redraw leaves it
   EXPECT_EQ(drill.sound.alerts, 0);
 }
@@ -333,9 +328,9 @@ TEST(Drill, ClickBetweenButtonsRedrawsClickElsewhereDoesNothing) {
   drill.console.doubleClick(25, 40);  // between buttons too
   drill.snapshotLater(redrawnTwice);
   EXPECT_EQ(drill.run(), std::nullopt);
-  EXPECT_EQ(rows(redrawn, 1, 24), rows(clean, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), clean, redrawn);
   EXPECT_EQ(untouched.text(4, 5, 12), "scribble");  // the click on row 10 did nothing
-  EXPECT_EQ(rows(redrawnTwice, 1, 24), rows(clean, 1, 24));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 24), clean, redrawnTwice);
 }
 
 TEST(Drill, ClicksOnTheAnswerBarAnswer) {
@@ -365,7 +360,7 @@ TEST(Drill, StopByKeyOrClickAndOtherKeysAreIgnored) {
     drill.console.typeKeys("e1\r");
     drill.snapshotLater(later, "s");
     EXPECT_EQ(drill.run(), false);
-    EXPECT_EQ(rows(later, 1, 24), rows(first, 1, 24));
+    EXPECT_PRED_FORMAT2(testing::SameText(1, 24), first, later);
     EXPECT_EQ(drill.sound.alerts, 0);
     EXPECT_EQ(drill.console.waitingSteps(), 0);
   }

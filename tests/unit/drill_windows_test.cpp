@@ -10,7 +10,6 @@
 #include "tests/fakes/manual_clock.h"
 #include "../bitmap_maker.h"
 #include "drill/drill.h"
-#include "pool/pool.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
 
@@ -61,9 +60,9 @@ class DrillWindows : public ::testing::Test {
     std::ofstream("hints.txt") << "E5C12: [p. 9] The current leads. ~Figure phase.bmp\n";
     testing::writeFile("Figures/phase.bmp", testing::makeBitmap({.width = 120, .height = 80}));
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    loadSubelementPool(state.edition, 5, state.drillPool);
-    for (int r = 1; r <= state.drillPool.count(); ++r)
-      if (state.drillPool.row(r).bareId() == "E5C10") startRow = r;
+    loadDrillPool(state, 5);
+    for (size_t r = 0; r < state.drillPool.size(); ++r)
+      if (state.drillPool[r].question->id == "E5C10") startRow = static_cast<int>(r) + 1;
     ASSERT_GT(startRow, 0);
     std::string keys = "s";  // appended: GCC 12 at -O3 misreads "s" + std::string&& as an overlapping copy
     keys += std::to_string(startRow);
@@ -76,8 +75,8 @@ class DrillWindows : public ::testing::Test {
   }
 
   std::string correctOnScreen() const {
-    for (int r = 1; r <= state.drillPool.count(); ++r)
-      if (state.drillPool.row(r).bareId() == console.text(2, 15, 19)) return state.drillPool.cell(r, kCorrect);
+    for (const AskedQuestion& asked : state.drillPool)
+      if (asked.question->id == console.text(2, 15, 19)) return std::string(1, asked.correct);
     return "?";
   }
   void answerRight() {
@@ -134,7 +133,7 @@ TEST_F(DrillWindows, EachFigureQuestionOpensItsWindowAfterTheOldOneIsClosedBefor
   // E5C13 has no figure: nothing is open while it waits, and S has nothing
   // to close.
   EXPECT_TRUE(windows.open.empty()) << "a figure window left open";
-  EXPECT_EQ(state.figureReference, "");
+  EXPECT_FALSE(state.figure.handle);
 }
 
 TEST_F(DrillWindows, HintPictureAndFigureAreBothClosedOnTheNextQuestionAndOnStop) {
@@ -175,7 +174,7 @@ TEST_F(DrillWindows, StopClosesTheFigureAndTheHintPicture) {
   run();
   EXPECT_TRUE(windows.open.empty());
   EXPECT_EQ(state.hintWindow, 0);
-  EXPECT_EQ(state.figureReference, "");
+  EXPECT_FALSE(state.figure.handle);
   ASSERT_GE(windows.calls.size(), 2u);
   EXPECT_EQ(windows.calls.back().kind, Call::Kind::Close);
   EXPECT_EQ(windows.seen.back(), "E5C12");

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "pool/edition_checks.h"
-#include "pool/pool.h"
+#include "pool/edition.h"
 #include "tests/fakes/memory_console.h"
 #include "screen/question_screen.h"
 
@@ -20,10 +20,31 @@ namespace {
 using edition_checks::groupsPerSubelement;
 using edition_checks::menuLineAgrees;
 
-TEST(EditionChecks, CountGroupsPerSubelementOnAGroupTable) {
-  constexpr std::string_view kTable[] = {"2", "E1A01", "E1A02", "1", "E1B01", "3", "E0A01", "E0A02", "E0A03"};
-  const std::array<int, kSubelementCount> groups = groupsPerSubelement(kTable);
-  EXPECT_EQ(groups, (std::array<int, kSubelementCount>{1, 2, 0, 0, 0, 0, 0, 0, 0, 0}));
+TEST(EditionChecks, GroupsPerSubelement) {
+  EXPECT_EQ(groupsPerSubelement(pool2020To2024().subelements),
+            (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
+}
+
+// The compile-time check that groups cover a subelement's questions in
+// order, and the pool's group list each group once, fails when they do not.
+TEST(EditionChecks, GroupsMustCoverTheQuestionsInOrder) {
+  const PoolEdition& edition = pool2024To2028();
+  EXPECT_TRUE(edition_checks::groupsCoverQuestions(edition.subelements, edition.poolGroups));
+  std::vector<const Group*> twice(edition.poolGroups.begin(), edition.poolGroups.end());
+  twice.back() = twice.front();
+  EXPECT_FALSE(edition_checks::groupsCoverQuestions(edition.subelements, twice));
+  twice.pop_back();
+  EXPECT_FALSE(edition_checks::groupsCoverQuestions(edition.subelements, twice));
+
+  std::array<Subelement, kSubelementCount> subelements;
+  std::copy(edition.subelements.begin(), edition.subelements.end(), subelements.begin());
+  // E3 with its first group left out: its questions are no longer covered.
+  subelements[3].groups = subelements[3].groups.subspan(1);
+  EXPECT_FALSE(edition_checks::groupsCoverQuestions(subelements, edition.poolGroups));
+  // E2's groups under E3: they are not E3's.
+  std::copy(edition.subelements.begin(), edition.subelements.end(), subelements.begin());
+  subelements[3].groups = subelements[2].groups;
+  EXPECT_FALSE(edition_checks::groupsCoverQuestions(subelements, edition.poolGroups));
 }
 
 TEST(EditionChecks, AMenuLineAgreesOnlyWithItsOwnSubelementAndGroupCount) {
@@ -43,16 +64,13 @@ TEST(EditionChecks, AMenuLineAgreesOnlyWithItsOwnSubelementAndGroupCount) {
 
 TEST(EditionChecks, MenuOfEachEditionAgreesWithItsGroupTable) {
   for (const PoolEdition* edition : poolEditions()) {
-    EXPECT_TRUE(edition_checks::menuAgreesWithGroups(edition->menuLines, edition->examGroupTable)) << edition->name;
+    EXPECT_TRUE(edition_checks::menuAgreesWithGroups(edition->menuLines, edition->subelements)) << edition->name;
     EXPECT_TRUE(edition_checks::linesFit(edition->helpLines, 97)) << edition->name;
   }
-  // A table that lost a group of E7 no longer agrees with the menu.
-  const Items table = pool2024To2028().examGroupTable;
-  std::vector<std::string_view> shorter(table.begin(), table.end());
-  size_t e7h = 0;
-  while (shorter[e7h + 1] != "E7H01") ++e7h;
-  const size_t size = static_cast<size_t>(std::stoi(std::string(shorter[e7h])));
-  shorter.erase(shorter.begin() + static_cast<long>(e7h), shorter.begin() + static_cast<long>(e7h + 1 + size));
+  // A pool whose E7 lost a group no longer agrees with the menu.
+  std::array<Subelement, kSubelementCount> shorter;
+  std::copy(pool2024To2028().subelements.begin(), pool2024To2028().subelements.end(), shorter.begin());
+  shorter[7].groups = shorter[7].groups.first(shorter[7].groups.size() - 1);
   EXPECT_FALSE(edition_checks::menuAgreesWithGroups(pool2024To2028().menuLines, shorter));
 }
 
@@ -81,22 +99,18 @@ TEST(Editions, ShareTheMenuAndTitlesButNameTheirOwnPoolInTheHelp) {
 TEST(Editions, EveryQuestionFitsTheDrillScreen) {
   for (const PoolEdition* edition : poolEditions()) {
     int tallest = 0;
-    for (int s = 0; s < kSubelementCount; ++s) {
-      SubelementPool pool;
-      loadSubelementPool(*edition, s, pool);
-      for (int r = 1; r <= pool.count(); ++r) {
+    for (const Subelement& subelement : edition->subelements) {
+      const int count = static_cast<int>(subelement.questions.size());
+      for (const Question& question : subelement.questions) {
         MemoryConsole console;
-        LineList lines(9);
-        HintIndex hints(641, "");
-        hints[0] = std::string("0");  // moved in: GCC 12 at -O3 misreads assigning a literal
         console.setColours(kBlack, kBrightWhite);
         console.clearScreen();
-        drawDrillScreen(console, pool.row(r), pool.count(), "Module", -1, hints, lines);
+        drawDrillScreen(console, *edition, asPublished(question), count, "Module", false, HintIndex{});
         int last = kDrillTextRow;
         for (int row = kDrillTextRow; row < 24; ++row)
           if (console.text(row) != std::string(kScreenColumns, ' ')) last = row;
         tallest = std::max(tallest, last);
-        ASSERT_LE(last, kDrillLastTextRow) << edition->name << " " << pool.cell(r, kId);
+        ASSERT_LE(last, kDrillLastTextRow) << edition->name << " " << question.id;
       }
     }
     EXPECT_GE(tallest, kDrillTextRow + 8) << edition->name << ": not every row was looked at";

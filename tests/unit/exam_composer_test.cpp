@@ -1,6 +1,7 @@
 // Composition of practice exams over many clock readings, for every pool
 // edition: one question per group, the groups' shares per subelement, random
-// order, whole pool rows with their answers shuffled.
+// order, whole questions with their answers shuffled; and the same draws
+// giving the same exams as before the pool was typed.
 #include "tests/fakes/manual_clock.h"
 #include "exam/exam_composer.h"
 
@@ -8,106 +9,72 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "pool/pool.h"
+#include "screen/question_screen.h"
 
 namespace pentrill {
 namespace {
 
 constexpr int kCompositions = 1000;
-const std::string kAllChoices = "D. All these choices are correct";
+constexpr std::string_view kAllChoices = "All these choices are correct";
 
-// The group table read independently of the composer: group number (from 1,
-// in table order) of every identifier.
-std::map<std::string, int> groupsOf(const PoolEdition& edition) {
-  std::map<std::string, int> groups;
-  int group = 0;
-  for (int k = 1; k <= examGroupItemCount(edition); ++k) {
-    const std::string item(examGroupItem(edition, k));
-    if (item[0] == 'E') {
-      groups[item] = group;
-    } else {
-      ++group;
-    }
-  }
+// The group (from 0, in the pool's order) of every question, read from the
+// edition's groups independently of the composer.
+std::map<const Question*, int> groupsOf(const PoolEdition& edition) {
+  std::map<const Question*, int> groups;
+  for (size_t g = 0; g < edition.poolGroups.size(); ++g)
+    for (const Question& q : edition.poolGroups[g]->questions) groups[&q] = static_cast<int>(g);
   return groups;
 }
 
-// Every pool row of the edition by its bare identifier.
-std::map<std::string, Question> poolRows(const PoolEdition& edition) {
-  std::map<std::string, Question> rows;
-  for (int s = 0; s < kSubelementCount; ++s) {
-    SubelementPool pool;
-    loadSubelementPool(edition, s, pool);
-    for (int r = 1; r <= pool.count(); ++r) rows[pool.row(r).bareId()] = pool.row(r);
-  }
-  return rows;
-}
-
-std::string correctText(const Question& q) {
-  return q.field(kAnswerA + (q.field(kCorrect)[0] - 'A')).substr(3);
-}
-
-std::multiset<std::string> answerTexts(const Question& q) {
-  std::multiset<std::string> texts;
-  for (int f = kAnswerA; f <= kAnswerD; ++f) texts.insert(q.field(f).substr(3));
-  return texts;
-}
-
-PracticeExam composeAt(const PoolEdition& edition, int millisecond, int second = 0) {
-  ManualClock clock(2026, 3, 14, 15, 9, second, millisecond);
+PracticeExam composeAt(const PoolEdition& edition, int millisecond, int second = 0, int hour = 15) {
+  ManualClock clock(2026, 3, 14, hour, 9, second, millisecond);
   Random random;
-  PracticeExam exam;
-  composePracticeExam(edition, clock, random, exam);
-  return exam;
+  return composePracticeExam(edition, clock, random);
 }
 
-// Groups per subelement, from the group table.
-std::array<int, kSubelementCount> groupShares(const std::map<std::string, int>& groups) {
-  std::map<int, char> subelementOfGroup;
-  for (const auto& [id, group] : groups) subelementOfGroup[group] = id[1];
+// Groups per subelement.
+std::array<int, kSubelementCount> groupShares(const PoolEdition& edition) {
   std::array<int, kSubelementCount> shares{};
-  for (const auto& [group, subelement] : subelementOfGroup) ++shares[static_cast<size_t>(subelement - '0')];
+  for (const Group* group : edition.poolGroups) ++shares[static_cast<size_t>(group->id[1] - '0')];
   return shares;
 }
 
-// Checks one composed exam against the pool; returns its bare identifiers
-// in row order.
-std::vector<std::string> checkExam(const PracticeExam& exam, const std::map<std::string, int>& groups,
-                                   const std::map<std::string, Question>& pool) {
-  std::vector<std::string> ids;
+// Checks one composed exam against the pool; returns its questions in order.
+std::vector<const Question*> checkExam(const PoolEdition& edition, const PracticeExam& exam,
+                                       const std::map<const Question*, int>& groups) {
+  std::vector<const Question*> questions;
   std::set<int> groupsSeen;
   std::array<int, kSubelementCount> perSubelement{};
-  for (int i = 1; i <= kExamQuestions; ++i) {
-    const Question& row = exam.row(i);
-    const std::string id = row.bareId();
-    ids.push_back(id);
-    auto group = groups.find(id);
+  for (size_t i = 0; i < exam.size(); ++i) {
+    const AskedQuestion& asked = exam[i];
+    auto group = groups.find(asked.question);
     if (group == groups.end()) {
-      ADD_FAILURE() << "row " << i << " holds " << row.field(kId);
+      ADD_FAILURE() << "question " << i + 1 << " is none of the pool's";
       continue;
     }
+    const Question& original = *asked.question;
+    questions.push_back(&original);
     groupsSeen.insert(group->second);
-    ++perSubelement[static_cast<size_t>(id[1] - '0')];
-    const Question& original = pool.at(id);
-    EXPECT_EQ(row.field(kId), original.field(kId)) << "the whole field, figure tag included";
-    EXPECT_EQ(row.field(kText), original.field(kText));
-    const char* labels[] = {"A. ", "B. ", "C. ", "D. "};
-    for (int f = kAnswerA; f <= kAnswerD; ++f) EXPECT_EQ(row.field(f).substr(0, 3), labels[f - kAnswerA]) << id;
-    EXPECT_EQ(answerTexts(row), answerTexts(original)) << id;
-    EXPECT_EQ(correctText(row), correctText(original)) << id;
-    if (original.field(kAnswerD) == kAllChoices) {
-      EXPECT_EQ(row.field(kAnswerD), kAllChoices) << id;
+    ++perSubelement[static_cast<size_t>(original.id[1] - '0')];
+    std::array<std::uint8_t, kAnswerCount> order = asked.order;
+    std::sort(order.begin(), order.end());
+    EXPECT_EQ(order, (std::array<std::uint8_t, kAnswerCount>{0, 1, 2, 3})) << original.id;
+    EXPECT_EQ(asked.answer(answerPosition(asked.correct)), original.answers[static_cast<size_t>(answerPosition(original.correct))])
+        << original.id;
+    if (original.answers[3] == kAllChoices) {
+      EXPECT_EQ(asked.answer(3), kAllChoices) << original.id;
     }
   }
   EXPECT_EQ(groupsSeen.size(), 50u);
-  EXPECT_EQ(perSubelement, groupShares(groups));
-  EXPECT_EQ(exam.workRow(), 50);
-  return ids;
+  EXPECT_EQ(perSubelement, groupShares(edition));
+  return questions;
 }
 
 class ComposeEachEdition : public ::testing::TestWithParam<const PoolEdition*> {};
@@ -120,89 +87,121 @@ INSTANTIATE_TEST_SUITE_P(Pools, ComposeEachEdition, ::testing::ValuesIn(poolEdit
 
 // The real exam's shares, E0 1 to E9 8: the same in every pool.
 TEST_P(ComposeEachEdition, FiftyGroupsInTheRealExamsShares) {
-  const auto groups = groupsOf(*GetParam());
-  EXPECT_EQ(groupShares(groups), (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
+  EXPECT_EQ(groupShares(*GetParam()), (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
 }
 
 TEST_P(ComposeEachEdition, OneWholeShuffledQuestionPerGroupInRandomOrder) {
   const PoolEdition& edition = *GetParam();
   const auto groups = groupsOf(edition);
-  const auto pool = poolRows(edition);
-  std::map<std::string, int> drawn;
-  std::array<std::set<int>, kExamQuestions + 1> groupsAtRow;
+  std::map<const Question*, int> drawn;
+  std::array<std::set<int>, kExamQuestions> groupsAtPlace;
   int inGroupOrder = 0;
   int withFigure = 0;
-  std::set<std::string> changedAnswerOrder;
+  std::set<const Question*> changedAnswerOrder;
   for (int c = 0; c < kCompositions; ++c) {
     const PracticeExam exam = composeAt(edition, c % 1000, c / 1000);
-    const std::vector<std::string> ids = checkExam(exam, groups, pool);
+    const std::vector<const Question*> questions = checkExam(edition, exam, groups);
     if (HasFailure()) return;  // one broken exam says it all
-    for (int i = 1; i <= kExamQuestions; ++i) {
-      const std::string& id = ids[static_cast<size_t>(i - 1)];
-      ++drawn[id];
-      groupsAtRow[static_cast<size_t>(i)].insert(groups.at(id));
-      if (exam.cell(i, kId).find(" Figure:") != std::string::npos) ++withFigure;
-      if (exam.cell(i, kAnswerA) != pool.at(id).field(kAnswerA)) changedAnswerOrder.insert(id);
+    for (size_t i = 0; i < questions.size(); ++i) {
+      ++drawn[questions[i]];
+      groupsAtPlace[i].insert(groups.at(questions[i]));
+      if (questions[i]->figure) ++withFigure;
+      if (exam[i].order[0] != 0) changedAnswerOrder.insert(questions[i]);
     }
-    inGroupOrder += std::is_sorted(ids.begin(), ids.end(), [&](const std::string& a, const std::string& b) {
-      return groups.at(a) < groups.at(b);
-    });
+    inGroupOrder += std::is_sorted(questions.begin(), questions.end(),
+                                   [&](const Question* a, const Question* b) { return groups.at(a) < groups.at(b); });
   }
-  // Every position of every group is drawn, the last item of the table
-  // included, and nothing else.
+  // Every question of every group is drawn, the pool's last included.
   EXPECT_EQ(drawn.size(), groups.size());
-  for (const auto& [id, group] : groups) EXPECT_GT(drawn[id], 0) << id;
-  EXPECT_GT(drawn[std::string(examGroupItem(edition, examGroupItemCount(edition)))], 0);
+  for (const auto& [question, group] : groups) EXPECT_GT(drawn[question], 0) << question->id;
+  EXPECT_GT(drawn[&edition.poolGroups.back()->questions.back()], 0);
   if (&edition == &pool2020To2024()) {
-    for (int n = 1; n <= 18; ++n) EXPECT_GT(drawn["E7B" + std::string(n < 10 ? "0" : "") + std::to_string(n)], 0) << n;
-    EXPECT_GT(drawn["E0A11"], 0);
-    EXPECT_EQ(drawn.count("E3B08"), 0u);
-    EXPECT_EQ(drawn.count("E7A09"), 0u);
     EXPECT_EQ(drawn.size(), 620u);
   }
-  // Group order is gone: any group stands at the first and the last row.
+  // Group order is gone: any group stands at the first and the last place.
   EXPECT_EQ(inGroupOrder, 0);
-  EXPECT_EQ(groupsAtRow[1].size(), 50u);
-  EXPECT_EQ(groupsAtRow[50].size(), 50u);
+  EXPECT_EQ(groupsAtPlace.front().size(), 50u);
+  EXPECT_EQ(groupsAtPlace.back().size(), 50u);
   EXPECT_GT(withFigure, 0);
   EXPECT_GT(changedAnswerOrder.size(), 500u);  // the answers were shuffled
 }
 
-TEST(ComposePracticeExam, SameMomentSameExamAnotherMillisecondAnother) {
-  const PoolEdition& edition = pool2020To2024();
-  auto rows = [](const PracticeExam& exam) {
-    std::vector<std::string> cells;
-    for (int i = 0; i <= kExamQuestions; ++i)
-      for (int f = 1; f <= kFieldCount; ++f) cells.push_back(exam.cell(i, f));
-    return cells;
+// The exam as its screen shows it: every text of every question, labels and
+// correct letter included, folded into one number.
+std::uint64_t fingerprint(const PoolEdition& edition, const PracticeExam& exam) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto add = [&hash](std::string_view text) {
+    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+    hash = (hash ^ 0xFF) * 1099511628211ull;
   };
-  EXPECT_EQ(rows(composeAt(edition, 250)), rows(composeAt(edition, 250)));
-  EXPECT_NE(rows(composeAt(edition, 250)), rows(composeAt(edition, 251)));
+  for (const AskedQuestion& asked : exam) {
+    add(idField(edition, *asked.question));
+    add(asked.question->text);
+    for (int p = 0; p < kAnswerCount; ++p) add(labelledAnswer(asked, p));
+    add(std::string(1, asked.correct));
+  }
+  return hash;
 }
 
-// The walk ends with the edition's group table, whatever its last group:
+// These values come from the earlier implementation, which held the pool as
+// text tables: the same clock readings must give the same exams, and leave
+// the generator where it left it.
+TEST(ComposePracticeExam, GivesTheExamsTheEarlierImplementationGave) {
+  struct Case {
+    const PoolEdition& (*edition)();
+    int hour, millisecond;
+    std::string_view firstThree;  // identifier and correct letter of questions 1 to 3
+    std::uint64_t fingerprint;
+    int nextDraw;  // drawRandom(1, 1000000) after the composition
+  };
+  const Case cases[] = {
+      {&pool2020To2024, 0, 0, "E2A10D E7G04B E7D07B", 0xbcdff55532559028ull, 146964},
+      {&pool2020To2024, 9, 1, "E4A09B E5B12D E7A11B", 0x1332ed288d5c354bull, 341392},
+      {&pool2020To2024, 23, 999, "E9B05A E7F10D E4A10C", 0x1f26648fcbffa255ull, 737552},
+      {&pool2024To2028, 9, 0, "E9F06D E4A05B E0A10D", 0x7eff64218c3281a8ull, 419200},
+      {&pool2024To2028, 23, 1, "E7C09A E7A11C E9B07A", 0xb6a97e322119aca2ull, 511539},
+      {&pool2024To2028, 0, 999, "E7D06C E1C03C E9D02C", 0xd80418a0bcaa5e7full, 531348},
+  };
+  for (const Case& c : cases) {
+    const PoolEdition& edition = c.edition();
+    SCOPED_TRACE(std::string(edition.name) + " at " + std::to_string(c.hour) + ":15:26." + std::to_string(c.millisecond));
+    ManualClock clock(2026, 3, 14, c.hour, 15, 26, c.millisecond);
+    Random random;
+    const PracticeExam exam = composePracticeExam(edition, clock, random);
+    std::string firstThree;
+    for (size_t i = 0; i < 3; ++i)
+      firstThree += (i ? " " : "") + std::string(exam[i].question->id) + exam[i].correct;
+    EXPECT_EQ(firstThree, c.firstThree);
+    EXPECT_EQ(fingerprint(edition, exam), c.fingerprint);
+    EXPECT_EQ(random.drawRandom(1, 1000000), c.nextDraw);
+  }
+}
+
+TEST(ComposePracticeExam, SameMomentSameExamAnotherMillisecondAnother) {
+  const PoolEdition& edition = pool2020To2024();
+  EXPECT_EQ(fingerprint(edition, composeAt(edition, 250)), fingerprint(edition, composeAt(edition, 250)));
+  EXPECT_NE(fingerprint(edition, composeAt(edition, 250)), fingerprint(edition, composeAt(edition, 251)));
+}
+
+// The walk takes the edition's groups in their order, whatever comes last:
 // with E0A moved to the front the exam still takes one question of each of
 // the 50 groups, E9H (now last) included.
-TEST(ComposePracticeExam, WalksTheWholeGroupTableWhateverItsLastGroup) {
+TEST(ComposePracticeExam, WalksEveryGroupWhateverItsLastGroup) {
   const PoolEdition& standard = pool2020To2024();
-  std::vector<std::string_view> items;
-  const int count = examGroupItemCount(standard);
-  const int e0aStart = count - 11;  // "11", then E0A01 to E0A11
-  for (int k = e0aStart; k <= count; ++k) items.push_back(examGroupItem(standard, k));
-  for (int k = 1; k < e0aStart; ++k) items.push_back(examGroupItem(standard, k));
-  ASSERT_EQ(items.front(), "11");
-  ASSERT_EQ(items.back(), "E9H11");
+  std::vector<const Group*> groups(standard.poolGroups.begin(), standard.poolGroups.end());
+  std::rotate(groups.begin(), groups.end() - 1, groups.end());
+  ASSERT_EQ(groups.front()->id, "E0A");
+  ASSERT_EQ(groups.back()->id, "E9H");
   PoolEdition reordered = standard;
-  reordered.examGroupTable = items;
+  reordered.poolGroups = groups;
 
-  const auto groups = groupsOf(reordered);
-  const auto pool = poolRows(reordered);
-  std::set<std::string> lastGroupDrawn;
+  const auto groupOf = groupsOf(reordered);
+  std::set<std::string_view> lastGroupDrawn;
   for (int c = 0; c < 200; ++c) {
-    const std::vector<std::string> ids = checkExam(composeAt(reordered, c), groups, pool);
+    const std::vector<const Question*> questions = checkExam(reordered, composeAt(reordered, c), groupOf);
     if (HasFailure()) return;
-    for (const std::string& id : ids)
-      if (id.compare(0, 3, "E9H") == 0) lastGroupDrawn.insert(id);
+    for (const Question* q : questions)
+      if (q->id.substr(0, 3) == "E9H") lastGroupDrawn.insert(q->id);
   }
   EXPECT_EQ(lastGroupDrawn.size(), 11u);
 }

@@ -11,10 +11,12 @@
 namespace pentrill {
 namespace {
 
-// An exam whose correct letter is "A" for every question.
+constexpr Question kQuestion{"E1A01", std::nullopt, "Which?", {{"a", "b", "c", "d"}}, 'A'};
+
+// An exam whose correct letter is A for every question.
 PracticeExam allA() {
   PracticeExam exam;
-  for (int q = 1; q <= kExamQuestions; ++q) exam.cell(q, kCorrect) = std::string("A");
+  exam.fill(asPublished(kQuestion));
   return exam;
 }
 
@@ -22,7 +24,7 @@ PracticeExam allA() {
 // rest empty.
 AnswerSheet sheetWith(int right, int wrong) {
   AnswerSheet sheet;
-  for (int q = 1; q <= right + wrong; ++q) sheet[static_cast<size_t>(q)] = std::string(q <= right ? "A" : "B");
+  for (int q = 1; q <= right + wrong; ++q) sheet[static_cast<size_t>(q - 1)] = q <= right ? 'A' : 'B';
   return sheet;
 }
 
@@ -34,7 +36,7 @@ struct Panel {
 
 Panel panelFor(MemoryConsole& console, const AnswerSheet& sheet) {
   console.setColours(kBlack, kBrightWhite);
-  showReviewPanel(console, -1, sheet, allA());
+  showReviewPanel(console, true, sheet, allA());
   return {console.text(27, 1, 29), console.text(28, 1, 29), console.text(29, 1, 29), console.text(30, 1, 29)};
 }
 
@@ -73,13 +75,13 @@ TEST(ReviewPanel, SheetInFiveColumnsWrongAnswersRedSkippedNever) {
   MemoryConsole console;
   PracticeExam exam = allA();
   AnswerSheet sheet;
-  sheet[1] = "A";   // right
-  sheet[2] = "C";   // wrong
-  sheet[10] = "D";  // wrong
-  sheet[11] = "A";
-  sheet[50] = "B";
+  sheet[0] = 'A';   // question 1: right
+  sheet[1] = 'C';   // question 2: wrong
+  sheet[9] = 'D';   // question 10: wrong
+  sheet[10] = 'A';  // question 11
+  sheet[49] = 'B';  // question 50
   console.setColours(kBlack, kBrightWhite);
-  showReviewPanel(console, -1, sheet, exam);
+  showReviewPanel(console, true, sheet, exam);
 
   EXPECT_EQ(console.text(27, 30, 34), "01. A");
   EXPECT_EQ(console.text(28, 30, 34), "02. C");
@@ -119,8 +121,8 @@ TEST(ReviewPanel, OffBlanksRowsTwentySevenToTheLastWithoutScrolling) {
   console.setColours(kBlack, kBrightWhite);
   console.locate(1, 1);
   console.write("top row");
-  showReviewPanel(console, -1, sheetWith(5, 5), allA());
-  showReviewPanel(console, 0, sheetWith(5, 5), allA());
+  showReviewPanel(console, true, sheetWith(5, 5), allA());
+  showReviewPanel(console, false, sheetWith(5, 5), allA());
   for (int row = 27; row <= 43; ++row) {
     EXPECT_EQ(console.text(row), std::string(100, ' ')) << row;
     EXPECT_EQ(console.grid().cell(row, 100).background, kBrightWhite) << row;

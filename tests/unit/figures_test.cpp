@@ -56,26 +56,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ShowFigure, OpensTheWindowAtTheHeightOfTheEditionsFigure) {
   RecordingWindows windows;
-  int handle = 0;
-  showFigure(windows, pool2024To2028().figureTable, "Figure:E9-3", handle);
+  FigureWindow window;
+  showFigure(windows, pool2024To2028().figureTable[9], window);
   ASSERT_EQ(windows.calls.size(), 2u);
   EXPECT_EQ(windows.calls[0].caption, "Figure 9-3");
   EXPECT_EQ(windows.calls[0].height, 363);
   EXPECT_EQ(windows.calls[1].bitmap, pool2024To2028().figureTable[9].bitmap.data());
 }
 
-TEST(FigureReference, IsTheIdFieldFromFigureOn) {
-  EXPECT_EQ(figureReference("E5C10 Figure:E5-1"), "Figure:E5-1");
-  EXPECT_EQ(figureReference("E5C09"), "");
-}
-
 TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure) {
   RecordingWindows windows;
   windows.nextHandle = 7;
-  int handle = 0;
+  FigureWindow window;
   const PoolEdition& edition = pool2020To2024();
-  showFigure(windows, edition.figureTable, "Figure:E5-1", handle);
-  EXPECT_EQ(handle, 7);
+  showFigure(windows, edition.figureTable[0], window);
+  EXPECT_EQ(window.handle, 7);
   ASSERT_EQ(windows.calls.size(), 2u);
   const Call& open = windows.calls[0];
   EXPECT_EQ(open.kind, Call::Kind::Open);
@@ -92,13 +87,22 @@ TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure
   EXPECT_EQ(draw.bitmap, edition.figureTable[0].bitmap.data());
 }
 
-TEST(ShowFigure, AnUnknownOrInexactReferenceOpensNothing) {
+// Closing is done once: a second close, or a close with nothing open, calls
+// nothing.
+TEST(CloseFigure, ClosesTheOpenWindowOnce) {
   RecordingWindows windows;
-  int handle = 0;
-  for (const char* reference : {"Figure:E5-4", "figure:E5-1", "Figure:E5-1 ", "E5C10 Figure:E5-1", ""})
-    showFigure(windows, pool2020To2024().figureTable, reference, handle);
+  windows.nextHandle = 4;
+  FigureWindow window;
+  closeFigure(windows, window);
   EXPECT_TRUE(windows.calls.empty());
-  EXPECT_EQ(handle, 0);
+  showFigure(windows, pool2020To2024().figureTable[1], window);
+  closeFigure(windows, window);
+  closeFigure(windows, window);
+  ASSERT_EQ(windows.calls.size(), 3u);
+  EXPECT_EQ(windows.calls[2].kind, Call::Kind::Close);
+  EXPECT_EQ(windows.calls[2].handle, 4);
+  EXPECT_FALSE(window.handle);
+  EXPECT_TRUE(windows.open.empty());
 }
 
 }  // namespace

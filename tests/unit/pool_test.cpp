@@ -1,5 +1,5 @@
-// The built-in question tables, the loader and the exam group table of each
-// pool edition, against the facts published with each pool.
+// The typed pool of each edition (its subelements, groups and questions)
+// against the facts published with each pool.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "pool/pool.h"
-#include "pool/question_table.h"
+#include "pool/edition.h"
+#include "pool/question.h"
 
 namespace pentrill {
 namespace {
 
-const std::string kAllChoices = "D. All these choices are correct";
+constexpr std::string_view kAllChoices = "All these choices are correct";
 
 // What is known of a pool from its publication, independent of the tables.
 struct PoolFacts {
@@ -24,8 +24,8 @@ struct PoolFacts {
   std::array<int, kSubelementCount> questions;  // E0 to E9
   std::array<int, 4> letters;                   // correct letters A to D
   size_t allChoices;                            // answers D "All these choices are correct"
-  std::string firstGroupSize;                   // item 1 of the group table (E1A)
-  std::string lastId;                           // the last item of the group table
+  size_t firstGroupSize;                        // questions of E1A
+  std::string lastId;                           // the last question of the pool (in E0A)
   std::string lastE7;                           // the last row of E7
   // Numbering holes: the identifiers on either side of one.
   std::vector<std::pair<std::string, std::string>> holes;
@@ -34,13 +34,13 @@ struct PoolFacts {
 };
 
 const PoolFacts kPool2020{
-    "2020_2024", &pool2020To2024, {11, 75, 61, 40, 60, 55, 70, 107, 45, 96}, {171, 151, 152, 146}, 43, "14",
+    "2020_2024", &pool2020To2024, {11, 75, 61, 40, 60, 55, 70, 107, 45, 96}, {171, 151, 152, 146}, 43, 14,
     "E0A11", "E7H15", {{"E3B07", "E3B09"}, {"E7A08", "E7A10"}}, {"E3B08", "E7A09"},
     {0x1E, 0x92, 0x93, 0x94, 0x96, 0xA0},
 };
 
 const PoolFacts kPool2024{
-    "2024_2028", &pool2024To2028, {12, 68, 60, 39, 63, 49, 68, 99, 48, 93}, {150, 150, 150, 149}, 50, "11",
+    "2024_2028", &pool2024To2028, {12, 68, 60, 39, 63, 49, 68, 99, 48, 93}, {150, 150, 150, 149}, 50, 11,
     "E0A12", "E7H13", {{"E4D04", "E4D06"}, {"E6D06", "E6D08"}, {"E9E09", "E9E11"}},
     {"E2A13", "E4D05", "E6D07", "E9E10"}, {0x1E, 0x92, 0x93, 0x94},
 };
@@ -53,131 +53,69 @@ int totalOf(const std::array<int, kSubelementCount>& counts) {
   return total;
 }
 
-// Row of a loaded pool whose bare identifier is id; 0 when absent.
-int rowOf(const QuestionTable& pool, const std::string& id) {
-  for (int r = 1; r <= pool.count(); ++r)
-    if (pool.row(r).bareId() == id) return r;
-  return 0;
+// The question of the subelement with this identifier; null when absent.
+const Question* find(const Subelement& subelement, std::string_view id) {
+  for (const Question& q : subelement.questions)
+    if (q.id == id) return &q;
+  return nullptr;
 }
 
 class PoolTest : public ::testing::TestWithParam<PoolFacts> {
  protected:
   const PoolEdition& edition() const { return GetParam().edition(); }
-  SubelementPool loaded(int subelement) const {
-    SubelementPool pool;
-    loadSubelementPool(edition(), subelement, pool);
-    return pool;
-  }
-  int groupItems() const { return examGroupItemCount(edition()); }
+  const Subelement& subelement(int s) const { return edition().subelements[static_cast<size_t>(s)]; }
+  const Subelement& subelementOf(std::string_view id) const { return subelement(id[1] - '0'); }
 };
 
-TEST_P(PoolTest, EachSubelementLoadsItsQuestionsAndTheEndMarker) {
+TEST_P(PoolTest, EachSubelementHoldsItsQuestionsInPoolOrder) {
   for (int s = 0; s < kSubelementCount; ++s) {
     SCOPED_TRACE("E" + std::to_string(s));
-    SubelementPool pool = loaded(s);
-    const int n = GetParam().questions[static_cast<size_t>(s)];
-    EXPECT_EQ(pool.cell(0, 1), " " + std::to_string(n));  // number text: a blank before the count
-    ASSERT_EQ(pool.count(), n);
-    EXPECT_EQ(pool.cell(1, 1).substr(0, 5), "E" + std::to_string(s) + "A01");
-    EXPECT_EQ(pool.cell(n + 1, 1), kEndOfPool);
-    EXPECT_EQ(pool.cell(n + 1, 2), "");  // the rest of the marker row is not written
+    const std::span<const Question> questions = subelement(s).questions;
+    ASSERT_EQ(questions.size(), static_cast<size_t>(GetParam().questions[static_cast<size_t>(s)]));
+    EXPECT_EQ(questions.front().id, "E" + std::to_string(s) + "A01");
+    for (size_t i = 1; i < questions.size(); ++i) EXPECT_LT(questions[i - 1].id, questions[i].id);
   }
-  EXPECT_EQ(loaded(0).cell(GetParam().questions[0], 1), GetParam().lastId);
-  EXPECT_EQ(loaded(7).cell(GetParam().questions[7], 1), GetParam().lastE7);
+  EXPECT_EQ(subelement(0).questions.back().id, GetParam().lastId);
+  EXPECT_EQ(subelement(7).questions.back().id, GetParam().lastE7);
 }
 
 TEST_P(PoolTest, HolesAndWithdrawnQuestionsStayOut) {
   for (const auto& [before, after] : GetParam().holes) {
-    SubelementPool pool = loaded(before[1] - '0');
-    const int row = rowOf(pool, before);
-    ASSERT_NE(row, 0) << before;
-    EXPECT_EQ(pool.row(row + 1).bareId(), after);
+    const Question* q = find(subelementOf(before), before);
+    ASSERT_NE(q, nullptr) << before;
+    EXPECT_EQ((q + 1)->id, after);
   }
-  for (const std::string& id : GetParam().absent) EXPECT_EQ(rowOf(loaded(id[1] - '0'), id), 0) << id;
+  for (const std::string& id : GetParam().absent) EXPECT_EQ(find(subelementOf(id), id), nullptr) << id;
 }
 
-TEST_P(PoolTest, WritesOnlyTheQuestionRowsTheMarkerAndTheCount) {
-  SubelementPool pool;
-  for (int r = 0; r <= pool.lastRow(); ++r)
-    for (int f = 1; f <= kFieldCount; ++f) pool.cell(r, f) = "stale";
-  loadSubelementPool(edition(), 0, pool);
-
-  const int n = GetParam().questions[0];
-  EXPECT_EQ(pool.count(), n);
-  for (int f = 2; f <= kFieldCount; ++f) {
-    EXPECT_EQ(pool.cell(0, f), "stale") << "header field " << f;
-    EXPECT_EQ(pool.cell(n + 1, f), "stale") << "marker row field " << f;
-  }
-  for (int r = n + 2; r <= pool.lastRow(); ++r)
-    for (int f = 1; f <= kFieldCount; ++f) ASSERT_EQ(pool.cell(r, f), "stale") << "cell (" << r << ", " << f << ")";
-}
-
-TEST_P(PoolTest, SmallerPoolOverALargerOneKeepsTheLargerOnesRows) {
-  const int e7 = GetParam().questions[7];
-  const int e0 = GetParam().questions[0];
-  SubelementPool pool;
-  loadSubelementPool(edition(), 7, pool);
-  pool.setWorkRow(42);
-  const SubelementPool before = pool;
-  loadSubelementPool(edition(), 0, pool);
-
-  EXPECT_EQ(pool.count(), e0);
-  EXPECT_EQ(pool.workRow(), 42);
-  EXPECT_EQ(pool.cell(e0 + 1, 1), kEndOfPool);
-  for (int f = 2; f <= kFieldCount; ++f) EXPECT_EQ(pool.cell(e0 + 1, f), before.cell(e0 + 1, f));
-  for (int r = e0 + 2; r <= e7 + 1; ++r)
-    for (int f = 1; f <= kFieldCount; ++f)
-      ASSERT_EQ(pool.cell(r, f), before.cell(r, f)) << "cell (" << r << ", " << f << ")";
-  EXPECT_EQ(pool.cell(e7 + 1, 1), kEndOfPool);
-  for (int r = 1; r <= e0; ++r) EXPECT_EQ(pool.cell(r, 1), loaded(0).cell(r, 1));
-}
-
-TEST_P(PoolTest, EveryRowHasItsLabelsAndACorrectLetter) {
-  for (int s = 0; s < kSubelementCount; ++s) {
-    SubelementPool pool = loaded(s);
-    ASSERT_GT(pool.count(), 0);
-    ASSERT_LE(pool.count(), 149);
-    for (int r = 1; r <= pool.count(); ++r) {
-      const Question& q = pool.row(r);
-      SCOPED_TRACE(q.field(kId));
-      EXPECT_EQ(q.bareId().substr(0, 2), std::string("E").append(std::to_string(s)));
-      for (int f = kAnswerA; f <= kAnswerD; ++f) {
-        const std::string label{static_cast<char>('A' + f - kAnswerA), '.', ' '};
-        EXPECT_EQ(q.field(f).substr(0, 3), label);
+// The answers are held without labels: no answer starts with one.
+TEST_P(PoolTest, EveryQuestionHasATextFourUnlabelledAnswersAndACorrectLetter) {
+  for (int s = 0; s < kSubelementCount; ++s)
+    for (const Question& q : subelement(s).questions) {
+      SCOPED_TRACE(std::string(q.id));
+      EXPECT_EQ(q.id.size(), 5u);
+      EXPECT_FALSE(q.text.empty());
+      for (std::string_view answer : q.answers) {
+        EXPECT_FALSE(answer.empty());
+        EXPECT_FALSE(answer.size() >= 3 && answer[0] >= 'A' && answer[0] <= 'D' && answer.substr(1, 2) == ". ")
+            << answer;
       }
-      ASSERT_EQ(q.field(kCorrect).size(), 1u);
-      EXPECT_GE(q.field(kCorrect)[0], 'A');
-      EXPECT_LE(q.field(kCorrect)[0], 'D');
+      EXPECT_GE(q.correct, 'A');
+      EXPECT_LE(q.correct, 'D');
     }
-  }
-}
-
-TEST_P(PoolTest, ItemsAreSevenPerQuestionThenTheMarker) {
-  for (int s = 0; s < kSubelementCount; ++s) {
-    const int n = GetParam().questions[static_cast<size_t>(s)];
-    EXPECT_EQ(questionTableItem(edition(), s, 7 * n + 1), kEndOfPool) << "E" << s;
-    EXPECT_EQ(questionTableItem(edition(), s, 7 * n + 2), "") << "E" << s;
-    EXPECT_EQ(questionTableItem(edition(), s, 0), "") << "E" << s;
-  }
-  EXPECT_EQ(questionTableItem(edition(), -1, 1), "");
-  EXPECT_EQ(questionTableItem(edition(), kSubelementCount, 1), "");
 }
 
 TEST_P(PoolTest, TotalsOfCorrectLettersAndAllChoicesAnswers) {
   std::map<char, int> letters;
   int questions = 0;
-  std::set<std::string> allChoices;
-  for (int s = 0; s < kSubelementCount; ++s) {
-    SubelementPool pool = loaded(s);
-    for (int r = 1; r <= pool.count(); ++r) {
-      const Question& q = pool.row(r);
+  std::set<std::string_view> allChoices;
+  for (int s = 0; s < kSubelementCount; ++s)
+    for (const Question& q : subelement(s).questions) {
       ++questions;
-      ++letters[q.field(kCorrect)[0]];
-      if (q.field(kAnswerD) == kAllChoices) allChoices.insert(q.bareId());
-      for (int f = kAnswerA; f <= kAnswerC; ++f)
-        EXPECT_EQ(q.field(f).find("All these choices are correct"), std::string::npos) << q.field(kId);
+      ++letters[q.correct];
+      if (q.answers[3] == kAllChoices) allChoices.insert(q.id);
+      for (size_t k = 0; k < 3; ++k) EXPECT_EQ(q.answers[k].find(kAllChoices), std::string::npos) << q.id;
     }
-  }
   EXPECT_EQ(questions, totalOf(GetParam().questions));
   for (char letter : {'A', 'B', 'C', 'D'})
     EXPECT_EQ(letters[letter], GetParam().letters[static_cast<size_t>(letter - 'A')]) << letter;
@@ -188,128 +126,94 @@ TEST_P(PoolTest, TotalsOfCorrectLettersAndAllChoicesAnswers) {
 
 TEST_P(PoolTest, TextsAreWindows1252BytesWithoutMarkers) {
   const std::set<unsigned char>& allowed = GetParam().bytesBeyondAscii;
-  for (int s = 0; s < kSubelementCount; ++s) {
-    SubelementPool pool = loaded(s);
-    for (int r = 1; r <= pool.count(); ++r)
-      for (int f = 1; f <= kFieldCount; ++f)
-        for (char c : pool.cell(r, f)) {
+  for (int s = 0; s < kSubelementCount; ++s)
+    for (const Question& q : subelement(s).questions) {
+      std::vector<std::string_view> texts{q.id, q.text};
+      texts.insert(texts.end(), q.answers.begin(), q.answers.end());
+      for (std::string_view text : texts)
+        for (char c : text) {
           auto byte = static_cast<unsigned char>(c);
           ASSERT_TRUE((byte >= 0x20 && byte <= 0x7E && c != '*') || allowed.count(byte))
-              << pool.cell(r, 1) << " field " << f << " byte " << static_cast<int>(byte);
+              << q.id << ": " << text << " byte " << static_cast<int>(byte);
         }
-  }
-  SubelementPool e0 = loaded(0);
-  EXPECT_NE(e0.cell(rowOf(e0, "E0A02"), kText).find("neighbor\x92s"), std::string::npos);
-  SubelementPool e7 = loaded(7);
-  EXPECT_NE(e7.cell(rowOf(e7, "E7G07"), kText).find("Figure E7\x1E" "3"), std::string::npos);
-  SubelementPool e9 = loaded(9);
-  EXPECT_NE(e9.cell(rowOf(e9, "E9B04"), kText).find("Figure E9\x1E" "2"), std::string::npos);
+    }
+  EXPECT_NE(find(subelement(0), "E0A02")->text.find("neighbor\x92s"), std::string::npos);
+  EXPECT_NE(find(subelement(7), "E7G07")->text.find("Figure E7\x1E" "3"), std::string::npos);
+  EXPECT_NE(find(subelement(9), "E9B04")->text.find("Figure E9\x1E" "2"), std::string::npos);
 }
 
-TEST_P(PoolTest, FigureTagsFollowTheFigureNamedInTheText) {
-  SubelementPool e5 = loaded(5);
-  int row = rowOf(e5, "E5C10");
-  EXPECT_EQ(e5.cell(row, kId), "E5C10 Figure:E5-1");
-  EXPECT_EQ(e5.row(row).bareId(), "E5C10");
-  SubelementPool e7 = loaded(7);
-  EXPECT_EQ(e7.cell(rowOf(e7, "E7G07"), kId), "E7G07 Figure:E7-3");  // plain hyphen in the tag
+TEST_P(PoolTest, AQuestionsFigureIsTheOneItsTextNames) {
+  const Question& e5c10 = *find(subelement(5), "E5C10");
+  ASSERT_NE(figureOf(edition(), e5c10), nullptr);
+  EXPECT_EQ(figureOf(edition(), e5c10)->reference, "Figure:E5-1");
+  EXPECT_EQ(idField(edition(), e5c10), "E5C10 Figure:E5-1");
+  EXPECT_EQ(idField(edition(), *find(subelement(7), "E7G07")), "E7G07 Figure:E7-3");  // plain hyphen in the tag
+  EXPECT_EQ(idField(edition(), *find(subelement(5), "E5C09")), "E5C09");
 
-  int tagged = 0;
-  for (int s = 0; s < kSubelementCount; ++s) {
-    SubelementPool pool = loaded(s);
-    for (int r = 1; r <= pool.count(); ++r) {
-      const std::string& id = pool.cell(r, kId);
-      const std::string& text = pool.cell(r, kText);
-      size_t tag = id.find(" Figure:");
-      if (tag == std::string::npos) {
-        EXPECT_EQ(id.size(), 5u) << id;
-        continue;
-      }
-      ++tagged;
-      std::string figure = id.substr(tag + 8);  // "E5-1"
-      EXPECT_EQ(figure.substr(0, 2), std::string("E").append(std::to_string(s))) << id;
-      std::string plain = "Figure " + figure;
+  int withFigure = 0;
+  for (int s = 0; s < kSubelementCount; ++s)
+    for (const Question& q : subelement(s).questions) {
+      const Figure* figure = figureOf(edition(), q);
+      EXPECT_EQ(figure != nullptr, q.figure.has_value()) << q.id;
+      if (figure == nullptr) continue;
+      ++withFigure;
+      std::string name(figure->reference.substr(7));  // "E5-1"
+      EXPECT_EQ(name.substr(0, 2), std::string("E").append(std::to_string(s))) << q.id;
+      std::string plain = "Figure " + name;
       std::string nonBreaking = plain;
       nonBreaking[9] = '\x1E';
-      EXPECT_TRUE(text.find(plain) != std::string::npos || text.find(nonBreaking) != std::string::npos) << id;
-      EXPECT_LE(id.size(), 17u);
+      EXPECT_TRUE(q.text.find(plain) != std::string::npos || q.text.find(nonBreaking) != std::string::npos) << q.id;
+      EXPECT_LE(idField(edition(), q).size(), 17u);
     }
-  }
-  EXPECT_EQ(tagged, 27);
+  EXPECT_EQ(withFigure, 27);
 }
 
-TEST_P(PoolTest, GroupTableItemsAtItsEdges) {
-  EXPECT_EQ(groupItems(), 50 + totalOf(GetParam().questions));
-  EXPECT_EQ(examGroupItem(edition(), 1), GetParam().firstGroupSize);
-  EXPECT_EQ(examGroupItem(edition(), 2), "E1A01");
-  const int e1b = 2 + std::stoi(GetParam().firstGroupSize);  // the count of E1B
-  EXPECT_EQ(examGroupItem(edition(), e1b).find('E'), std::string_view::npos);
-  EXPECT_EQ(examGroupItem(edition(), e1b + 1), "E1B01");
-  EXPECT_EQ(examGroupItem(edition(), groupItems()), GetParam().lastId);
-  EXPECT_EQ(examGroupItem(edition(), groupItems() + 1), "");
-  EXPECT_EQ(examGroupItem(edition(), 0), "");
-  // E0A is the last group: its count stands before its identifiers.
-  EXPECT_EQ(examGroupItem(edition(), groupItems() - GetParam().questions[0]), std::to_string(GetParam().questions[0]));
-}
-
-// The walk of the exam composer: every identifier of every group found
-// exactly once in its subelement's pool, and no pool row left over.
-TEST_P(PoolTest, GroupTableWalkMatchesEveryPoolRowExactlyOnce) {
-  std::array<SubelementPool, kSubelementCount> pools;
-  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(edition(), s, pools[static_cast<size_t>(s)]);
-  std::array<std::vector<int>, kSubelementCount> matched;
-  for (int s = 0; s < kSubelementCount; ++s)
-    matched[static_cast<size_t>(s)].assign(static_cast<size_t>(pools[static_cast<size_t>(s)].count()) + 1, 0);
-  std::array<int, kSubelementCount> groupsPerSubelement{};
-  int groups = 0, sizes = 0;
-
-  int k = 1;
-  std::string lastIdentifier;
-  while (k <= groupItems()) {
-    std::string_view countItem = examGroupItem(edition(), k++);
-    ASSERT_EQ(countItem.find('E'), std::string_view::npos) << "item " << k - 1;
-    int size = std::stoi(std::string(countItem));
-    ++groups;
-    sizes += size;
-    std::string group;
-    for (int i = 0; i < size; ++i) {
-      std::string id(examGroupItem(edition(), k++));
-      ASSERT_EQ(id.size(), 5u) << "item " << k - 1;
-      if (i == 0) group = id.substr(0, 3);
-      EXPECT_EQ(id.substr(0, 3), group);
-      auto s = static_cast<size_t>(id[1] - '0');
-      ASSERT_LT(s, pools.size());
-      int row = rowOf(pools[s], id);
-      ASSERT_NE(row, 0) << id;
-      ++matched[s][static_cast<size_t>(row)];
-      lastIdentifier = id;
+// Each group lies in its subelement and holds the questions its identifier
+// names; the groups of a subelement are its questions, in order, each once.
+TEST_P(PoolTest, EveryQuestionInItsGroupEveryGroupInItsSubelement) {
+  for (int s = 0; s < kSubelementCount; ++s) {
+    const Subelement& sub = subelement(s);
+    SCOPED_TRACE("E" + std::to_string(s));
+    size_t next = 0;
+    for (const Group& group : sub.groups) {
+      EXPECT_EQ(group.id.size(), 3u);
+      EXPECT_EQ(group.id.substr(0, 2), "E" + std::to_string(s));
+      ASSERT_FALSE(group.questions.empty()) << group.id;
+      for (const Question& q : group.questions) {
+        EXPECT_EQ(q.id.substr(0, 3), group.id) << q.id;
+        ASSERT_LT(next, sub.questions.size());
+        EXPECT_EQ(&q, &sub.questions[next++]) << q.id;
+      }
     }
-    ASSERT_EQ(group.size(), 3u) << "an empty group before item " << k;
-    ++groupsPerSubelement[static_cast<size_t>(group.at(1) - '0')];
+    EXPECT_EQ(next, sub.questions.size());
+    for (size_t g = 1; g < sub.groups.size(); ++g) EXPECT_LT(sub.groups[g - 1].id, sub.groups[g].id);
   }
-  EXPECT_EQ(k, groupItems() + 1);
-  EXPECT_EQ(lastIdentifier, GetParam().lastId);
-  EXPECT_EQ(groups, 50);
-  EXPECT_EQ(sizes, totalOf(GetParam().questions));
-  // Both pools give each subelement the same number of exam questions.
-  EXPECT_EQ(groupsPerSubelement, (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
-  for (int s = 0; s < kSubelementCount; ++s)
-    for (int r = 1; r <= pools[static_cast<size_t>(s)].count(); ++r)
-      EXPECT_EQ(matched[static_cast<size_t>(s)][static_cast<size_t>(r)], 1) << pools[static_cast<size_t>(s)].cell(r, 1);
+  EXPECT_EQ(subelement(1).groups.front().questions.size(), GetParam().firstGroupSize);
 }
 
-// The group table lists a subelement's identifiers in the pool's row order.
-TEST_P(PoolTest, GroupOrderIsPoolRowOrder) {
-  std::array<int, kSubelementCount> nextRow;
-  nextRow.fill(1);
-  std::array<SubelementPool, kSubelementCount> pools;
-  for (int s = 0; s < kSubelementCount; ++s) loadSubelementPool(edition(), s, pools[static_cast<size_t>(s)]);
-  for (int k = 1; k <= groupItems(); ++k) {
-    std::string_view item = examGroupItem(edition(), k);
-    if (item.empty() || item[0] != 'E') continue;
-    auto s = static_cast<size_t>(item[1] - '0');
-    EXPECT_EQ(pools[s].row(nextRow[s]++).bareId(), item);
+// The groups an exam walks: all 50, each once, E1A first and E0A last, with
+// the number of exam questions per subelement both pools share.
+TEST_P(PoolTest, PoolGroupsAreEveryGroupOnceE0ALast) {
+  const std::span<const Group* const> groups = edition().poolGroups;
+  ASSERT_EQ(groups.size(), 50u);
+  EXPECT_EQ(groups.front()->id, "E1A");
+  EXPECT_EQ(groups.back()->id, "E0A");
+  EXPECT_EQ(groups.back()->questions.back().id, GetParam().lastId);
+  std::set<const Group*> seen(groups.begin(), groups.end());
+  EXPECT_EQ(seen.size(), groups.size());
+  std::array<int, kSubelementCount> perSubelement{};
+  size_t questions = 0;
+  for (const Group* group : groups) {
+    const Subelement& sub = subelementOf(group->id);
+    EXPECT_GE(group, sub.groups.data()) << group->id;
+    EXPECT_LT(group, sub.groups.data() + sub.groups.size()) << group->id;
+    ++perSubelement[static_cast<size_t>(group->id[1] - '0')];
+    questions += group->questions.size();
   }
+  EXPECT_EQ(perSubelement, (std::array<int, kSubelementCount>{1, 6, 5, 3, 5, 4, 6, 8, 4, 8}));
+  EXPECT_EQ(questions, static_cast<size_t>(totalOf(GetParam().questions)));
+  // In the pool's order: subelements E1 to E9, then E0, each group after the last.
+  for (size_t g = 1; g + 1 < groups.size(); ++g) EXPECT_LT(groups[g - 1]->id, groups[g]->id);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pools, PoolTest, ::testing::Values(kPool2020, kPool2024),
@@ -327,17 +231,14 @@ TEST(PoolEditions, AreFoundByTheirNamesTheDefaultFirst) {
 // The two pools differ where they should: a question of one is not the
 // question of the same identifier in the other.
 TEST(PoolEditions, HoldTheirOwnTexts) {
-  SubelementPool e0In2020;
-  SubelementPool e0In2024;
-  loadSubelementPool(pool2020To2024(), 0, e0In2020);
-  loadSubelementPool(pool2024To2028(), 0, e0In2024);
-  EXPECT_EQ(e0In2024.cell(12, kText),
-            "Where should a shock-absorbing lanyard be attached to a tower when working above ground?");
-  EXPECT_EQ(e0In2020.cell(12, 1), kEndOfPool);
-  SubelementPool e9In2024;
-  loadSubelementPool(pool2024To2028(), 9, e9In2024);
-  const int e9g06 = rowOf(e9In2024, "E9G06");
-  EXPECT_EQ(e9In2024.cell(e9g06, kId), "E9G06 Figure:E9-3");
+  const std::span<const Question> e0In2020 = pool2020To2024().subelements[0].questions;
+  const std::span<const Question> e0In2024 = pool2024To2028().subelements[0].questions;
+  ASSERT_EQ(e0In2024.size(), 12u);
+  EXPECT_EQ(e0In2024[11].text, "Where should a shock-absorbing lanyard be attached to a tower when working above ground?");
+  EXPECT_EQ(e0In2020.size(), 11u);
+  const Question* e9g06 = find(pool2024To2028().subelements[9], "E9G06");
+  ASSERT_NE(e9g06, nullptr);
+  EXPECT_EQ(idField(pool2024To2028(), *e9g06), "E9G06 Figure:E9-3");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/fakes/screen_dump.h"
 
 namespace pentrill {
 namespace {
@@ -35,12 +36,6 @@ constexpr std::string_view kLastNotice =
 
 std::string blanks(size_t n) { return std::string(n, ' '); }
 
-std::string rows(const ScreenGrid& grid, int first, int last) {
-  std::string text;
-  for (int row = first; row <= last; ++row) text += std::to_string(row) + "|" + grid.text(row) + "\n";
-  return text;
-}
-
 class ExamRun {
  public:
   explicit ExamRun(int millisecond = 345, const PoolEdition& edition = pool2020To2024())
@@ -48,7 +43,7 @@ class ExamRun {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
     ManualClock sameMoment(2026, 5, 4, 8, 30, 12, millisecond);
     Random random;
-    composePracticeExam(state.edition, sameMoment, random, expected);
+    expected = composePracticeExam(state.edition, sameMoment, random);
   }
 
   // True when the exam ended, false when it still waited for input at the
@@ -71,8 +66,10 @@ class ExamRun {
     return std::stoi(row.substr(2, point - 2));
   }
   int shownNumber() const { return numberOn(console.grid()); }
-  const Question& shownQuestion() const { return expected.row(shownNumber()); }
-  std::string correctShown() const { return shownQuestion().field(kCorrect); }
+  const AskedQuestion& shownQuestion() const { return question(shownNumber()); }
+  // Question q, 1 to 50, as the exam composed it.
+  const AskedQuestion& question(int q) const { return expected[static_cast<size_t>(q - 1)]; }
+  std::string correctShown() const { return std::string(1, shownQuestion().correct); }
   std::string wrongShown() const { return correctShown() == "A" ? "B" : "A"; }
 
   void snapshotLater(ScreenGrid& into, std::string keys = "") {
@@ -119,15 +116,16 @@ std::string readBlock(const ScreenGrid& grid, int& row, size_t firstIndent, size
   return normalised(joined);
 }
 
-void expectQuestionScreen(const ScreenGrid& grid, int number, const Question& question) {
+void expectQuestionScreen(const ScreenGrid& grid, int number, const AskedQuestion& question) {
   for (int row : {1, 24, 26}) {
     EXPECT_EQ(grid.text(row, 1, 99), rule(99)) << row;
     EXPECT_EQ(grid.text(row, 100, 100), " ") << row;
   }
   EXPECT_EQ(grid.text(2), blanks(100));
   int row = 3;
-  EXPECT_EQ(readBlock(grid, row, 2, 5), normalised(std::to_string(number) + ". " + question.field(kText)));
-  for (int f = kAnswerA; f <= kAnswerD; ++f) EXPECT_EQ(readBlock(grid, row, 5, 8), normalised(question.field(f)));
+  EXPECT_EQ(readBlock(grid, row, 2, 5), normalised(std::to_string(number) + ". " + std::string(question.question->text)));
+  for (int p = 0; p < kAnswerCount; ++p)
+    EXPECT_EQ(readBlock(grid, row, 5, 8), normalised(std::string{answerLetter(p), '.', ' '} + std::string(question.answer(p))));
   for (; row <= 23; ++row) EXPECT_EQ(grid.text(row), blanks(100)) << row;
   EXPECT_EQ(grid.text(25), std::string(kBar) + blanks(100 - kBar.size()));
 }
@@ -137,7 +135,7 @@ TEST(PracticeExam, FirstScreenLayoutColoursAndBar) {
   ScreenGrid first;
   exam.snapshotLater(first);
   EXPECT_FALSE(exam.run());
-  expectQuestionScreen(first, 1, exam.expected.row(1));
+  expectQuestionScreen(first, 1, exam.question(1));
   EXPECT_EQ(first.text(3, 1, 5), "  1. ");
   for (int row = 27; row <= 43; ++row) EXPECT_EQ(first.text(row), blanks(100)) << row;
   EXPECT_FALSE(exam.console.cursorVisible());
@@ -172,7 +170,7 @@ TEST(PracticeExam, NumbersWithoutLeadingZerosAndEveryQuestionInTurnInEveryPool) 
     EXPECT_FALSE(exam.run());
     for (int q = 1; q <= 50; ++q) {
       SCOPED_TRACE("question " + std::to_string(q));
-      expectQuestionScreen(screens[static_cast<size_t>(q - 1)], q, exam.expected.row(q));
+      expectQuestionScreen(screens[static_cast<size_t>(q - 1)], q, exam.question(q));
     }
     EXPECT_EQ(screens[6].text(3, 1, 5), "  7. ");
     EXPECT_EQ(screens[9].text(3, 1, 6), "  10. ");
@@ -190,7 +188,7 @@ TEST(PracticeExam, LowerCaseAnswerRecordsItAndMovesOn) {
   EXPECT_FALSE(exam.run());
   EXPECT_EQ(ExamRun::numberOn(after), 5);
   EXPECT_EQ(after.text(30, 30, 34), "04. B");
-  EXPECT_EQ(after.cell(30, 30).foreground, exam.expected.cell(4, kCorrect) == "B" ? kBlack : kRed);
+  EXPECT_EQ(after.cell(30, 30).foreground, exam.question(4).correct == 'B' ? kBlack : kRed);
   for (int q : {1, 2, 3, 5}) EXPECT_EQ(after.text(26 + q, 32, 34), ".  ") << q;  // N left them unanswered
   EXPECT_EQ(exam.sound.alerts, 0);
 }
@@ -213,7 +211,7 @@ TEST(PracticeExam, ClicksActOnlyInsideTheButtons) {
   exam.console.click(25, 50);  // Review
   exam.snapshotLater(afterPrev);
   EXPECT_FALSE(exam.run());
-  EXPECT_EQ(rows(untouched, 1, 43), rows(first, 1, 43));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, untouched);
   EXPECT_EQ(ExamRun::numberOn(afterA), 2);
   EXPECT_EQ(ExamRun::numberOn(afterNext), 3);
   EXPECT_EQ(ExamRun::numberOn(afterPrev), 2);
@@ -238,7 +236,7 @@ TEST(PracticeExam, PrevOnTheFirstQuestionAlertsAndStays) {
   exam.snapshotLater(again, "R");
   EXPECT_FALSE(exam.run());
   EXPECT_EQ(exam.sound.alerts, 1);
-  EXPECT_EQ(rows(again, 1, 43), rows(first, 1, 43));  // redrawn as it was, no notice
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, again);  // redrawn as it was, no notice
   EXPECT_EQ(exam.shownNumber(), 1);
   EXPECT_EQ(exam.console.text(27, 30, 34), "01.  ");
   EXPECT_EQ(exam.console.text(27, 1, 23), "     Correct Answers: 0");
@@ -256,7 +254,7 @@ TEST(PracticeExam, AnswerOnTheLastQuestionShowsTheNoticeWithoutTheAlert) {
   EXPECT_EQ(notice.text(22, 10, 9 + static_cast<int>(kLastNotice.size())), kLastNotice);
   EXPECT_EQ(notice.text(25), blanks(36) + "Press any key to continue." + blanks(38));
   EXPECT_EQ(ExamRun::numberOn(notice), 50);  // the question stays behind the notice
-  expectQuestionScreen(back, 50, exam.expected.row(50));
+  expectQuestionScreen(back, 50, exam.question(50));
   EXPECT_EQ(exam.console.text(36, 71, 75), "50. C");
   EXPECT_EQ(exam.shownNumber(), 50);
 }
@@ -277,7 +275,7 @@ TEST(PracticeExam, NextOnTheLastQuestionAlertsAndShowsTheNotice) {
   EXPECT_EQ(exam.sound.alerts, 1);
   EXPECT_EQ(notice.text(22, 10, 9 + static_cast<int>(kLastNotice.size())), kLastNotice);
   EXPECT_EQ(notice.text(25, 37, 62), "Press any key to continue.");
-  expectQuestionScreen(back, 50, exam.expected.row(50));
+  expectQuestionScreen(back, 50, exam.question(50));
 }
 
 TEST(PracticeExam, StopDeclinedByKeyOrClickReturnsToTheSameQuestion) {
@@ -302,8 +300,8 @@ TEST(PracticeExam, StopDeclinedByKeyOrClickReturnsToTheSameQuestion) {
   EXPECT_EQ(prompt.cell(25, 73).background, kRed);
   EXPECT_EQ(prompt.cell(25, 26).foreground, kBlack);
   EXPECT_EQ(prompt.cell(25, 26).background, kBrightWhite);
-  EXPECT_EQ(rows(afterN, 1, 43), rows(before, 1, 43));
-  EXPECT_EQ(rows(afterClick, 1, 43), rows(before, 1, 43));
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), before, afterN);
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), before, afterClick);
   EXPECT_EQ(afterN.cell(25, 3).background, kLightGrey);  // the bar is back
   EXPECT_EQ(ExamRun::numberOn(afterClick), 3);
 }
@@ -381,14 +379,14 @@ TEST(PracticeExam, ReviewTwiceLeavesThePanelRowsBlank) {
   EXPECT_EQ(on.text(36, 71, 75), "50.  ");
   EXPECT_EQ(on.text(29, 1, 24), "  Your Current Score: 0%");
   EXPECT_EQ(on.text(30, 1, 26), " Current Test Status: Fail");
-  EXPECT_EQ(rows(on, 1, 26), rows(first, 1, 26));
-  EXPECT_EQ(rows(off, 1, 43), rows(first, 1, 43));  // nothing scrolled either
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 26), first, on);
+  EXPECT_PRED_FORMAT2(testing::SameText(1, 43), first, off);  // nothing scrolled either
 }
 
 // The first question of this exam with a figure, found from the composition.
 int firstFigureQuestion(const PracticeExam& exam) {
   for (int q = 1; q <= 50; ++q)
-    if (exam.cell(q, kId).find("Figure:") != std::string::npos) return q;
+    if (exam[static_cast<size_t>(q - 1)].question->figure) return q;
   return 0;
 }
 
@@ -396,11 +394,7 @@ TEST(PracticeExam, EveryRedrawClosesTheFigureWindowAndOpensTheQuestionsOwn) {
   ExamRun exam;
   const int q = firstFigureQuestion(exam.expected);
   ASSERT_GT(q, 0) << "this exam has no figure question; pick another moment";
-  const std::string id = exam.expected.cell(q, kId);
-  const std::string reference = id.substr(id.find("Figure:"));
-  const Figure* figure = nullptr;
-  for (const Figure& f : exam.state.edition.figureTable)
-    if (f.reference == reference) figure = &f;
+  const Figure* figure = figureOf(exam.state.edition, *exam.question(q).question);
   ASSERT_NE(figure, nullptr);
 
   std::optional<size_t> callsBefore;
@@ -439,7 +433,7 @@ TEST(PracticeExam, EveryRedrawClosesTheFigureWindowAndOpensTheQuestionsOwn) {
   int opens = 0;
   for (const Call& call : calls) opens += call.kind == Call::Kind::Open;
   int figuresShown = 0;
-  for (int shown = 1; shown <= q; ++shown) figuresShown += exam.expected.cell(shown, kId).find("Figure:") != std::string::npos;
+  for (int shown = 1; shown <= q; ++shown) figuresShown += exam.question(shown).question->figure.has_value();
   EXPECT_EQ(opens, figuresShown + 1);
 }
 
@@ -452,14 +446,6 @@ TEST(PracticeExam, NoWindowOpenedLeavesNothingToClose) {
   EXPECT_TRUE(exam.run());
   EXPECT_TRUE(exam.windows.open.empty());
   EXPECT_EQ(exam.sound.alerts, 1);
-}
-
-TEST(ToggleReview, SwitchesBetweenOnAndOff) {
-  int reviewOn = 0;
-  toggleReview(reviewOn);
-  EXPECT_EQ(reviewOn, -1);
-  toggleReview(reviewOn);
-  EXPECT_EQ(reviewOn, 0);
 }
 
 }  // namespace

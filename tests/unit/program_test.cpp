@@ -9,6 +9,7 @@
 
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
+#include "tests/fakes/screen_dump.h"
 #include "tests/fakes/recording_windows.h"
 
 namespace pentrill {
@@ -46,13 +47,6 @@ class ProgramTest : public ::testing::Test {
   Platform platform{console, windows, sound, clock};
   ProgramState state;
 };
-
-bool sameScreen(const ScreenGrid& a, const ScreenGrid& b) {
-  for (int row = 1; row <= kScreenRows; ++row)
-    for (int column = 1; column <= kScreenColumns; ++column)
-      if (!(a.cell(row, column) == b.cell(row, column))) return false;
-  return true;
-}
 
 TEST_F(ProgramTest, StartUpShowsTheMenuInWhiteOnBlue) {
   ScreenGrid menu;
@@ -187,8 +181,8 @@ TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
   console.typeKeys("Q\r ");
   snapshotLater(after, "\x1B");
   EXPECT_EQ(run(), 0);
-  EXPECT_TRUE(sameScreen(before, after));
-  EXPECT_EQ(state.drillPool.count(), 0);  // nothing was chosen
+  EXPECT_PRED_FORMAT2(testing::SameScreen(), before, after);
+  EXPECT_TRUE(state.drillPool.empty());  // nothing was chosen
 }
 
 TEST_F(ProgramTest, HelpScreenAndBackToAFreshMenu) {
@@ -207,7 +201,7 @@ TEST_F(ProgramTest, HelpScreenAndBackToAFreshMenu) {
   EXPECT_EQ(help.text(34).substr(0, 68), " If the Hint prompt is showing pressing the H key will Display Hint.");
   EXPECT_EQ(help.text(35), std::string(100, ' '));
   EXPECT_EQ(help.cell(34, 1).background, kBlue);
-  EXPECT_TRUE(sameScreen(menu, again));
+  EXPECT_PRED_FORMAT2(testing::SameScreen(), menu, again);
 }
 
 struct MenuChoiceCase {
@@ -221,7 +215,7 @@ class MenuChoiceTest : public ProgramTest, public ::testing::WithParamInterface<
 TEST_P(MenuChoiceTest, StartsTheDrillOnTheLoadedSubelement) {
   GetParam().choose(console);
   EXPECT_EQ(run(), -1);  // the drill waits at its order prompt
-  EXPECT_EQ(state.drillPool.count(), GetParam().questions);
+  EXPECT_EQ(state.drillPool.size(), static_cast<size_t>(GetParam().questions));
   EXPECT_EQ(console.text(21, 15, 84), "Do you want the questions to be presented [R]andomly or in [S]equence?");
 }
 
@@ -239,8 +233,8 @@ INSTANTIATE_TEST_SUITE_P(Menu, MenuChoiceTest, ::testing::ValuesIn(kMenuChoices)
 TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillStateAndComesBack) {
   for (auto choose : {+[](MemoryConsole& c) { c.typeKeys("p"); }, +[](MemoryConsole& c) { c.typeKeys("P"); },
                       +[](MemoryConsole& c) { c.click(18, 99); }}) {
-    state.doneFlags[3] = 1;
-    state.drillPool.cell(5, 2) = "left over";
+    loadDrillPool(state, 3);
+    state.doneFlags[3] = true;
     ScreenGrid exam, menu;
     choose(console);
     snapshotLater(exam, "S");
@@ -248,8 +242,8 @@ TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillStateAndCom
     console.typeKeys(" ");  // leaves the results screen
     snapshotLater(menu, "");
     EXPECT_EQ(run(), -1);
-    EXPECT_EQ(state.doneFlags[3], 0);
-    EXPECT_EQ(state.drillPool.cell(5, 2), "");
+    EXPECT_TRUE(state.doneFlags.empty());
+    EXPECT_TRUE(state.drillPool.empty());
     EXPECT_EQ(exam.text(3, 1, 5), "  1. ");
     EXPECT_EQ(exam.text(25, 60, 68), "Stop Exam");
     EXPECT_EQ(menu.text(18, 10, 25), "P. Practice Test");  // back at the menu
@@ -308,8 +302,8 @@ TEST_F(ProgramWith2024Pool, MenuIsTheSameAndItsDrillsLoadTheCurrentPool) {
     const std::string_view line = pool2020To2024().menuLines[i];
     EXPECT_EQ(menu.text(8 + static_cast<int>(i)).substr(9, line.size()), line);
   }
-  EXPECT_EQ(state.drillPool.count(), 99);
-  EXPECT_EQ(state.drillPool.cell(99, 1), "E7H13");
+  ASSERT_EQ(state.drillPool.size(), 99u);
+  EXPECT_EQ(state.drillPool.back().question->id, "E7H13");
 }
 
 TEST_F(ProgramWith2024Pool, DrillOverE0ReachesItsTwelfthQuestion) {
@@ -317,7 +311,7 @@ TEST_F(ProgramWith2024Pool, DrillOverE0ReachesItsTwelfthQuestion) {
   console.typeKeys("0S13\r12\r");  // 13 is past the end and asked again
   snapshotLater(question, "");
   EXPECT_EQ(run(), -1);
-  EXPECT_EQ(state.drillPool.count(), 12);
+  EXPECT_EQ(state.drillPool.size(), 12u);
   const std::string title = "Module: E0 \x96 SAFETY [12 Questions]";
   EXPECT_EQ(question.text(2, 98 - static_cast<int>(title.size()), 97), title);
   EXPECT_EQ(question.text(2, 2, 19), "Question ID: E0A12");

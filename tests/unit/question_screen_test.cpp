@@ -2,37 +2,55 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "tests/fakes/memory_console.h"
 
 namespace pentrill {
 namespace {
 
-Question sampleQuestion(std::string id = "E0A01", std::string text = "What is the primary function of a ground rod?") {
-  Question q;
-  q.field(kId) = std::move(id);
-  q.field(kText) = std::move(text);
-  q.field(kAnswerA) = "A. Reduce received noise";
-  q.field(kAnswerB) = "B. Lightning protection";
-  q.field(kAnswerC) = "C. Reduce RF current flow between pieces of equipment";
-  q.field(kAnswerD) = "D. Reduce RFI to telephones and home entertainment systems";
-  q.field(kCorrect) = "B";
-  return q;
+// A question that holds its own texts; figure 0 of the 2020-2024 pool is E5-1.
+struct Sample {
+  explicit Sample(std::string identifier = "E0A01", std::string questionText = "What is the primary function of a ground rod?",
+                  std::optional<std::uint8_t> figure = std::nullopt)
+      : id(std::move(identifier)), text(std::move(questionText)) {
+    question.figure = figure;
+    question.correct = 'B';
+  }
+  operator AskedQuestion() {
+    question.id = id;
+    question.text = text;
+    for (size_t k = 0; k < answers.size(); ++k) question.answers[k] = answers[k];
+    return asPublished(question);
+  }
+
+  std::string id, text;
+  std::array<std::string, kAnswerCount> answers{"Reduce received noise", "Lightning protection",
+                                                "Reduce RF current flow between pieces of equipment",
+                                                "Reduce RFI to telephones and home entertainment systems"};
+  Question question;
+};
+
+Sample sampleQuestion(std::string id = "E0A01", std::string text = "What is the primary function of a ground rod?") {
+  return Sample(std::move(id), std::move(text));
 }
+Sample withFigure(std::string id) { return Sample(std::move(id), "Which figure?", 0); }
 
 const std::string kE9Title = "Module: E9 - ANTENNAS AND TRANSMISSION LINES [96 Questions]";
 
 struct Screen {
   MemoryConsole console;
-  LineList lines = LineList(9);
-  HintIndex hints = HintIndex(641, "");
+  HintIndex hints;
 
   Screen() {
-    hints[0] = "0";
     console.setColours(kBlack, kBrightWhite);
     console.clearScreen();
   }
-  void draw(const Question& q, int number = 7, int peekOff = -1, const std::string& title = kE9Title) {
-    drawDrillScreen(console, q, number, title, peekOff, hints, lines);
+  void draw(Sample q, int number = 7, bool peekOn = false, const std::string& title = kE9Title) {
+    drawDrillScreen(console, pool2020To2024(), q, number, title, peekOn, hints);
   }
   const Cell& cell(int row, int column) const { return console.grid().cell(row, column); }
   void expectColours(int row, int first, int last, int foreground, int background) const {
@@ -81,8 +99,8 @@ TEST(DrillScreen, WrappedLinesContinueInColumnTen) {
       "What is the permitted mean power of any spurious emission relative to the mean power of the fundamental "
       "emission from a station transmitter or external RF amplifier installed after January 1, 2003 and "
       "transmitting on a frequency below 30 MHz?";
-  Question q = sampleQuestion("E1B13", text);
-  q.field(kAnswerA) = "A. " + std::string(60, 'a') + " " + std::string(40, 'b');
+  Sample q = sampleQuestion("E1B13", text);
+  q.answers[0] = std::string(60, 'a') + " " + std::string(40, 'b');
   screen.draw(q, 107);
   EXPECT_EQ(screen.console.text(4, 5, 17), "107. What is ");
   for (int row : {5, 6}) {
@@ -102,60 +120,55 @@ TEST(DrillScreen, NumberShowsItsLastThreeDigits) {
 
 TEST(DrillScreen, PeekOffAndOnInHeaderAndLabel) {
   Screen screen;
-  screen.draw(sampleQuestion(), 7, -1);
+  screen.draw(sampleQuestion(), 7, false);
   EXPECT_EQ(screen.console.text(2, 1, 22), " Question ID: E0A01   ");
   EXPECT_EQ(screen.console.text(25, 90, 97), "Peek Off");
   screen.expectColours(25, 90, 97, kBlack, kLightGrey);
 
-  screen.draw(sampleQuestion(), 7, 0);
+  screen.draw(sampleQuestion(), 7, true);
   EXPECT_EQ(screen.console.text(2, 1, 22), " Question ID: E0A01 B ");
   EXPECT_EQ(screen.console.text(25, 90, 97), "Peek On ");
   screen.expectColours(25, 90, 96, kYellow, kRed);
   screen.expectColours(25, 97, 97, kBlack, kBrightWhite);
 
-  screen.draw(sampleQuestion(), 7, -1);
+  screen.draw(sampleQuestion(), 7, false);
   EXPECT_EQ(screen.console.text(2, 1, 22), " Question ID: E0A01   ");
   EXPECT_EQ(screen.console.text(25, 90, 97), "Peek Off");
 }
 
-TEST(DrillScreen, PeekIndicatorLeavesColoursAndIgnoresOtherValues) {
+TEST(DrillScreen, PeekIndicatorLeavesColours) {
   MemoryConsole console;
-  showPeekIndicator(console, 0);
+  showPeekIndicator(console, true);
   EXPECT_EQ(console.grid().foreground(), kYellow);
   EXPECT_EQ(console.grid().background(), kRed);
-  showPeekIndicator(console, -1);
+  showPeekIndicator(console, false);
   EXPECT_EQ(console.grid().foreground(), kBlack);
   EXPECT_EQ(console.grid().background(), kBrightWhite);
-  console.clearScreen();
-  showPeekIndicator(console, 1);
-  EXPECT_EQ(console.text(25, 90, 97), std::string(8, ' '));
 }
 
 TEST(DrillScreen, FigureTagIsShownWithTheId) {
   Screen screen;
-  screen.draw(sampleQuestion("E5C10 Figure:E5-1"), 7, 0);
+  screen.draw(withFigure("E5C10"), 7, true);
   EXPECT_EQ(screen.console.text(2, 2, 33), "Question ID: E5C10 Figure:E5-1 B");
   // The header line is cleared first: a longer id drawn before leaves nothing.
-  screen.draw(sampleQuestion("E0A01"), 7, -1);
+  screen.draw(sampleQuestion("E0A01"), 7, false);
   EXPECT_EQ(screen.console.text(2, 2, 38), "Question ID: E0A01" + std::string(19, ' '));
 }
 
 TEST(DrillScreen, HintLabelOnlyForIdentifiersInTheIndex) {
   Screen screen;
-  screen.hints[0] = "2";
-  screen.hints[1] = "E5C10";
-  screen.hints[2] = "E0A02";
-  screen.hints[3] = "E0A01";  // beyond the count
-  screen.draw(sampleQuestion("E5C10 Figure:E5-1"));
+  screen.hints.add("E5C10");
+  screen.hints.add("E0A02");
+  screen.draw(withFigure("E5C10"));  // the figure is no part of the key
   EXPECT_EQ(screen.console.text(25, 80, 83), "Hint");
   screen.expectColours(25, 80, 83, kBlack, kLightGrey);
   screen.draw(sampleQuestion("E0A01"));
   EXPECT_EQ(screen.console.text(25, 80, 83), "    ");
   screen.expectColours(25, 80, 83, kBlack, kBrightWhite);
-  screen.hints[3] = "";
-  screen.hints[1] = "e5c10";  // case counts
-  screen.draw(sampleQuestion("E5C10"));
-  EXPECT_EQ(screen.console.text(25, 80, 83), "    ");
+  Screen other;
+  other.hints.add("e5c10");  // case counts
+  other.draw(sampleQuestion("E5C10"));
+  EXPECT_EQ(other.console.text(25, 80, 83), "    ");
 }
 
 TEST(DrillScreen, RedrawDoesNotClearRowsBelowTheBar) {
@@ -169,16 +182,23 @@ TEST(DrillScreen, RedrawDoesNotClearRowsBelowTheBar) {
   EXPECT_EQ(screen.console.text(30, 1, 9), "hint text");
 }
 
-TEST(Hints, HasHintReadsTheCountedEntries) {
-  HintIndex index{"2", "E1A01", "E2B02", "E3C03"};
+// The index holds the keys of the first 640 indexed lines, repeated keys
+// counted, and finds only a key it holds exactly.
+TEST(Hints, IndexFindsExactKeysAndStopsAt640Lines) {
+  HintIndex index;
+  EXPECT_FALSE(hasHint("E1A01", index));
+  EXPECT_TRUE(index.add("E1A01"));
+  EXPECT_TRUE(index.add("E2B02"));
   EXPECT_TRUE(hasHint("E1A01", index));
   EXPECT_TRUE(hasHint("E2B02", index));
-  EXPECT_FALSE(hasHint("E3C03", index));
   EXPECT_FALSE(hasHint("E1A0", index));
-  EXPECT_TRUE(hasHint("E1A01", HintIndex{"9", "E2B02", "E1A01"}));  // a count beyond the list is safe
-  EXPECT_FALSE(hasHint("E1A01", HintIndex{}));
-  EXPECT_EQ(identifierKey("E5C10 Figure:E5-1"), "E5C10");
-  EXPECT_EQ(identifierKey("E0A01"), "E0A01");
+  EXPECT_FALSE(hasHint("E1A01 ", index));
+  for (int i = 2; i < kHintIndexLimit - 1; ++i) EXPECT_TRUE(index.add("E2B02"));
+  EXPECT_TRUE(index.add("E3C03"));  // line 640
+  EXPECT_EQ(index.lines(), kHintIndexLimit);
+  EXPECT_FALSE(index.add("E4D04"));  // line 641 is not recorded
+  EXPECT_TRUE(hasHint("E3C03", index));
+  EXPECT_FALSE(hasHint("E4D04", index));
 }
 
 }  // namespace

@@ -2,92 +2,59 @@
 
 #include <gtest/gtest.h>
 
+#include "pool/edition.h"
+#include "screen/question_screen.h"
+
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace pentrill {
 namespace {
 
 constexpr int kRuns = 24000;
 
-struct Answers {
-  std::string a, b, c, d;
-  char correct;
-};
+constexpr Question kOrdinary{"E9Z99", 0, "Which one?", {{"alpha", "bravo", "charlie", "delta"}}, 'B'};
+constexpr Question kAllChoicesWrong{
+    "E9Z98", std::nullopt, "Which one?", {{"alpha", "bravo", "charlie", "All these choices are correct"}}, 'C'};
+constexpr Question kAllChoicesRight{
+    "E9Z97", std::nullopt, "Which one?", {{"alpha", "bravo", "charlie", "All these choices are correct"}}, 'D'};
 
-QuestionTable tableWith(const Answers& answers, int row = 3) {
-  QuestionTable table(5);
-  Question& q = table.row(row);
-  q.field(kId) = "E9Z99 Figure:E9-9";
-  q.field(kText) = "Which one?";
-  q.field(kAnswerA) = "A. " + answers.a;
-  q.field(kAnswerB) = "B. " + answers.b;
-  q.field(kAnswerC) = "C. " + answers.c;
-  q.field(kAnswerD) = "D. " + answers.d;
-  q.field(kCorrect) = std::string(1, answers.correct);
-  table.setWorkRow(row);
-  return table;
-}
-
-const Answers kOrdinary{"alpha", "bravo", "charlie", "delta", 'B'};
-const Answers kAllChoicesWrong{"alpha", "bravo", "charlie", "All these choices are correct", 'C'};
-const Answers kAllChoicesRight{"alpha", "bravo", "charlie", "All these choices are correct", 'D'};
-
-// The answer texts behind the labels, in field order; checks the labels and
-// that no marker is left behind.
-std::vector<std::string> textsInOrder(const Question& q) {
-  std::vector<std::string> texts;
-  const char* labels[] = {"A. ", "B. ", "C. ", "D. "};
-  for (int f = kAnswerA; f <= kAnswerD; ++f) {
-    const std::string& answer = q.field(f);
-    EXPECT_EQ(answer.substr(0, 3), labels[f - kAnswerA]);
-    EXPECT_NE(answer.back(), '*');
-    texts.push_back(answer.substr(3));
-  }
-  return texts;
-}
-
-// The text that the correct letter points at.
-std::string correctText(const Question& q) {
-  const std::string& letter = q.field(kCorrect);
-  EXPECT_EQ(letter.size(), 1u);
-  return q.field(kAnswerA + (letter[0] - 'A')).substr(3);
-}
-
-void expectValidShuffle(const Question& q, const Answers& original) {
-  std::vector<std::string> texts = textsInOrder(q);
-  std::vector<std::string> sorted = texts;
-  std::sort(sorted.begin(), sorted.end());
-  std::vector<std::string> expected{original.a, original.b, original.c, original.d};
+// Checks that the shown answers are the question's, each once, and that the
+// correct letter points at its correct answer.
+void expectValidShuffle(const AskedQuestion& asked) {
+  const Question& q = *asked.question;
+  std::vector<std::string_view> shown;
+  for (int p = 0; p < kAnswerCount; ++p) shown.push_back(asked.answer(p));
+  std::vector<std::string_view> expected(q.answers.begin(), q.answers.end());
+  std::sort(shown.begin(), shown.end());
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(sorted, expected);
-  const std::string& originalCorrect = original.correct == 'A'   ? original.a
-                                       : original.correct == 'B' ? original.b
-                                       : original.correct == 'C' ? original.c
-                                                                 : original.d;
-  EXPECT_EQ(correctText(q), originalCorrect);
-  EXPECT_EQ(q.field(kId), "E9Z99 Figure:E9-9");
-  EXPECT_EQ(q.field(kText), "Which one?");
+  EXPECT_EQ(shown, expected);
+  ASSERT_GE(asked.correct, 'A');
+  ASSERT_LE(asked.correct, 'D');
+  EXPECT_EQ(asked.answer(answerPosition(asked.correct)), q.answers[static_cast<size_t>(answerPosition(q.correct))]);
 }
 
-std::string orderKey(const Question& q) {
+std::string orderKey(const AskedQuestion& asked) {
   std::string key;
-  for (const std::string& text : textsInOrder(q)) key += text.substr(0, 1);
+  for (int p = 0; p < kAnswerCount; ++p) key += asked.answer(p).substr(0, 1);
   return key;
 }
 
 TEST(ShuffleAnswers, OrdinaryQuestionReachesAll24OrdersWithCorrectAnswerEvenlySpread) {
   std::set<std::string> orders;
-  std::map<std::string, int> correctPlaces;
+  std::map<char, int> correctPlaces;
   for (int seed = 0; seed < kRuns; ++seed) {
     Random random;
     random.seedRandom(seed * 1.37);
-    QuestionTable table = tableWith(kOrdinary);
-    shuffleAnswers(random, table);
-    expectValidShuffle(table.row(3), kOrdinary);
-    orders.insert(orderKey(table.row(3)));
-    ++correctPlaces[table.row(3).field(kCorrect)];
+    AskedQuestion asked = asPublished(kOrdinary);
+    shuffleAnswers(random, asked);
+    expectValidShuffle(asked);
+    orders.insert(orderKey(asked));
+    ++correctPlaces[asked.correct];
   }
   EXPECT_EQ(orders.size(), 24u);
   // 6000 expected in each place, standard deviation about 67: a 600 margin
@@ -97,89 +64,120 @@ TEST(ShuffleAnswers, OrdinaryQuestionReachesAll24OrdersWithCorrectAnswerEvenlySp
 }
 
 TEST(ShuffleAnswers, AllTheseChoicesStaysDAndTheOthersTakeAllSixOrders) {
-  for (const Answers& answers : {kAllChoicesWrong, kAllChoicesRight}) {
+  for (const Question* question : {&kAllChoicesWrong, &kAllChoicesRight}) {
     std::set<std::string> orders;
     for (int seed = 0; seed < 600; ++seed) {
       Random random;
       random.seedRandom(seed);
-      QuestionTable table = tableWith(answers);
-      shuffleAnswers(random, table);
-      expectValidShuffle(table.row(3), answers);
-      EXPECT_EQ(table.row(3).field(kAnswerD), "D. All these choices are correct");
-      if (answers.correct == 'D') {
-        EXPECT_EQ(table.row(3).field(kCorrect), "D");
+      AskedQuestion asked = asPublished(*question);
+      shuffleAnswers(random, asked);
+      expectValidShuffle(asked);
+      EXPECT_EQ(asked.answer(3), "All these choices are correct");
+      if (question->correct == 'D') {
+        EXPECT_EQ(asked.correct, 'D');
       }
-      orders.insert(orderKey(table.row(3)));
+      orders.insert(orderKey(asked));
     }
     EXPECT_EQ(orders.size(), 6u);
   }
 }
 
-TEST(ShuffleAnswers, RepeatedShufflesOfOneRowCompose) {
+TEST(ShuffleAnswers, RepeatedShufflesOfOneQuestionCompose) {
   Random random;
   random.seedRandom(42);
-  QuestionTable table = tableWith(kOrdinary, 1);
+  AskedQuestion asked = asPublished(kOrdinary);
   std::set<std::string> orders;
   for (int i = 0; i < 2000; ++i) {
-    shuffleAnswers(random, table);
-    expectValidShuffle(table.row(1), kOrdinary);
-    orders.insert(orderKey(table.row(1)));
+    shuffleAnswers(random, asked);
+    expectValidShuffle(asked);
+    orders.insert(orderKey(asked));
   }
   EXPECT_EQ(orders.size(), 24u);
 }
 
-TEST(ShuffleAnswers, WorksOnlyOnTheNamedRow) {
-  QuestionTable table = tableWith(kOrdinary, 2);
-  table.row(4) = table.row(2);
-  const Question before = table.row(4);
+// The draws of one shuffle, pinned: with draws 3, 3, 1, 4, 2 (the repeated 3
+// is drawn again) the answers at A, B, C and D move to C, A, D and B.
+TEST(ShuffleAnswers, EachAnswerMovesToTheLetterDrawnForItsPlace) {
   Random random;
-  random.seedRandom(7);
-  for (int i = 0; i < 20; ++i) shuffleAnswers(random, table);
-  for (int f = 1; f <= kFieldCount; ++f) EXPECT_EQ(table.row(4).field(f), before.field(f));
-  table.setWorkRow(0);
-  shuffleAnswers(random, table);  // the header row is never shuffled
-  table.setWorkRow(99);
-  shuffleAnswers(random, table);  // nor a row beyond the table
-  EXPECT_EQ(table.workRow(), 99);
+  random.seedRandom(5);
+  Random copy = random;
+  std::vector<int> draws;
+  std::vector<bool> taken(4, false);
+  while (draws.size() < 4) {
+    const int d = copy.drawRandom(1, 4);
+    if (taken[static_cast<size_t>(d - 1)]) continue;
+    taken[static_cast<size_t>(d - 1)] = true;
+    draws.push_back(d);
+  }
+  AskedQuestion asked = asPublished(kOrdinary);
+  shuffleAnswers(random, asked);
+  for (size_t p = 0; p < 4; ++p)
+    EXPECT_EQ(asked.answer(draws[p] - 1), kOrdinary.answers[p]) << "the answer first at " << answerLetter(static_cast<int>(p));
+  EXPECT_EQ(asked.correct, answerLetter(draws[1] - 1));  // B was correct
+  EXPECT_EQ(random.drawRandom(1, 1000), copy.drawRandom(1, 1000));  // no other draw
+}
+
+// These values come from the earlier implementation, which shuffled the
+// labelled answer texts of a question table in place: a drill's run of
+// draws (a random row, then its shuffle, 200 times, each shuffle starting
+// from the row's last order) must show the same screens and leave the
+// generator where it left it.
+TEST(ShuffleAnswers, ADrillsDrawsGiveTheAnswersTheEarlierImplementationGave) {
+  struct Case {
+    const PoolEdition& (*edition)();
+    int subelement;
+    std::uint64_t fingerprint;
+    int nextDraw;  // drawRandom(1, 1000000) after the run
+  };
+  const Case cases[] = {
+      {&pool2020To2024, 0, 0xdbd646953ce7dcd7ull, 974942}, {&pool2020To2024, 5, 0x6c139bcb387efca6ull, 673403},
+      {&pool2020To2024, 9, 0x01f29315db0b048eull, 786163}, {&pool2024To2028, 0, 0xac81c05f13d2ad8full, 286399},
+      {&pool2024To2028, 5, 0x0d5c6090ff3fa149ull, 478384}, {&pool2024To2028, 9, 0x3a8732539ea3062aull, 181096},
+  };
+  for (const Case& c : cases) {
+    const PoolEdition& edition = c.edition();
+    SCOPED_TRACE(std::string(edition.name) + " E" + std::to_string(c.subelement));
+    std::vector<AskedQuestion> pool;
+    for (const Question& q : edition.subelements[static_cast<size_t>(c.subelement)].questions)
+      pool.push_back(asPublished(q));
+    Random random;
+    random.seedRandom(1234.5 + c.subelement);
+    std::uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](std::string_view text) {
+      for (unsigned char byte : text) hash = (hash ^ byte) * 1099511628211ull;
+      hash = (hash ^ 0xFF) * 1099511628211ull;
+    };
+    for (int k = 0; k < 200; ++k) {
+      AskedQuestion& asked = pool[static_cast<size_t>(random.drawRandom(1, static_cast<int>(pool.size())) - 1)];
+      shuffleAnswers(random, asked);
+      add(idField(edition, *asked.question));
+      add(asked.question->text);
+      for (int p = 0; p < kAnswerCount; ++p) add(labelledAnswer(asked, p));
+      add(std::string(1, asked.correct));
+    }
+    EXPECT_EQ(hash, c.fingerprint);
+    EXPECT_EQ(random.drawRandom(1, 1000000), c.nextDraw);
+  }
 }
 
 TEST(RandomPermutation, SingleItem) {
   Random random;
   random.seedRandom(3);
-  CountedList source{"1", "only"};
-  CountedList target{"x", "y", "keep"};
-  randomPermutation(random, source, target);
-  EXPECT_EQ(target, (CountedList{"1", "only", "keep"}));
+  EXPECT_EQ(randomPermutation(random, 1), (std::vector<std::size_t>{0}));
+  EXPECT_TRUE(randomPermutation(random, 0).empty());
 }
 
-TEST(RandomPermutation, FiftyItemsEachExactlyOnceSourceUnchanged) {
-  CountedList source{"50"};
-  for (int i = 1; i <= 50; ++i) source.push_back("item" + std::to_string(i));
-  const CountedList original = source;
-  std::set<std::string> firstItems;
+TEST(RandomPermutation, FiftyItemsEachExactlyOnce) {
+  std::set<std::size_t> firstItems;
   for (int seed = 0; seed < 200; ++seed) {
     Random random;
     random.seedRandom(seed);
-    CountedList target(51);
-    randomPermutation(random, source, target);
-    EXPECT_EQ(source, original);
-    EXPECT_EQ(target[0], "50");
-    std::multiset<std::string> items(target.begin() + 1, target.end());
-    EXPECT_EQ(items, std::multiset<std::string>(original.begin() + 1, original.end()));
-    firstItems.insert(target[1]);
+    std::vector<std::size_t> order = randomPermutation(random, 50);
+    firstItems.insert(order.front());
+    std::sort(order.begin(), order.end());
+    for (std::size_t i = 0; i < 50; ++i) ASSERT_EQ(order[i], i);
   }
   EXPECT_GT(firstItems.size(), 40u);  // not a fixed order
-}
-
-TEST(RandomPermutation, ShortTargetGrowsAndEmptyItemsDoNotHang) {
-  Random random;
-  random.seedRandom(11);
-  CountedList source{"3", "", "b", ""};
-  CountedList target;
-  randomPermutation(random, source, target);
-  ASSERT_EQ(target.size(), 4u);
-  EXPECT_EQ(std::count(target.begin() + 1, target.end(), ""), 2);
-  EXPECT_EQ(std::count(target.begin() + 1, target.end(), "b"), 1);
 }
 
 }  // namespace

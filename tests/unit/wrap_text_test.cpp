@@ -7,11 +7,9 @@
 namespace pentrill {
 namespace {
 
-// The lines 1 to count of a wrapped list, checked for their common shape.
-std::vector<std::string> wrapped(std::string_view text, int width, LineList lines = LineList(9)) {
-  wrapText(text, lines, width);
-  const int count = std::stoi(lines[0]);
-  std::vector<std::string> result(lines.begin() + 1, lines.begin() + 1 + count);
+// The wrapped lines, checked for their common shape.
+std::vector<std::string> wrapped(std::string_view text, int width) {
+  std::vector<std::string> result = wrapText(text, width);
   for (const std::string& line : result) EXPECT_EQ(line.size(), static_cast<size_t>(width)) << line;
   return result;
 }
@@ -119,28 +117,19 @@ TEST(WrapText, OverLongWordIsCutWithoutLosingCharacters) {
   EXPECT_EQ(rightTrimmed(lines[2]), std::string(22, 'y'));
 }
 
-TEST(WrapText, ListGrowsAndKeepsEntriesAboveTheCount) {
-  LineList small(1);
-  wrapText(words(60, "word"), small, 20);  // 299 characters, 4 words a line
-  EXPECT_EQ(small[0], "15");
-  ASSERT_GE(small.size(), 16u);
-  EXPECT_EQ(small[15], "word word word word ");
-
-  LineList lines(9, "old");
-  wrapText(words(30, "word"), lines, 40);  // 149 characters, 8 words a line
-  EXPECT_EQ(lines[0], "4");
-  EXPECT_EQ(lines[5], "old");
-  EXPECT_EQ(lines[8], "old");
+TEST(WrapText, AsManyLinesAsTheTextNeeds) {
+  const std::vector<std::string> lines = wrapped(words(60, "word"), 20);  // 299 characters, 4 words a line
+  ASSERT_EQ(lines.size(), 15u);
+  EXPECT_EQ(lines[14], "word word word word ");
+  EXPECT_EQ(wrapped(words(30, "word"), 40).size(), 4u);  // 149 characters, 8 words a line
 }
 
 TEST(WrapText, TinyWidthsEndAndLoseNothing) {
   for (int width : {-3, 0, 1, 2, 3}) {
-    LineList lines;
-    wrapText("ab cdef g", lines, width);
-    const int count = std::stoi(lines[0]);
-    ASSERT_GE(count, 1) << width;
+    const std::vector<std::string> lines = wrapText("ab cdef g", width);
+    ASSERT_GE(lines.size(), 1u) << width;
     std::string all;
-    for (int i = 1; i <= count; ++i) all += lines[static_cast<size_t>(i)];
+    for (const std::string& line : lines) all += line;
     EXPECT_EQ(withoutBlanks(all), "abcdefg") << width;
   }
 }

@@ -1,42 +1,40 @@
 #include "tools/pool_tables/generated_tables.h"
 
+#include <algorithm>
+#include <set>
+
 #include "tools/pool_tables/pool_checks.h"
 
 namespace pool_tables {
 
 namespace {
 
-constexpr std::string_view kEndOfPool = "ENDofPOOL";
+constexpr size_t kLabelLength = 3;  // "A. "
 
-void appendQuestion(const SourceQuestion& q, std::vector<std::string>& table) {
-  table.push_back(idField(q));
-  table.push_back(q.text);
-  for (const std::string& answer : q.answers) table.push_back(answer);
-  table.push_back(std::string(1, q.letter));
+std::string figureOf(const PoolTables& tables, const SourceQuestion& q) {
+  const std::vector<std::string> named = figuresNamedIn(q.text);
+  if (named.empty()) return "std::nullopt";
+  const auto at = std::find(tables.figures.begin(), tables.figures.end(), named.front());
+  return std::to_string(at - tables.figures.begin());
 }
 
-std::vector<std::string> examGroupTable(const std::vector<SourceQuestion>& questions) {
-  std::vector<std::string> items;
-  size_t countItem = 0;
-  int size = 0;
-  for (size_t i = 0; i < questions.size(); ++i) {
-    std::string group = questions[i].id.substr(0, 3);
-    if (i == 0 || group != questions[i - 1].id.substr(0, 3)) {
-      if (i > 0) items[countItem] = std::to_string(size);
-      countItem = items.size();
-      items.emplace_back();
-      size = 0;
-    }
-    items.push_back(questions[i].id);
-    ++size;
-  }
-  if (!questions.empty()) items[countItem] = std::to_string(size);
-  return items;
+void writeQuestion(const PoolTables& tables, const SourceQuestion& q, std::ostream& out) {
+  out << "    {" << cppLiteral(q.id) << ", " << figureOf(tables, q) << ",\n     " << cppLiteral(q.text) << ",\n     {{";
+  for (size_t k = 0; k < q.answers.size(); ++k)
+    out << (k == 0 ? "" : ",\n       ") << cppLiteral(std::string_view(q.answers[k]).substr(kLabelLength));
+  out << "}},\n     '" << q.letter << "'},\n";
 }
 
-void writeItems(std::string_view name, const std::vector<std::string>& items, std::ostream& out) {
-  out << "inline constexpr std::string_view " << name << "[] = {\n";
-  for (const std::string& item : items) out << "    " << cppLiteral(item) << ",\n";
+void writeSubelement(const PoolTables& tables, size_t s, std::ostream& out) {
+  const TableSubelement& subelement = tables.subelements[s];
+  const std::string questions = "kE" + std::to_string(s) + "Questions";
+  out << "inline constexpr Question " << questions << "[] = {\n";
+  for (const SourceQuestion* q : subelement.questions) writeQuestion(tables, *q, out);
+  out << "};\n\n"
+      << "inline constexpr Group kE" << s << "Groups[] = {\n";
+  for (const TableGroup& group : subelement.groups)
+    out << "    {" << cppLiteral(group.id) << ", std::span<const Question>(" << questions << " + " << group.first
+        << ", " << group.size << ")},\n";
   out << "};\n\n";
 }
 
@@ -44,9 +42,23 @@ void writeItems(std::string_view name, const std::vector<std::string>& items, st
 
 PoolTables buildTables(const std::vector<SourceQuestion>& questions) {
   PoolTables tables;
-  for (const SourceQuestion& q : questions) appendQuestion(q, tables.questionTables[static_cast<size_t>(q.id[1] - '0')]);
-  for (std::vector<std::string>& table : tables.questionTables) table.emplace_back(kEndOfPool);
-  tables.examGroupTable = examGroupTable(questions);
+  std::set<std::string> figures;
+  for (const SourceQuestion& q : questions) {
+    const std::vector<std::string> named = figuresNamedIn(q.text);
+    if (!named.empty()) figures.insert(named.front());
+  }
+  tables.figures.assign(figures.begin(), figures.end());
+  for (const SourceQuestion& q : questions) {
+    const size_t s = static_cast<size_t>(q.id[1] - '0');
+    TableSubelement& subelement = tables.subelements[s];
+    const std::string group = q.id.substr(0, 3);
+    if (subelement.groups.empty() || subelement.groups.back().id != group) {
+      subelement.groups.push_back({group, subelement.questions.size(), 0});
+      tables.poolGroups.emplace_back(s, subelement.groups.size() - 1);
+    }
+    ++subelement.groups.back().size;
+    subelement.questions.push_back(&q);
+  }
   return tables;
 }
 
@@ -84,20 +96,23 @@ void writeTablesHeader(const PoolTables& tables, std::string_view poolName, std:
       << "// Windows-1252 text; bytes outside printable ASCII are octal escapes.\n"
       << "// Constant data, usable at compile time: nothing is parsed at run time.\n"
       << "#pragma once\n"
-      << "#include <array>\n#include <span>\n#include <string_view>\n\n"
-      << "namespace pentrill::builtin::" << tablesNamespace(poolName) << " {\n\n";
-  for (size_t s = 0; s < tables.questionTables.size(); ++s)
-    writeItems("kE" + std::to_string(s) + "Items", tables.questionTables[s], out);
-  writeItems("kGroupItems", tables.examGroupTable, out);
-  out << "// Index 0 to 9 = subelement E0 to E9: per question its seven fields in\n"
-      << "// field order, then \"ENDofPOOL\".\n"
-      << "inline constexpr std::array<std::span<const std::string_view>, " << tables.questionTables.size()
-      << "> kQuestionTables{{\n";
-  for (size_t s = 0; s < tables.questionTables.size(); ++s) out << "    kE" << s << "Items,\n";
+      << "#include <array>\n#include <optional>\n#include <span>\n#include <string_view>\n\n"
+      << "#include \"pool/question.h\"\n\n"
+      << "namespace pentrill::builtin::" << tablesNamespace(poolName) << " {\n\n"
+      << "// The figures that questions name, in the order of the edition's figure\n"
+      << "// table; a question's figure is an index into it.\n"
+      << "inline constexpr std::string_view kFigureNames[] = {\n";
+  for (const std::string& figure : tables.figures) out << "    " << cppLiteral(figure) << ",\n";
+  out << "};\n\n";
+  for (size_t s = 0; s < tables.subelements.size(); ++s) writeSubelement(tables, s, out);
+  out << "// Index 0 to 9 = subelement E0 to E9.\n"
+      << "inline constexpr std::array<Subelement, " << tables.subelements.size() << "> kSubelements{{\n";
+  for (size_t s = 0; s < tables.subelements.size(); ++s) out << "    {kE" << s << "Questions, kE" << s << "Groups},\n";
   out << "}};\n\n"
-      << "// Per group in table order (E1A to E9H, then E0A): its size, then its bare\n"
-      << "// identifiers.\n"
-      << "inline constexpr std::span<const std::string_view> kExamGroupTable(kGroupItems);\n\n"
+      << "// Every group once, in the pool's order (E1A to E9H, then E0A).\n"
+      << "inline constexpr const Group* kPoolGroups[] = {\n";
+  for (const auto& [s, g] : tables.poolGroups) out << "    &kE" << s << "Groups[" << g << "],\n";
+  out << "};\n\n"
       << "}  // namespace pentrill::builtin::" << tablesNamespace(poolName) << "\n";
 }
 

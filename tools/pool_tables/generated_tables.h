@@ -1,4 +1,4 @@
-// The program's built-in tables as items, and the C++ source that holds them.
+// The program's built-in typed pool, and the C++ source that holds it.
 #pragma once
 #include <array>
 #include <ostream>
@@ -10,12 +10,22 @@
 
 namespace pool_tables {
 
+struct TableGroup {
+  std::string id;            // "E1A"
+  size_t first = 0;          // its first question in its subelement's list
+  size_t size = 0;
+};
+
+struct TableSubelement {
+  std::vector<const SourceQuestion*> questions;  // in the text's order
+  std::vector<TableGroup> groups;
+};
+
 struct PoolTables {
-  // Index 0 to 9 = subelement E0 to E9: per question its seven fields, then
-  // "ENDofPOOL".
-  std::array<std::vector<std::string>, 10> questionTables;
-  // Per group in table order: its size, then its bare identifiers.
-  std::vector<std::string> examGroupTable;
+  std::vector<std::string> figures;  // the figures questions name, sorted ("E5-1")
+  std::array<TableSubelement, 10> subelements;  // E0 to E9
+  // Every group as (subelement, index among its groups), in the text's order.
+  std::vector<std::pair<size_t, size_t>> poolGroups;
 };
 
 // The tables of questions that have passed checkPool, in the text's order.
@@ -28,8 +38,8 @@ std::string cppLiteral(std::string_view bytes);
 // "pool2024_2028" for "2024-2028".
 std::string tablesNamespace(std::string_view poolName);
 
-// The header defining kQuestionTables and kExamGroupTable of the pool, as
-// compile-time constants in pentrill::builtin::<tablesNamespace>.
+// The header defining kFigureNames, kSubelements and kPoolGroups of the pool,
+// as compile-time constants in pentrill::builtin::<tablesNamespace>.
 void writeTablesHeader(const PoolTables& tables, std::string_view poolName, std::string_view sourceName,
                        std::ostream& out);
 

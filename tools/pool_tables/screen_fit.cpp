@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "screen/text.h"
 #include "screen/question_screen.h"
 #include "screen/wrap_text.h"
 
@@ -24,9 +23,7 @@ constexpr QuestionArea kAreas[] = {
 };
 
 int wrappedLines(std::string_view text) {
-  pentrill::LineList lines;
-  pentrill::wrapText(text, lines, pentrill::kDrillWrapWidth);
-  return static_cast<int>(pentrill::roundedNumberValue(lines[0]));
+  return static_cast<int>(pentrill::wrapText(text, pentrill::kDrillWrapWidth).size());
 }
 
 }  // namespace
