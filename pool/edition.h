@@ -9,6 +9,8 @@
 
 namespace pentrill {
 
+struct CompressedBitmap;  // pool/compressed_bitmap.h
+
 inline constexpr int kSubelementCount = 10;  // E0 to E9
 
 // A list of text items numbered from 1 (see itemAt).
@@ -20,14 +22,15 @@ constexpr std::string_view itemAt(Items items, int k) {
   return items[static_cast<size_t>(k) - 1];
 }
 
-// A diagram that questions refer to, stored in the program as a bitmap file.
+// A diagram that questions refer to, stored in the program as a compressed
+// bitmap file.
 struct Figure {
   std::string_view reference;            // "Figure:E5-1", as cut from field 1 of a question
   std::string_view pictureName;          // "#51"
   int width = 0;                         // client size of its window, in pixels
   int height = 0;
   std::string_view caption;              // "Figure 5-1"
-  std::span<const unsigned char> bitmap; // the whole bitmap file
+  const CompressedBitmap* bitmap = nullptr;  // the whole bitmap file (inflatedBytes gives its bytes)
 };
 
 struct PoolEdition {

@@ -1,5 +1,7 @@
 #include "screen/figures.h"
 
+#include "pool/compressed_bitmap.h"
+
 namespace pentrill {
 
 std::string_view figureReference(std::string_view id) {
@@ -13,7 +15,11 @@ void showFigure(PictureWindows& windows, std::span<const Figure> figureTable, st
     if (figure.reference != reference) continue;
     handle = windows.openPictureWindow(figure.caption, kFigureWindowLeft, kFigureWindowTop, figure.width,
                                        figure.height);
-    windows.drawPicture(handle, figure.bitmap, 0, 0, figure.width - 1, figure.height - 1);
+    // Inflated on the figure's first showing in this run; the windows copy
+    // what they keep.
+    std::span<const unsigned char> bytes;
+    if (figure.bitmap) bytes = inflatedBytes(*figure.bitmap);
+    windows.drawPicture(handle, bytes, 0, 0, figure.width - 1, figure.height - 1);
     return;
   }
 }

@@ -1,0 +1,42 @@
+#include "pool/compressed_bitmap.h"
+
+#include <zlib.h>
+
+#include <bit>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace pentrill {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "the stream is packed into little-endian words");
+
+std::vector<unsigned char> inflate(const CompressedBitmap& bitmap) {
+  if (bitmap.size == 0 || bitmap.size > std::numeric_limits<uLongf>::max() ||
+      bitmap.compressedSize > std::numeric_limits<uLong>::max())
+    return {};
+  std::vector<unsigned char> bytes(bitmap.size);
+  uLongf length = static_cast<uLongf>(bitmap.size);
+  const int status = uncompress(bytes.data(), &length, reinterpret_cast<const Bytef*>(bitmap.words),
+                                static_cast<uLong>(bitmap.compressedSize));
+  if (status != Z_OK || length != bitmap.size) return {};
+  return bytes;
+}
+
+}  // namespace
+
+std::span<const unsigned char> inflatedBytes(const CompressedBitmap& bitmap) {
+  // Figures are shown from the main thread only (the SDL thread draws a copy
+  // of the bytes); the lock keeps the cache sound for any other caller.
+  static std::mutex mutex;
+  static std::map<const CompressedBitmap*, std::vector<unsigned char>> inflated;
+  const std::lock_guard lock(mutex);
+  auto [entry, isNew] = inflated.try_emplace(&bitmap);
+  if (isNew) entry->second = inflate(bitmap);
+  return entry->second;
+}
+
+}  // namespace pentrill
