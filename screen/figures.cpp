@@ -15,6 +15,9 @@ void showFigure(PictureWindows& windows, std::span<const Figure> figureTable, st
     if (figure.reference != reference) continue;
     handle = windows.openPictureWindow(figure.caption, kFigureWindowLeft, kFigureWindowTop, figure.width,
                                        figure.height);
+    // Without a window (no display, no SDL2) the figure is not inflated:
+    // it would cost a run without windows time and memory for nothing.
+    if (handle == 0) return;
     // Inflated on the figure's first showing in this run; the windows copy
     // what they keep.
     std::span<const unsigned char> bytes;

@@ -16,9 +16,9 @@ inline constexpr int kFigureWindowTop = 100;
 // end ("Figure:E5-1"), or the empty text when it has none.
 std::string_view figureReference(std::string_view id);
 
-// Opens the window of the figure with this reference (exact, case-sensitive)
-// and stores its handle. A reference not in the table opens nothing and
-// leaves the handle as it was.
+// Opens the window of the figure with this reference (exact, case-sensitive),
+// stores its handle and, when a window opened, draws the figure in it. A
+// reference not in the table opens nothing and leaves the handle as it was.
 void showFigure(PictureWindows& windows, std::span<const Figure> figureTable, std::string_view reference, int& handle);
 
 // Closes the window with this handle.

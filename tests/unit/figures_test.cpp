@@ -96,6 +96,16 @@ TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure
   EXPECT_EQ(draw.bitmapSize, 54u + 1920u * 686u);
 }
 
+TEST(ShowFigure, WhenNoWindowOpensNothingIsDrawn) {
+  RecordingWindows windows;
+  windows.canOpen = false;
+  int handle = 5;
+  showFigure(windows, pool2020To2024().figureTable, "Figure:E6-2", handle);
+  ASSERT_EQ(windows.calls.size(), 1u);
+  EXPECT_EQ(windows.calls[0].kind, Call::Kind::Open);
+  EXPECT_EQ(handle, 0);
+}
+
 TEST(ShowFigure, AnUnknownOrInexactReferenceOpensNothing) {
   RecordingWindows windows;
   int handle = 0;
