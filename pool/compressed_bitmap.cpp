@@ -16,7 +16,7 @@ static_assert(std::endian::native == std::endian::little, "the stream is packed 
 
 // The file's bytes, or none. Not zeroed first: the first pass over the
 // new memory is zlib's (each of its pages is faulted in once, by inflate).
-std::unique_ptr<unsigned char[]> inflate(const CompressedBitmap& bitmap) {
+std::unique_ptr<unsigned char[]> inflateFile(const CompressedBitmap& bitmap) {
   if (bitmap.size == 0 || bitmap.size > std::numeric_limits<uLongf>::max() ||
       bitmap.compressedSize > std::numeric_limits<uLong>::max())
     return nullptr;
@@ -37,7 +37,7 @@ std::span<const unsigned char> inflatedBytes(const CompressedBitmap& bitmap) {
   static std::map<const CompressedBitmap*, std::unique_ptr<unsigned char[]>> inflated;
   const std::lock_guard lock(mutex);
   auto [entry, isNew] = inflated.try_emplace(&bitmap);
-  if (isNew) entry->second = inflate(bitmap);
+  if (isNew) entry->second = inflateFile(bitmap);
   if (!entry->second) return {};
   return {entry->second.get(), bitmap.size};
 }
