@@ -12,16 +12,19 @@
 
 namespace pentrill {
 
+struct CompressedBitmap;  // pool/compressed_bitmap.h
+
 inline constexpr int kSubelementCount = 10;  // E0 to E9
 
-// A diagram that questions refer to, stored in the program as a bitmap file.
+// A diagram that questions refer to, stored in the program as a compressed
+// bitmap file.
 struct Figure {
   std::string_view reference;            // "Figure:E5-1", shown after the identifier on the header
   std::string_view pictureName;          // "#51"
   int width = 0;                         // client size of its window, in pixels
   int height = 0;
   std::string_view caption;              // "Figure 5-1"
-  std::span<const unsigned char> bitmap; // the whole bitmap file
+  const CompressedBitmap* bitmap = nullptr;  // the whole bitmap file (inflatedBytes gives its bytes)
 };
 
 struct PoolEdition {

@@ -26,16 +26,16 @@ constexpr auto kHelpLines = texts::helpLines(
     "  Class question pool, with the errata to February 4, 2026.");
 
 constexpr EmbeddedFigure kFigures[] = {
-    {"Figure:E5-1", "#51", 640, 645, "Figure 5-1", embedded::figure2024_E5_1Words, embedded::figure2024_E5_1Size},
-    {"Figure:E6-1", "#61", 640, 440, "Figure 6-1", embedded::figure2024_E6_1Words, embedded::figure2024_E6_1Size},
-    {"Figure:E6-2", "#62", 640, 423, "Figure 6-2", embedded::figure2024_E6_2Words, embedded::figure2024_E6_2Size},
-    {"Figure:E6-3", "#63", 640, 424, "Figure 6-3", embedded::figure2024_E6_3Words, embedded::figure2024_E6_3Size},
-    {"Figure:E7-1", "#71", 640, 581, "Figure 7-1", embedded::figure2024_E7_1Words, embedded::figure2024_E7_1Size},
-    {"Figure:E7-2", "#72", 640, 540, "Figure 7-2", embedded::figure2024_E7_2Words, embedded::figure2024_E7_2Size},
-    {"Figure:E7-3", "#73", 640, 591, "Figure 7-3", embedded::figure2024_E7_3Words, embedded::figure2024_E7_3Size},
-    {"Figure:E9-1", "#91", 640, 564, "Figure 9-1", embedded::figure2024_E9_1Words, embedded::figure2024_E9_1Size},
-    {"Figure:E9-2", "#92", 640, 450, "Figure 9-2", embedded::figure2024_E9_2Words, embedded::figure2024_E9_2Size},
-    {"Figure:E9-3", "#93", 640, 363, "Figure 9-3", embedded::figure2024_E9_3Words, embedded::figure2024_E9_3Size},
+    {"Figure:E5-1", "#51", 640, 645, "Figure 5-1", &embedded::figure2024_E5_1},
+    {"Figure:E6-1", "#61", 640, 440, "Figure 6-1", &embedded::figure2024_E6_1},
+    {"Figure:E6-2", "#62", 640, 423, "Figure 6-2", &embedded::figure2024_E6_2},
+    {"Figure:E6-3", "#63", 640, 424, "Figure 6-3", &embedded::figure2024_E6_3},
+    {"Figure:E7-1", "#71", 640, 581, "Figure 7-1", &embedded::figure2024_E7_1},
+    {"Figure:E7-2", "#72", 640, 540, "Figure 7-2", &embedded::figure2024_E7_2},
+    {"Figure:E7-3", "#73", 640, 591, "Figure 7-3", &embedded::figure2024_E7_3},
+    {"Figure:E9-1", "#91", 640, 564, "Figure 9-1", &embedded::figure2024_E9_1},
+    {"Figure:E9-2", "#92", 640, 450, "Figure 9-2", &embedded::figure2024_E9_2},
+    {"Figure:E9-3", "#93", 640, 363, "Figure 9-3", &embedded::figure2024_E9_3},
 };
 
 }  // namespace

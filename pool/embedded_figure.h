@@ -1,13 +1,12 @@
-// Figures stored in the program: their bytes come from headers that the
-// build generates from resources/figures/, so they can be checked against
-// the figure table while the program is compiled.
+// Figures stored in the program: their compressed bytes and bitmap headers
+// come from headers that the build generates from resources/figures/, so the
+// files can be checked against the figure table while the program compiles.
 #pragma once
 #include <array>
 #include <cstddef>
-#include <cstdint>
-#include <span>
 #include <string_view>
 
+#include "pool/compressed_bitmap.h"
 #include "pool/edition.h"
 #include "resources/bitmap_header.h"
 
@@ -20,17 +19,13 @@ struct EmbeddedFigure {
   int width;
   int height;
   std::string_view caption;
-  const std::uint64_t* words;  // the file, packed into little-endian words
-  std::size_t size;            // in bytes
+  const CompressedBitmap* bitmap;  // the file, with the header read before it was compressed
 };
 
-constexpr unsigned embeddedByte(const std::uint64_t* words, std::size_t i) {
-  return static_cast<unsigned>((words[i / 8] >> (8 * (i % 8))) & 0xFF);
-}
-
+// The file's header and size, as read before compression, are those of a
+// figure bitmap of the row's width and height.
 constexpr bool figureFitsItsRow(const EmbeddedFigure& figure) {
-  auto byteAt = [&figure](std::size_t i) { return embeddedByte(figure.words, i); };
-  return isFigureBitmap(readBitmapHeader(byteAt, figure.size), figure.size, figure.width, figure.height);
+  return isFigureBitmap(figure.bitmap->header, figure.bitmap->size, figure.width, figure.height);
 }
 
 template <std::size_t N>
@@ -41,8 +36,7 @@ constexpr bool allFiguresFitTheirRows(const EmbeddedFigure (&figures)[N]) {
 }
 
 inline Figure figureOf(const EmbeddedFigure& figure) {
-  return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption,
-                std::span(reinterpret_cast<const unsigned char*>(figure.words), figure.size)};
+  return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption, figure.bitmap};
 }
 
 // The figure table of an edition, its rows in the given order.

@@ -1,12 +1,21 @@
 #include "screen/figures.h"
 
+#include "pool/compressed_bitmap.h"
+
 namespace pentrill {
 
 void showFigure(PictureWindows& windows, const Figure& figure, FigureWindow& window) {
   const int handle =
       windows.openPictureWindow(figure.caption, kFigureWindowLeft, kFigureWindowTop, figure.width, figure.height);
-  windows.drawPicture(handle, figure.bitmap, 0, 0, figure.width - 1, figure.height - 1);
   window.handle = handle;
+  // Without a window (no display, no SDL2) the figure is not inflated: it
+  // would cost a run without windows time and memory for nothing.
+  if (handle == 0) return;
+  // Inflated on the figure's first showing in this run; the windows copy
+  // what they keep.
+  std::span<const unsigned char> bytes;
+  if (figure.bitmap) bytes = inflatedBytes(*figure.bitmap);
+  windows.drawPicture(handle, bytes, 0, 0, figure.width - 1, figure.height - 1);
 }
 
 void closeFigure(PictureWindows& windows, FigureWindow& window) {

@@ -16,7 +16,8 @@ struct FigureWindow {
   std::optional<int> handle;
 };
 
-// Opens the figure's window and records its handle.
+// Opens the figure's window, records its handle and, when a window opened,
+// draws the figure in it.
 void showFigure(PictureWindows& windows, const Figure& figure, FigureWindow& window);
 
 // Closes the figure's window when one is open.

@@ -21,15 +21,18 @@ machine, in one run, and is printed side by side:
   written to the terminal, and the process's voluntary context switches, that
   is how often it woke up, each per second over --idle-seconds;
 - resident memory (VmRSS) at the menu and on the drill question, and the
-  peak (VmHWM).
+  peak (VmHWM);
+- the size of the binary once stripped (`strip`, as the Debian package
+  installs it).
 
 Targets: start-up at most 1.6 times that of `less`; under 0.05 % of one core
 idle at the menu and on the question; at most 40 bytes/s on the question;
-under 5 MB resident on the question. Exit status: 0 when every target is
+under 5 MB resident on the question; the stripped binary under 3 MB. Exit status: 0 when every target is
 met, 1 when one is missed, 2 when the program could not be driven.
 
 `--check-start` only checks that the binary starts in a pseudo-terminal and
-shows its menu, then ends it with Esc (CI runs this on the release build).
+shows its menu, then ends it with Esc; `--check-size` only prints the
+stripped size and checks it (CI runs both on the release build).
 
 This is a benchmark, not a test: its figures depend on the machine and load.
 """
@@ -37,6 +40,7 @@ This is a benchmark, not a test: its figures depend on the machine and load.
 import argparse
 import os
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -48,6 +52,7 @@ STARTUP_RATIO_TARGET = 1.6
 CPU_TARGET_PERCENT = 0.05
 BYTES_TARGET_PER_SECOND = 40.0
 MEMORY_TARGET_MB = 5.0
+STRIPPED_SIZE_TARGET = 3_000_000  # bytes
 
 
 def startup_seconds(argv, ready_texts, timeout=10.0):
@@ -75,6 +80,29 @@ def verdict(met):
     return "met" if met else "MISSED"
 
 
+def stripped_size(binary):
+    """The binary's size once stripped, in bytes; None when strip fails."""
+    with tempfile.TemporaryDirectory() as folder:
+        stripped = os.path.join(folder, "pentrill")
+        if subprocess.run(["strip", "-o", stripped, binary]).returncode != 0:
+            return None
+        return os.path.getsize(stripped)
+
+
+def size_line(size):
+    return (f"stripped binary: {size} bytes ({size / 1e6:.2f} MB;"
+            f" target < {STRIPPED_SIZE_TARGET / 1e6:g} MB: {verdict(size < STRIPPED_SIZE_TARGET)})")
+
+
+def check_size(binary):
+    size = stripped_size(binary)
+    if size is None:
+        print(f"bench: strip failed on {binary}", file=sys.stderr)
+        return 2
+    print(size_line(size))
+    return 0 if size < STRIPPED_SIZE_TARGET else 1
+
+
 def check_start(binary):
     session = start([binary])
     try:
@@ -98,6 +126,7 @@ def main():
     parser.add_argument("--starts", type=int, default=21, help="starts for each start-up median (at least 15)")
     parser.add_argument("--idle-seconds", type=float, default=30.0, help="length of each idle measurement")
     parser.add_argument("--check-start", action="store_true", help="only check that the binary starts")
+    parser.add_argument("--check-size", action="store_true", help="only check the stripped binary's size")
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)
     if not os.access(binary, os.X_OK):
@@ -105,6 +134,8 @@ def main():
         return 2
     if args.check_start:
         return check_start(binary)
+    if args.check_size:
+        return check_size(binary)
     starts = max(args.starts, 15)
 
     with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as text:
@@ -142,6 +173,10 @@ def main():
     finally:
         session.stop()
 
+    size = stripped_size(binary)
+    if size is None:
+        print(f"bench: strip failed on {binary}", file=sys.stderr)
+        return 2
     ratio = ours_median / less_median
     results = [
         ratio <= STARTUP_RATIO_TARGET,
@@ -149,6 +184,7 @@ def main():
         question.cpu_percent < CPU_TARGET_PERCENT,
         question.bytes_per_second <= BYTES_TARGET_PER_SECOND,
         question_rss < MEMORY_TARGET_MB,
+        size < STRIPPED_SIZE_TARGET,
     ]
     print(f"pentrill: {binary}")
     print(f"start-up to the full menu, median of {starts}: {ours_median * 1000:.1f} ms"
@@ -163,6 +199,7 @@ def main():
           f" {question.wakeups_per_second:.2f} wake-ups/s")
     print(f"resident memory: menu {menu_rss:.1f} MB, drill question {question_rss:.1f} MB"
           f" (target < {MEMORY_TARGET_MB:g}: {verdict(results[4])}), peak {peak_rss:.1f} MB")
+    print(size_line(size))
     return 0 if all(results) else 1
 
 

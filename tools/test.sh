@@ -4,7 +4,8 @@
 #   2. Clang with AddressSanitizer and UndefinedBehaviorSanitizer (Debug):
 #      the same tests, and any sanitizer report fails the run;
 #   3. the release build that tools/run.sh makes (default compiler), whose
-#      binary must start in a pseudo-terminal and show the menu;
+#      binary must start in a pseudo-terminal and show the menu, and stripped
+#      be under 3 MB;
 #   4. a few seconds of every fuzz target (libFuzzer, Clang);
 #   5. the man page, which must render without a warning, and the install;
 #   6. the Debian package (tools/package_check.sh): built, lintian-clean,
@@ -56,6 +57,7 @@ echo "no sanitizer reports"
 echo "== Release build as tools/run.sh makes it, started in a pseudo-terminal"
 pentrill_release_build build/ci-release -DPENTRILL_WERROR=ON
 python3 tools/bench.py --check-start --binary build/ci-release/app/pentrill
+python3 tools/bench.py --check-size --binary build/ci-release/app/pentrill
 rm -rf build/ci-install
 cmake --install build/ci-release --prefix build/ci-install >/dev/null
 for installed in bin/pentrill share/man/man1/pentrill.1 share/doc/pentrill/README.md share/doc/pentrill/LICENSE; do

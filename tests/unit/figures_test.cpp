@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "pool/compressed_bitmap.h"
 #include "resources/bitmap_header.h"
 #include "tests/fakes/recording_windows.h"
 
@@ -38,13 +39,15 @@ TEST_P(FigureTableTest, EveryFigureIsTheBitmapItsRowDescribes) {
     EXPECT_EQ(figure.caption, std::string("Figure ") + (names[i] + 1));
     EXPECT_EQ(figure.width, 640);
     EXPECT_EQ(figure.height, GetParam().heights[i]);
-    std::optional<BitmapHeader> header = readBitmapHeader(figure.bitmap);
+    ASSERT_NE(figure.bitmap, nullptr);
+    const std::span<const unsigned char> bytes = inflatedBytes(*figure.bitmap);
+    std::optional<BitmapHeader> header = readBitmapHeader(bytes);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->width, figure.width);
     EXPECT_EQ(header->height, figure.height);
     EXPECT_EQ(header->bitsPerPixel, 24);
     EXPECT_EQ(header->compression, 0u);
-    EXPECT_EQ(figure.bitmap.size(), 54u + 1920u * static_cast<size_t>(figure.height));
+    EXPECT_EQ(bytes.size(), 54u + 1920u * static_cast<size_t>(figure.height));
   }
 }
 
@@ -61,7 +64,7 @@ TEST(ShowFigure, OpensTheWindowAtTheHeightOfTheEditionsFigure) {
   ASSERT_EQ(windows.calls.size(), 2u);
   EXPECT_EQ(windows.calls[0].caption, "Figure 9-3");
   EXPECT_EQ(windows.calls[0].height, 363);
-  EXPECT_EQ(windows.calls[1].bitmap, pool2024To2028().figureTable[9].bitmap.data());
+  EXPECT_EQ(windows.calls[1].bitmap, inflatedBytes(*pool2024To2028().figureTable[9].bitmap).data());
 }
 
 TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure) {
@@ -84,7 +87,18 @@ TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure
   EXPECT_EQ(draw.handle, 7);
   EXPECT_EQ(draw.width, 640);
   EXPECT_EQ(draw.height, 686);
-  EXPECT_EQ(draw.bitmap, edition.figureTable[0].bitmap.data());
+  EXPECT_EQ(draw.bitmap, inflatedBytes(*edition.figureTable[0].bitmap).data());
+  EXPECT_EQ(draw.bitmapSize, 54u + 1920u * 686u);
+}
+
+TEST(ShowFigure, WhenNoWindowOpensNothingIsDrawn) {
+  RecordingWindows windows;
+  windows.canOpen = false;
+  int handle = 5;
+  showFigure(windows, pool2020To2024().figureTable, "Figure:E6-2", handle);
+  ASSERT_EQ(windows.calls.size(), 1u);
+  EXPECT_EQ(windows.calls[0].kind, Call::Kind::Open);
+  EXPECT_EQ(handle, 0);
 }
 
 // Closing is done once: a second close, or a close with nothing open, calls
