@@ -34,7 +34,7 @@ void showRangeNotice(Console& console, const std::string& date, const std::strin
   console.endLine();
   console.write("Time: " + time);
   console.endLine();
-  waitKey(console, 0);
+  waitKey(console);
 }
 
 }  // namespace

@@ -360,8 +360,8 @@ TEST(Drill, StopByKeyOrClickAndOtherKeysAreIgnored) {
     ScreenGrid first, later;
     drill.console.typeKeys("R");
     drill.snapshotLater(first, "\x1B?");
-    drill.console.pressKey(extendedKey(scan::Up));
-    drill.console.pressKey(altLetterKey('a'));
+    drill.console.pressKey(Key::named(KeyName::Up));
+    drill.console.pressKey(Key::of('a', kAlt));
     drill.console.typeKeys("e1\r");
     drill.snapshotLater(later, "s");
     EXPECT_EQ(drill.run(), false);

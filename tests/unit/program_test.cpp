@@ -107,12 +107,12 @@ TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
   ScreenGrid before;
   ScreenGrid after;
   snapshotLater(before, "x");
-  console.pressKey(extendedKey(scan::Up));
-  console.pressKey(extendedKey(scan::F1));
-  console.pressKey(altLetterKey('p'));
+  console.pressKey(Key::named(KeyName::Up));
+  console.pressKey(Key::named(KeyName::F1));
+  console.pressKey(Key::of('p', kAlt));
   for (int row : {6, 7, 19, 20, 1, 43}) console.click(row, 12);
-  console.mouseEvent(MouseReport{8, 10, kRightButton, false, false});  // not a left click
-  console.mouseEvent(MouseReport{8, 10, 0, false, false});
+  console.mouseEvent(Key::mouse(MouseAction::Press, kRightButton, 8, 10));  // not a left click
+  console.mouseEvent(Key::mouse(MouseAction::Release, kRightButton, 8, 10));
   console.typeKeys("Q\r ");
   snapshotLater(after, "\x1B");
   EXPECT_EQ(run(), 0);
