@@ -30,8 +30,6 @@ constexpr int kStopPromptColumn = 26;
 constexpr std::string_view kLastQuestionNotice =
     "This was the last question you can End the exam or go back to a Previous question.";
 
-enum class ExamCommand { A, B, C, D, Next, Prev, Review, Stop };
-
 // The keys of the exam's commands; letters in either case.
 constexpr CommandKey<ExamCommand> kExamKeys[] = {
     {'A', ExamCommand::A},    {'B', ExamCommand::B},    {'C', ExamCommand::C},      {'D', ExamCommand::D},
@@ -143,7 +141,7 @@ void redrawQuestion(Exam& exam) {
 // A key's command, or the command of the button under a click; nothing for
 // other input.
 std::optional<ExamCommand> examCommand(const Key& key) {
-  if (key.isMouse()) return key.row == kBarRow ? buttonAt<ExamCommand>(kExamBar, key.column) : std::nullopt;
+  if (key.isMouse()) return key.row == kBarRow ? examBarCommand(key.column) : std::nullopt;
   return commandForKey<ExamCommand>(kExamKeys, key);
 }
 
@@ -211,6 +209,8 @@ void drawExamBar(Console& console) {
   for (const BarButton<ExamCommand>& button : kExamBar) drawButton(console, kBarRow, button);
   console.setColours(kBlack, kBrightWhite);
 }
+
+std::optional<ExamCommand> examBarCommand(int column) { return buttonAt<ExamCommand>(kExamBar, column); }
 
 void toggleReview(int& reviewOn) {
   if (reviewOn == kYes) {
