@@ -20,7 +20,7 @@ constexpr int kPracticeExamChoice = 10;
 constexpr int kFarewell = -1;
 
 int secondsOfDayNow(Platform& platform) {
-  return static_cast<int>(std::lround(platform.clock.now().secondsSinceMidnight));
+  return static_cast<int>(std::lround(secondsSinceMidnight(platform.clock.now())));
 }
 
 void setUpConsole(Console& console) {

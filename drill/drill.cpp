@@ -2,7 +2,6 @@
 // commands, and the completion screen.
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,9 +52,9 @@ std::string drillTitle(const PoolEdition& edition, int subelement, int n) {
 }
 
 void startDrill(Drill& drill, int subelement) {
-  LocalTime now = drill.platform.clock.now();
-  const double secondsOfDay = now.secondsSinceMidnight;
-  drill.drillStart = clockSeconds(drill.console(), now.date, now.time);
+  const TimePoint now = drill.platform.clock.now();
+  const double secondsOfDay = secondsSinceMidnight(now);
+  drill.drillStart = clockSeconds(drill.console(), now);
   drill.state.random.seedRandom(static_cast<double>(drill.drillStart) + secondsOfDay + drill.state.menuSeconds);
   drill.n = std::max(0, drill.state.drillPool.count());
   drill.drillTitle = drillTitle(drill.state.edition, subelement, drill.n);
@@ -160,8 +159,7 @@ std::optional<DrillCommand> drillCommand(const Key& key) {
 // Milliseconds until the clock's next whole second, when the run time shown
 // next changes.
 int millisecondsToNextSecond(Clock& clock) {
-  const long long intoSecond = std::llround(clock.now().secondsSinceMidnight * 1000.0) % 1000;
-  return static_cast<int>(1000 - intoSecond);
+  return static_cast<int>(1000 - millisecondsOfDay(clock.now()) % 1000);
 }
 
 // Waits for a key or click that is a drill command, rewriting the run time

@@ -66,7 +66,7 @@ void fetchQuestions(const PoolEdition& edition, PracticeExam& exam) {
 }  // namespace
 
 void composePracticeExam(const PoolEdition& edition, Clock& clock, Random& random, PracticeExam& exam) {
-  random.seedRandom(clock.now().secondsSinceMidnight);
+  random.seedRandom(secondsSinceMidnight(clock.now()));
   const CountedList chosen = drawOnePerGroup(edition, random);
   CountedList order(kExamQuestions + 1);
   randomPermutation(random, chosen, order);
