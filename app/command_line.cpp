@@ -118,17 +118,6 @@ std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate tod
   return lines;
 }
 
-CivilDate localDate(Clock& clock) {
-  // "mm-dd-yyyy"
-  const std::string date = clock.now().date;
-  auto number = [&date](size_t first, size_t length) {
-    int value = 0;
-    for (size_t i = first; i < first + length && i < date.size(); ++i)
-      if (date[i] >= '0' && date[i] <= '9') value = value * 10 + (date[i] - '0');
-    return value;
-  };
-  return CivilDate{number(6, 4), number(0, 2), number(3, 2)};
-}
 
 std::string usageText(CivilDate today) {
   std::string text(kUsage);

@@ -8,9 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "pool/edition.h"
-#include "pool/in_force.h"
+#include "app/pool_term.h"
 
 namespace pentrill {
 
@@ -36,8 +35,6 @@ std::string usageText(CivilDate today);
 // carries is), and whether the pool in use has expired.
 std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate today);
 
-// The local date of the clock now.
-CivilDate localDate(Clock& clock);
 
 // The text of --version, ending with a line end.
 std::string versionText();

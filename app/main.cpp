@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
   pentrill::SystemClock clock;
   if (std::optional<int> status =
-          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock), std::cout, std::cerr))
+          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now()), std::cout, std::cerr))
     return *status;
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);

@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "drill/drill.h"
 #include "exam/practice_exam.h"
-#include "pool/in_force.h"
+#include "app/pool_term.h"
 #include "screen/hints.h"
 #include "screen/input.h"
 
@@ -24,7 +24,7 @@ constexpr int kExpiryRow = 26;
 constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
 
 int secondsOfDayNow(Platform& platform) {
-  return static_cast<int>(std::lround(platform.clock.now().secondsSinceMidnight));
+  return static_cast<int>(std::lround(secondsSinceMidnight(platform.clock.now())));
 }
 
 void setUpConsole(Console& console) {
@@ -63,16 +63,16 @@ void drawMenu(Console& console, const PoolEdition& edition, CivilDate today) {
 
 // The choice a key or click stands for: 0 to 9 a subelement, 10 the practice
 // exam, kFarewell for Esc; nothing for input the menu ignores.
-std::optional<int> menuChoice(Console& console, const KeyString& key) {
-  if (key == std::string(1, kEscape)) return kFarewell;
-  if (isMouseKey(key)) {
-    const int row = mouseRow(console);
-    if (row >= 8 && row <= 17) return row - 8;
-    if (row == 18) return kPracticeExamChoice;
+std::optional<int> menuChoice(const Key& key) {
+  if (key.isMouse()) {
+    if (key.row >= 8 && key.row <= 17) return key.row - 8;
+    if (key.row == 18) return kPracticeExamChoice;
     return std::nullopt;
   }
-  if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return key[0] - '0';
-  if (key == "P" || key == "p") return kPracticeExamChoice;
+  if (key.is(kEscape)) return kFarewell;
+  const char letter = commandLetter(key);
+  if (letter >= '0' && letter <= '9') return letter - '0';
+  if (letter == 'P') return kPracticeExamChoice;
   return std::nullopt;
 }
 
@@ -81,14 +81,14 @@ int runMenu(Platform& platform, ProgramState& state) {
   for (;;) {
     state.shownNumber = 0;
     const int startSeconds = secondsOfDayNow(platform);
-    drawMenu(platform.console, state.edition, localDate(platform.clock));
+    drawMenu(platform.console, state.edition, localDate(platform.clock.now()));
     for (;;) {
-      const KeyString key = waitKey(platform.console, 0);
-      if (key == "?") {
+      const Key key = waitKey(platform.console);
+      if (key.is('?')) {
         showHelpScreen(platform, state.edition);
         break;  // enter the menu again
       }
-      if (std::optional<int> choice = menuChoice(platform.console, key)) {
+      if (std::optional<int> choice = menuChoice(key)) {
         state.menuSeconds = secondsOfDayNow(platform) - startSeconds;
         return *choice;
       }
@@ -123,11 +123,11 @@ void showHelpScreen(Platform& platform, const PoolEdition& edition) {
     console.endLine();
   }
   console.locate(kTodaysPoolRow, 1);
-  for (const std::string& line : todaysPoolLines(edition, localDate(platform.clock))) {
+  for (const std::string& line : todaysPoolLines(edition, localDate(platform.clock.now()))) {
     console.write("  " + line);
     console.endLine();
   }
-  waitKey(console, 0);
+  waitKey(console);
   console.clearScreen();
 }
 

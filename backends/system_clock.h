@@ -6,7 +6,7 @@ namespace pentrill {
 
 class SystemClock : public Clock {
  public:
-  LocalTime now() override;
+  TimePoint now() override;
 };
 
 }  // namespace pentrill

@@ -604,7 +604,7 @@ void TerminalConsole::readPendingInput() {
     char buffer[4096];
     const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
     if (count > 0) {
-      std::vector<TerminalEvent> events;
+      std::vector<Key> events;
       decoder_.feed(std::string_view(buffer, static_cast<size_t>(count)), events);
       lastInputMilliseconds_ = now;
       takeEvents(events, now);
@@ -613,7 +613,7 @@ void TerminalConsole::readPendingInput() {
     }
   }
   if (decoder_.pending() && now - lastInputMilliseconds_ >= kEscapeDelayMilliseconds) {
-    std::vector<TerminalEvent> events;
+    std::vector<Key> events;
     decoder_.expire(events);
     takeEvents(events, now);
   }
@@ -621,32 +621,23 @@ void TerminalConsole::readPendingInput() {
 
 // Decoded events join the queue. Esc on a terminal too small to show the
 // screen ends the program; other input waits in the queue.
-void TerminalConsole::takeEvents(const std::vector<TerminalEvent>& events, std::int64_t now) {
-  for (const TerminalEvent& event : events) {
-    if (event.kind == TerminalEvent::Kind::Key) {
-      if (tooSmall() && event.key == KeyString(1, kEscape)) throw ProgramExit{0};
-      InputEvent input;
-      input.key = event.key;
-      queue_.push_back(std::move(input));
-      continue;
-    }
-    std::vector<MouseReport> reports;
-    mouseTracker_.report(event.mouse, now, reports);
-    for (const MouseReport& report : reports) {
-      InputEvent input;
-      input.kind = InputEvent::Kind::Mouse;
-      input.mouse = report;
-      queue_.push_back(input);
+void TerminalConsole::takeEvents(const std::vector<Key>& events, std::int64_t now) {
+  for (const Key& event : events) {
+    if (!event.isMouse()) {
+      if (tooSmall() && event.is(kEscape)) throw ProgramExit{0};
+      queue_.push_back(event);
+    } else if (std::optional<Key> click = mouseTracker_.track(event, now)) {
+      queue_.push_back(*click);
     }
   }
 }
 
-std::optional<InputEvent> TerminalConsole::nextEvent() {
+std::optional<Key> TerminalConsole::nextEvent() {
   readPendingInput();
   if (tooSmall() || queue_.empty()) return std::nullopt;
-  InputEvent event = std::move(queue_.front());
+  const Key key = queue_.front();
   queue_.pop_front();
-  return event;
+  return key;
 }
 
 // Blocks until input, a signal or the time limit (none when negative); an

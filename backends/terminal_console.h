@@ -65,7 +65,7 @@ class TerminalConsole : public GridConsole {
   }
 
   void pause(int milliseconds) override;
-  std::optional<InputEvent> nextEvent() override;
+  std::optional<Key> nextEvent() override;
   void waitForInput(int milliseconds) override;
   std::int64_t steadyMilliseconds() override;
 
@@ -88,7 +88,7 @@ class TerminalConsole : public GridConsole {
   short colourPair(int foreground, int background);
   void syncMouse();
   void readPendingInput();
-  void takeEvents(const std::vector<TerminalEvent>& events, std::int64_t now);
+  void takeEvents(const std::vector<Key>& events, std::int64_t now);
   void serviceSignals();
   void suspend();
   void leaveTerminal();
@@ -115,7 +115,7 @@ class TerminalConsole : public GridConsole {
   InputDecoder decoder_;
   std::int64_t lastInputMilliseconds_ = 0;  // when the decoder last got bytes
   MouseTracker mouseTracker_;
-  std::deque<InputEvent> queue_;
+  std::deque<Key> queue_;
   bool titlePushed_ = false;
   std::string title_;
   std::optional<std::pair<int, int>> sizeBefore_;  // rows, columns before the program asked to grow

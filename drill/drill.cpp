@@ -2,13 +2,15 @@
 // commands, and the completion screen.
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "drill/drill.h"
 #include "drill/shuffle.h"
+#include "screen/answer_bar.h"
+#include "screen/command_bar.h"
 #include "screen/text.h"
 #include "screen/figures.h"
 #include "screen/hints.h"
@@ -50,9 +52,9 @@ std::string drillTitle(const PoolEdition& edition, int subelement, int n) {
 }
 
 void startDrill(Drill& drill, int subelement) {
-  LocalTime now = drill.platform.clock.now();
-  const double secondsOfDay = now.secondsSinceMidnight;
-  drill.drillStart = clockSeconds(drill.console(), now.date, now.time);
+  const TimePoint now = drill.platform.clock.now();
+  const double secondsOfDay = secondsSinceMidnight(now);
+  drill.drillStart = clockSeconds(drill.console(), now);
   drill.state.random.seedRandom(static_cast<double>(drill.drillStart) + secondsOfDay + drill.state.menuSeconds);
   drill.n = static_cast<int>(drill.state.drillPool.size());
   drill.drillTitle = drillTitle(drill.state.edition, subelement, drill.n);
@@ -64,8 +66,8 @@ void askOrder(Drill& drill) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 21, 15, kOrderPrompt);
-  const std::string order = askChoice(console, kOrderPrompt, -21, 15, "[R]", "[S]");
-  drill.state.order = order == "S" ? DrillOrder::Sequence : DrillOrder::Random;
+  const Choice order = askChoice(console, kOrderPrompt, -21, 15, "[R]", "[S]");
+  drill.state.order = order == Choice::Second ? DrillOrder::Sequence : DrillOrder::Random;
   console.setColours(kBrightWhite, kBlue);
 }
 
@@ -132,44 +134,40 @@ void drawQuestion(Drill& drill) {
                   drill.state.peekOn, drill.state.hintIndex);
 }
 
-// The command of a click on the answer bar: the button under the column,
-// "Z" (redraw) between the buttons.
-std::string answerBarCommand(int column) {
-  if (column >= 3 && column <= 5) return "A";
-  if (column >= 8 && column <= 10) return "B";
-  if (column >= 13 && column <= 15) return "C";
-  if (column >= 18 && column <= 20) return "D";
-  if (column >= 24 && column <= 33) return "S";
-  if (column >= 80 && column <= 83) return "H";
-  if (column >= 90 && column <= 100) return " ";
-  return "Z";
-}
+// The keys of the drill's commands; letters in either case.
+constexpr CommandKey<DrillCommand> kDrillKeys[] = {
+    {'A', DrillCommand::A},    {'B', DrillCommand::B},    {'C', DrillCommand::C},
+    {'D', DrillCommand::D},    {'S', DrillCommand::Stop}, {' ', DrillCommand::Peek},
+    {'H', DrillCommand::Hint}, {'Z', DrillCommand::Redraw},
+};
 
-bool isDrillCommand(const std::string& command) {
-  return command.size() == 1 && std::string_view("ABCDS ZH").find(command[0]) != std::string_view::npos;
+// A key's command, or a click's on the answer bar; nothing for other input.
+std::optional<DrillCommand> drillCommand(const Key& key) {
+  if (key.isMouse()) {
+    if (key.row == kAnswerBarRow) return answerBarCommand(key.column);
+    return std::nullopt;
+  }
+  return commandForKey<DrillCommand>(kDrillKeys, key);
 }
 
 // Milliseconds until the clock's next whole second, when the run time shown
 // next changes.
 int millisecondsToNextSecond(Clock& clock) {
-  const long long intoSecond = std::llround(clock.now().secondsSinceMidnight * 1000.0) % 1000;
-  return static_cast<int>(1000 - intoSecond);
+  return static_cast<int>(1000 - millisecondsOfDay(clock.now()) % 1000);
 }
 
 // Waits for a key or click that is a drill command, rewriting the run time
 // whenever its second changes; a key is answered at once.
-std::string waitForCommand(Drill& drill) {
+DrillCommand waitForCommand(Drill& drill) {
   Console& console = drill.console();
   for (;;) {
-    std::string command;
-    while (command.empty()) {
+    std::optional<Key> key;
+    while (!key) {
       const std::int64_t elapsed = clockSecondsNow(console, drill.platform.clock) - drill.drillStart;
       writeAt(console, kAnswerBarRow, 50, "Run Time: " + formatElapsed(elapsed));
-      command = waitKey(console, millisecondsToNextSecond(drill.platform.clock));
+      key = waitKey(console, millisecondsToNextSecond(drill.platform.clock));
     }
-    if (isMouseKey(command) && mouseRow(console) == kAnswerBarRow) command = answerBarCommand(mouseColumn(console));
-    command = upperCase(command);
-    if (isDrillCommand(command)) return command;
+    if (std::optional<DrillCommand> command = drillCommand(*key)) return *command;
   }
 }
 
@@ -193,28 +191,31 @@ void reportWrongAnswer(Drill& drill) {
   console.endLine();
   writeAt(console, 23, 29, "      Press any key to continue.....     ");
   console.endLine();
-  waitKey(console, 0);
+  waitKey(console);
 }
 
 // Carries out commands on the question on the screen until it is answered
 // or the drill is stopped.
 Outcome askQuestion(Drill& drill) {
   for (;;) {
-    const std::string command = waitForCommand(drill);
-    switch (command[0]) {
-      case 'S':
+    const DrillCommand command = waitForCommand(drill);
+    switch (command) {
+      case DrillCommand::Stop:
         closePictureWindows(drill);
         return Outcome::Stop;
-      case ' ':
+      case DrillCommand::Peek:
         drill.state.peekOn = !drill.state.peekOn;
         break;
-      case 'H':
+      case DrillCommand::Hint:
         showCorrectAnswer(drill);
         break;
-      case 'Z':
+      case DrillCommand::Redraw:
         break;
-      default:  // an answer, A to D
-        if (command[0] == drill.question().correct) {
+      case DrillCommand::A:
+      case DrillCommand::B:
+      case DrillCommand::C:
+      case DrillCommand::D:
+        if (letterFor<DrillCommand>(kDrillKeys, command) == drill.question().correct) {
           drill.state.doneFlags[static_cast<size_t>(drill.currentRow - 1)] = true;
         } else {
           reportWrongAnswer(drill);
@@ -234,9 +235,9 @@ bool showCompletion(Drill& drill) {
   console.endLine();
   writeAt(console, 21, 17, kAnotherPrompt);
   console.endLine();
-  const std::string answer = askChoice(console, kAnotherPrompt, -21, 17, "[Y]", "[N]");
+  const Choice answer = askChoice(console, kAnotherPrompt, -21, 17, "[Y]", "[N]");
   console.setColours(kBlack, kBrightWhite);
-  return answer == "N";
+  return answer == Choice::Second;
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::vector<const Question*> drawOnePerGroup(const PoolEdition& edition, Random&
 }  // namespace
 
 PracticeExam composePracticeExam(const PoolEdition& edition, Clock& clock, Random& random) {
-  random.seedRandom(clock.now().secondsSinceMidnight);
+  random.seedRandom(secondsSinceMidnight(clock.now()));
   const std::vector<const Question*> chosen = drawOnePerGroup(edition, random);
   const std::vector<std::size_t> order = randomPermutation(random, kExamQuestions);
   PracticeExam exam;

@@ -113,7 +113,7 @@ void showExamResults(Console& console, const AnswerSheet& sheet, const PracticeE
   writeAt(console, 23, 39, "      Your Status:" + std::string(" ") + verdict(score));
   writeAt(console, 25, 35, "Press any key to end the exam.");
   console.endLine();
-  waitKey(console, 0);
+  waitKey(console);
 }
 
 }  // namespace pentrill

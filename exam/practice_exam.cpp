@@ -8,6 +8,7 @@
 
 #include "exam/exam_composer.h"
 #include "exam/exam_results.h"
+#include "screen/command_bar.h"
 #include "screen/text.h"
 #include "screen/figures.h"
 #include "screen/input.h"
@@ -23,23 +24,28 @@ constexpr int kBarRow = 25;
 constexpr int kNoticeRow = 22;
 
 constexpr std::string_view kBarText = " [ A ][ B ][ C ][ D ]   Next  Prev            Review       Stop Exam";
-constexpr std::string_view kCommands = "ABCDNPSR";
 constexpr std::string_view kStopPrompt = "Are you sure you want to end the Exam? [Y] or [N]";
 constexpr int kStopPromptColumn = 26;
 constexpr std::string_view kLastQuestionNotice =
     "This was the last question you can End the exam or go back to a Previous question.";
 
+// The keys of the exam's commands; letters in either case.
+constexpr CommandKey<ExamCommand> kExamKeys[] = {
+    {'A', ExamCommand::A},    {'B', ExamCommand::B},    {'C', ExamCommand::C},      {'D', ExamCommand::D},
+    {'N', ExamCommand::Next}, {'P', ExamCommand::Prev}, {'R', ExamCommand::Review}, {'S', ExamCommand::Stop},
+};
+
 // The command bar: drawing and click mapping both read this table, so a
 // button is clickable exactly where it is drawn.
-struct ExamButton {
-  int column;
-  std::string_view label;
-  char command;
-  int lastColumn() const { return column + static_cast<int>(label.size()) - 1; }
-};
-constexpr ExamButton kExamBar[] = {
-    {3, " A ", 'A'},   {8, " B ", 'B'},   {13, " C ", 'C'},      {18, " D ", 'D'},
-    {25, "Next", 'N'}, {31, "Prev", 'P'}, {47, "Review", 'R'}, {60, "Stop Exam", 'S'},
+constexpr BarButton<ExamCommand> kExamBar[] = {
+    {3, 5, " A ", kBlack, kLightGrey, ExamCommand::A},
+    {8, 10, " B ", kBlack, kLightGrey, ExamCommand::B},
+    {13, 15, " C ", kBlack, kLightGrey, ExamCommand::C},
+    {18, 20, " D ", kBlack, kLightGrey, ExamCommand::D},
+    {25, 28, "Next", kBlack, kLightGrey, ExamCommand::Next},
+    {31, 34, "Prev", kBlack, kLightGrey, ExamCommand::Prev},
+    {47, 52, "Review", kBlack, kLightGrey, ExamCommand::Review},
+    {60, 68, "Stop Exam", kBlack, kLightGrey, ExamCommand::Stop},
 };
 
 // The state of one exam; nothing of it outlives the exam.
@@ -110,26 +116,18 @@ void redrawQuestion(Exam& exam) {
     writeParagraph(console, labelledAnswer(question, position), 5, 8);
 }
 
-// The letter of the button under a click on the bar row, if any.
-std::optional<char> buttonAt(int row, int column) {
-  if (row != kBarRow) return std::nullopt;
-  for (const ExamButton& button : kExamBar)
-    if (column >= button.column && column <= button.lastColumn()) return button.command;
-  return std::nullopt;
+// A key's command, or the command of the button under a click; nothing for
+// other input.
+std::optional<ExamCommand> examCommand(const Key& key) {
+  if (key.isMouse()) return key.row == kBarRow ? examBarCommand(key.column) : std::nullopt;
+  return commandForKey<ExamCommand>(kExamKeys, key);
 }
 
 // Waits for a key or click that is one of the exam's commands; everything
 // else is ignored without a sound.
-char readCommand(Console& console) {
-  for (;;) {
-    KeyString key = waitKey(console, 0);
-    if (isMouseKey(key)) {
-      if (std::optional<char> command = buttonAt(mouseRow(console), mouseColumn(console)))
-        key = std::string(1, *command);
-    }
-    key = upperCase(key);
-    if (key.size() == 1 && kCommands.find(key[0]) != std::string_view::npos) return key[0];
-  }
+ExamCommand readCommand(Console& console) {
+  for (;;)
+    if (std::optional<ExamCommand> command = examCommand(waitKey(console))) return *command;
 }
 
 // True when the user confirms; the results are then shown and the figure
@@ -139,40 +137,44 @@ bool confirmStop(Exam& exam) {
   console.setColours(kBlack, kBrightWhite);
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, kStopPromptColumn, kStopPrompt);
-  const std::string answer = askChoice(console, kStopPrompt, -kBarRow, kStopPromptColumn, "[Y]", "[N]");
+  const Choice answer = askChoice(console, kStopPrompt, -kBarRow, kStopPromptColumn, "[Y]", "[N]");
   console.setColours(kBlack, kBrightWhite);
-  if (answer != "Y") return false;
+  if (answer != Choice::First) return false;
   showExamResults(console, exam.sheet, exam.table);
   closeFigure(exam.platform.windows, exam.figure);
   return true;
 }
 
 // Carries out one command; false when the exam has ended.
-bool carryOut(Exam& exam, char command) {
+bool carryOut(Exam& exam, ExamCommand command) {
   switch (command) {
-    case 'N':
+    case ExamCommand::Next:
       if (++exam.current > kExamQuestions) exam.platform.sound.playAlert();
       return true;
-    case 'P':
+    case ExamCommand::Prev:
       if (--exam.current < 1) exam.platform.sound.playAlert();
       return true;
-    case 'R':
+    case ExamCommand::Review:
       exam.reviewOn = !exam.reviewOn;
       return true;
-    case 'S':
+    case ExamCommand::Stop:
       return !confirmStop(exam);
-    default:  // an answer, A to D
-      exam.sheet[static_cast<size_t>(exam.current - 1)] = command;
+    case ExamCommand::A:
+    case ExamCommand::B:
+    case ExamCommand::C:
+    case ExamCommand::D:
+      exam.sheet[static_cast<size_t>(exam.current - 1)] = letterFor<ExamCommand>(kExamKeys, command);
       ++exam.current;
       return true;
   }
+  return true;
 }
 
 void showLastQuestionNotice(Console& console) {
   writeAt(console, kNoticeRow, 10, kLastQuestionNotice);
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, 37, "Press any key to continue.");
-  waitKey(console, 0);
+  waitKey(console);
   blankRow(console, kNoticeRow);
   blankRow(console, kBarRow);
 }
@@ -182,11 +184,11 @@ void showLastQuestionNotice(Console& console) {
 void drawExamBar(Console& console) {
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, 1, kBarText);
-  console.setColours(kBlack, kLightGrey);
-  for (const ExamButton& button : kExamBar) writeAt(console, kBarRow, button.column, button.label);
+  for (const BarButton<ExamCommand>& button : kExamBar) drawButton(console, kBarRow, button);
   console.setColours(kBlack, kBrightWhite);
 }
 
+std::optional<ExamCommand> examBarCommand(int column) { return buttonAt<ExamCommand>(kExamBar, column); }
 
 void runPracticeExam(Platform& platform, ProgramState& state) {
   Console& console = platform.console;

@@ -2,6 +2,8 @@
 // answering and moving between the questions, the review panel toggle, the
 // last-question notice and the Stop Exam confirmation.
 #pragma once
+#include <optional>
+
 #include "drill/program_state.h"
 #include "platform/console.h"
 #include "platform/platform.h"
@@ -16,8 +18,14 @@ inline constexpr int kPreparingNoticeMilliseconds = 500;
 // seen the results; then returns (to the menu).
 void runPracticeExam(Platform& platform, ProgramState& state);
 
+// What the user can ask of the exam screen.
+enum class ExamCommand { A, B, C, D, Next, Prev, Review, Stop };
+
 // The command bar on row 25: the bar text in the colours in force with its
 // eight buttons in black on grey over it; leaves 0 on 15.
 void drawExamBar(Console& console);
+
+// The command of a click on row 25: the button under the column, if any.
+std::optional<ExamCommand> examBarCommand(int column);
 
 }  // namespace pentrill

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/key.h"
+
 namespace pentrill {
 
 inline constexpr int kScreenRows = 43;
@@ -21,31 +23,11 @@ enum Colour : int { kBlack = 0, kBlue = 1, kGreen = 2, kRed = 4, kLightGrey = 7,
 inline constexpr char kRuleByte = '\x1F';
 inline std::string rule(int cells) { return std::string(static_cast<size_t>(cells), kRuleByte); }
 
-// A key or mouse event as the platform delivers it, before the input layer
-// filters it and turns it into a KeyString.
-struct MouseReport {
-  int row = 1;            // 1 = top
-  int column = 1;         // 1 = leftmost
-  int buttons = 0;        // buttons held after the event: 1 left, 2 right, 4 middle
-  bool doubleClick = false;  // second press of a double-click
-  bool moved = false;        // movement without a button change
-};
-
-struct InputEvent {
-  enum class Kind { Key, Mouse };
-  Kind kind = Kind::Key;
-  std::string key;  // for Key: 1 character, or character 0 and a scan code
-  MouseReport mouse;
-};
-
-// Mouse state kept by the input layer for the whole program.
+// Which mouse events the input layer passes on, for the whole program.
 struct MouseState {
-  int reportButtons = 1;      // set of buttons to report (1 left, 2 right, 4 middle)
-  int reportKinds = 2 | 4;    // set of kinds: 1 move, 2 double-click, 4 press, 8 release
+  int reportButtons = kLeftButton;                      // buttons to report
+  int reportKinds = kMousePressed | kMouseDoubleClick;  // actions to report (kMouse... bits)
   bool inputOn = false;
-  int lastRow = 0;
-  int lastColumn = 0;
-  int lastButtons = 0;
 };
 
 class Console {
@@ -72,8 +54,8 @@ class Console {
   // Blocks for the given time; input that arrives meanwhile stays queued.
   virtual void pause(int milliseconds) = 0;
 
-  // Input: the next queued event, without waiting.
-  virtual std::optional<InputEvent> nextEvent() = 0;
+  // Input: the next queued key or mouse event, without waiting.
+  virtual std::optional<Key> nextEvent() = 0;
   // Blocks until input may be ready or the time has passed; a negative time
   // waits for input however long it takes.
   virtual void waitForInput(int milliseconds) = 0;

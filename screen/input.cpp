@@ -10,81 +10,33 @@ namespace {
 
 constexpr size_t kMaxLineLength = 10000;
 
-// Scan codes of the letter keys A to Z on a PC keyboard.
-constexpr unsigned char kLetterScanCodes[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
-                                                49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
-
-KeyString mouseKey(int kind, int button) {
-  return KeyString{'\xFF', '\xFF', static_cast<char>(kind), static_cast<char>(button)};
-}
-
-// Turns a raw mouse report into a KeyString when the reporting settings ask
-// for it; the button state is noted either way, so presses can be told from
-// releases.
-std::optional<KeyString> reportMouse(MouseState& mouse, const MouseReport& report) {
-  const int before = mouse.lastButtons;
-  mouse.lastButtons = report.buttons;
-  int kind = 0;
-  int button = 0;
-  bool wanted = false;
-  if (report.moved) {
-    kind = kMouseMoved;
-    button = report.buttons;
-    wanted = true;
-  } else if (report.doubleClick) {
-    kind = kMouseDoubleClick;
-    button = report.buttons;
-    wanted = (mouse.reportButtons & report.buttons) != 0;
-  } else {
-    const int changed = before ^ report.buttons;
-    if (changed == 0) return std::nullopt;
-    button = changed & -changed;  // the lowest-numbered button that changed
-    kind = (report.buttons & button) ? kMousePressed : kMouseReleased;
-    wanted = (mouse.reportButtons & button) != 0;
-  }
-  if (!mouse.inputOn || !(mouse.reportKinds & kind) || !wanted) return std::nullopt;
-  mouse.lastRow = report.row;
-  mouse.lastColumn = report.column;
-  return mouseKey(kind, button);
+// Keys always count; a mouse event only as the reporting settings ask.
+bool reported(const MouseState& mouse, const Key& key) {
+  if (!key.isMouse()) return true;
+  return mouse.inputOn && (mouse.reportButtons & key.button) != 0 && (mouse.reportKinds & actionBit(key.action)) != 0;
 }
 
 }  // namespace
 
-KeyString altLetterKey(char letter) {
-  char upper = upperCase(std::string(1, letter))[0];
-  if (upper < 'A' || upper > 'Z') return {};
-  return extendedKey(kLetterScanCodes[upper - 'A']);
-}
-
-bool isMouseKey(const KeyString& key) {
-  return key.size() == 4 && key[0] == '\xFF' && key[1] == '\xFF';
-}
-
 // Waits only as long as the limit asks, and without a limit until input
 // arrives: no periodic wake-ups while the program waits.
-KeyString waitKey(Console& console, int limitMilliseconds) {
+std::optional<Key> waitKey(Console& console, int limitMilliseconds) {
   const std::optional<std::int64_t> deadline =
       limitMilliseconds > 0 ? std::optional(console.steadyMilliseconds() + limitMilliseconds) : std::nullopt;
   for (;;) {
-    while (std::optional<InputEvent> event = console.nextEvent()) {
-      if (event->kind == InputEvent::Kind::Key) {
-        if (!event->key.empty()) return event->key;
-      } else if (std::optional<KeyString> key = reportMouse(console.mouse, event->mouse)) {
-        return *key;
-      }
-    }
+    while (std::optional<Key> key = console.nextEvent())
+      if (reported(console.mouse, *key)) return key;
     if (!deadline) {
       console.waitForInput(kNoTimeLimit);
       continue;
     }
     const std::int64_t left = *deadline - console.steadyMilliseconds();
-    if (left <= 0) return {};
+    if (left <= 0) return std::nullopt;
     console.waitForInput(static_cast<int>(left));
   }
 }
 
-int mouseRow(const Console& console) { return console.mouse.lastRow; }
-int mouseColumn(const Console& console) { return console.mouse.lastColumn; }
+Key waitKey(Console& console) { return *waitKey(console, 0); }
 
 void setMouseReporting(Console& console, int buttons, int kinds) {
   console.mouse.reportButtons = buttons;
@@ -93,10 +45,13 @@ void setMouseReporting(Console& console, int buttons, int kinds) {
 
 void setMouseInput(Console& console, bool on) { console.mouse.inputOn = on; }
 
+char upperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+char commandLetter(const Key& key) { return key.isCharacter() ? upperCase(key.character) : '\0'; }
+
 std::string upperCase(std::string_view text) {
   std::string result(text);
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : result) c = upperCase(c);
   return result;
 }
 
@@ -124,9 +79,9 @@ std::string readLine(Console& console) {
   if (wasHidden) console.setCursorVisible(true);
   std::string line;
   for (;;) {
-    const KeyString key = waitKey(console, 0);
-    if (key.size() != 1) continue;  // keys without a character, mouse events
-    const auto c = static_cast<unsigned char>(key[0]);
+    const Key key = waitKey(console);
+    if (!key.isCharacter()) continue;  // keys without a character, Alt combinations, mouse events
+    const auto c = static_cast<unsigned char>(key.character);
     if (c == kEnter) break;
     if (c == kBackspace) {
       if (!line.empty()) {
@@ -134,8 +89,8 @@ std::string readLine(Console& console) {
         eraseLastCell(console);
       }
     } else if (c >= 32 && line.size() < kMaxLineLength) {
-      line += key;
-      console.write(key);
+      line += key.character;
+      console.write(std::string_view(&key.character, 1));
     }
   }
   console.endLine();
@@ -143,8 +98,8 @@ std::string readLine(Console& console) {
   return line;
 }
 
-std::string askChoice(Console& console, std::string_view prompt, int row, int column, std::string_view first,
-                      std::string_view second) {
+Choice askChoice(Console& console, std::string_view prompt, int row, int column, std::string_view first,
+                 std::string_view second) {
   setMouseReporting(console, kLeftButton, kMousePressed | kMouseDoubleClick);
   setMouseInput(console, true);
   if (row > 0) {
@@ -161,24 +116,30 @@ std::string askChoice(Console& console, std::string_view prompt, int row, int co
   };
   const int firstColumn = letterColumn(first);
   const int secondColumn = letterColumn(second);
-  const std::string firstLetter(first.substr(1, 1));
-  const std::string secondLetter(second.substr(1, 1));
+  const char firstLetter = first[1];
+  const char secondLetter = second[1];
 
   console.setColours(kYellow, kRed);
   console.locate(row, firstColumn);
-  console.write(firstLetter);
+  console.write(first.substr(1, 1));
   console.locate(row, secondColumn);
-  console.write(secondLetter);
+  console.write(second.substr(1, 1));
 
+  // A click counts from the letter to the closing bracket and one column on.
+  auto clickedOn = [&](const Key& key, int letterAt) {
+    return key.row == row && key.column >= letterAt && key.column <= letterAt + 2;
+  };
   for (;;) {
-    std::string result = waitKey(console, 0);
-    if (isMouseKey(result) && mouseRow(console) == row) {
-      const int clicked = mouseColumn(console);
-      if (clicked >= firstColumn && clicked <= firstColumn + 2) result = firstLetter;
-      if (clicked >= secondColumn && clicked <= secondColumn + 2) result = secondLetter;
+    const Key key = waitKey(console);
+    if (key.isMouse()) {
+      // The second choice wins where the two click areas meet.
+      if (clickedOn(key, secondColumn)) return Choice::Second;
+      if (clickedOn(key, firstColumn)) return Choice::First;
+      continue;
     }
-    result = upperCase(result);
-    if (result == firstLetter || result == secondLetter) return result;
+    const char letter = commandLetter(key);
+    if (letter == firstLetter) return Choice::First;
+    if (letter == secondLetter) return Choice::Second;
   }
 }
 

@@ -10,20 +10,8 @@ namespace pentrill {
 namespace {
 
 constexpr int kRuleLength = 99;  // columns 2 to 100
-constexpr std::string_view kAnswerBar = " [ A ][ B ][ C ][ D ] [Stop Drill]";
 
 void drawRule(Console& console, int row) { writeAt(console, row, 2, rule(kRuleLength)); }
-
-void drawAnswerBar(Console& console) {
-  writeAt(console, kAnswerBarRow, 1, kAnswerBar);
-  console.setColours(kYellow, kRed);
-  writeAt(console, kAnswerBarRow, 3, " A ");
-  writeAt(console, kAnswerBarRow, 8, " B ");
-  writeAt(console, kAnswerBarRow, 13, " C ");
-  writeAt(console, kAnswerBarRow, 18, " D ");
-  writeAt(console, kAnswerBarRow, 24, "Stop Drill");
-  console.setColours(kBlack, kBrightWhite);
-}
 
 void drawHintLabel(Console& console, std::string_view id, const HintIndex& hintIndex) {
   writeAt(console, kAnswerBarRow, kHintLabelColumn, "    ");

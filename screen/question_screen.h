@@ -6,6 +6,7 @@
 #include "pool/edition.h"
 #include "pool/question.h"
 #include "platform/console.h"
+#include "screen/answer_bar.h"
 #include "screen/hints.h"
 
 namespace pentrill {
@@ -15,9 +16,6 @@ inline constexpr int kDrillWrapWidth = 90;
 // kDrillLastTextRow: the wrong-answer lines follow from row 21.
 inline constexpr int kDrillTextRow = 4;
 inline constexpr int kDrillLastTextRow = 20;
-inline constexpr int kAnswerBarRow = 25;
-inline constexpr int kPeekLabelColumn = 90;
-inline constexpr int kHintLabelColumn = 80;
 
 // Draws the whole screen for the question without clearing it first, so rows
 // that the screen does not own (27 and below) survive a redraw.

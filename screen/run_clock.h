@@ -13,15 +13,10 @@ namespace pentrill {
 // after 1980-01-01 (up to 2048-01-20). They are held in 64 bits, so the last
 // day's seconds do not overflow.
 inline constexpr std::int64_t kClockDays = 24857;
-inline constexpr std::int64_t kDayNumber1980 = 2444240;
 
-// Julian day number of a "mm-dd-yyyy" date text.
-std::int64_t dayNumber(const std::string& date);
-
-// The reading for a date text and a time text ("hh:mm:ss"). Both are trimmed
-// of blanks in place. Outside the range it shows a notice at the cursor,
-// waits for a key and gives 0.
-std::int64_t clockSeconds(Console& console, std::string& date, std::string& time);
+// The reading for a moment. Outside the range it shows a notice with the
+// local date and time at the cursor, waits for a key and gives 0.
+std::int64_t clockSeconds(Console& console, const TimePoint& time);
 
 // The reading of the clock now.
 std::int64_t clockSecondsNow(Console& console, Clock& clock);

@@ -10,75 +10,30 @@ namespace {
 
 constexpr unsigned char kEsc = 0x1B;
 
-// Keys without a character and their PC scan codes: alone, with Shift, with
-// Ctrl and with Alt.
-struct NamedKey {
-  int plain, shift, ctrl, alt;
-};
-enum KeyName { F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, Home, Up, PageUp, Left, Right, End, Down,
-               PageDown, Insert, Delete, kKeyNames };
-constexpr std::array<NamedKey, kKeyNames> kNamedKeys = {{
-    {59, 84, 94, 104},   {60, 85, 95, 105},   {61, 86, 96, 106},   {62, 87, 97, 107},   {63, 88, 98, 108},
-    {64, 89, 99, 109},   {65, 90, 100, 110},  {66, 91, 101, 111},  {67, 92, 102, 112},  {68, 93, 103, 113},
-    {133, 135, 137, 139}, {134, 136, 138, 140}, {71, 71, 119, 151},  {72, 72, 141, 152},  {73, 73, 132, 153},
-    {75, 75, 115, 155},  {77, 77, 116, 157},  {79, 79, 117, 159},  {80, 80, 145, 160},  {81, 81, 118, 161},
-    {82, 82, 146, 162},  {83, 83, 147, 163},
-}};
-constexpr int kShiftTabScanCode = 15;
-// Alt with a key that has no scan code of its own here: still a key, and one
-// that no screen takes as a command.
-constexpr int kOtherAltScanCode = 0;
-
-// Alt with a character key, where the PC keyboard has a scan code for it.
-constexpr std::array<std::pair<char, int>, 15> kAltCharacterScanCodes = {{
-    {'\x1B', 1}, {'\b', 14}, {'\r', 28}, {'\t', 165}, {'-', 130}, {'=', 131}, {'[', 26}, {']', 27}, {';', 39},
-    {'\'', 40}, {'`', 41}, {'\\', 43}, {',', 51}, {'.', 52}, {'/', 53},
-}};
-
-// xterm's modifier parameter: 1 + Shift 1 + Alt 2 + Ctrl 4 + Meta 8.
-KeyString namedKey(KeyName name, int modifierParameter) {
-  const NamedKey& key = kNamedKeys[static_cast<size_t>(name)];
-  const int modifiers = modifierParameter >= 2 ? modifierParameter - 1 : 0;
-  if (modifiers & (2 | 8)) return extendedKey(key.alt);
-  if (modifiers & 4) return extendedKey(key.ctrl);
-  if (modifiers & 1) return extendedKey(key.shift);
-  return extendedKey(key.plain);
+// xterm's modifier parameter: 1 + Shift 1 + Alt 2 + Ctrl 4 + Meta 8; Meta
+// counts as Alt.
+int modifierBits(int modifierParameter) {
+  const int held = modifierParameter >= 2 ? modifierParameter - 1 : 0;
+  return ((held & 1) ? kShift : 0) | ((held & (2 | 8)) ? kAlt : 0) | ((held & 4) ? kCtrl : 0);
 }
 
-// The Alt form of a key already decoded.
-KeyString altCombination(const KeyString& key) {
-  if (key.size() == 1) {
-    const char c = key[0];
-    if (KeyString letter = altLetterKey(c); !letter.empty()) return letter;
-    if (c >= '1' && c <= '9') return extendedKey(120 + (c - '1'));
-    if (c == '0') return extendedKey(129);
-    for (const auto& [character, scanCode] : kAltCharacterScanCodes)
-      if (character == c) return extendedKey(scanCode);
-    return extendedKey(kOtherAltScanCode);
-  }
-  if (key.size() == 2 && key[0] == '\0') {
-    for (const NamedKey& named : kNamedKeys) {
-      const int code = static_cast<unsigned char>(key[1]);
-      if (code == named.plain || code == named.shift || code == named.ctrl || code == named.alt)
-        return extendedKey(named.alt);
-    }
-  }
-  return extendedKey(kOtherAltScanCode);
-}
+Key namedKey(KeyName name, int modifierParameter) { return Key::named(name, modifierBits(modifierParameter)); }
+
+constexpr KeyName functionKey(int index) { return static_cast<KeyName>(static_cast<int>(KeyName::F1) + index); }
 
 // "CSI n ~" keys.
 std::optional<KeyName> tildeKey(int code) {
   switch (code) {
-    case 1: case 7: return Home;
-    case 2: return Insert;
-    case 3: return Delete;
-    case 4: case 8: return End;
-    case 5: return PageUp;
-    case 6: return PageDown;
-    case 11: case 12: case 13: case 14: case 15: return static_cast<KeyName>(F1 + (code - 11));
-    case 17: case 18: case 19: case 20: case 21: return static_cast<KeyName>(F6 + (code - 17));
-    case 23: return F11;
-    case 24: return F12;
+    case 1: case 7: return KeyName::Home;
+    case 2: return KeyName::Insert;
+    case 3: return KeyName::Delete;
+    case 4: case 8: return KeyName::End;
+    case 5: return KeyName::PageUp;
+    case 6: return KeyName::PageDown;
+    case 11: case 12: case 13: case 14: case 15: return functionKey(code - 11);
+    case 17: case 18: case 19: case 20: case 21: return functionKey(5 + (code - 17));
+    case 23: return KeyName::F11;
+    case 24: return KeyName::F12;
     default: return std::nullopt;
   }
 }
@@ -86,16 +41,16 @@ std::optional<KeyName> tildeKey(int code) {
 // Final bytes shared by CSI and SS3 cursor and function keys.
 std::optional<KeyName> finalKey(unsigned char final) {
   switch (final) {
-    case 'A': return Up;
-    case 'B': return Down;
-    case 'C': return Right;
-    case 'D': return Left;
-    case 'H': return Home;
-    case 'F': return End;
-    case 'P': return F1;
-    case 'Q': return F2;
-    case 'R': return F3;
-    case 'S': return F4;
+    case 'A': return KeyName::Up;
+    case 'B': return KeyName::Down;
+    case 'C': return KeyName::Right;
+    case 'D': return KeyName::Left;
+    case 'H': return KeyName::Home;
+    case 'F': return KeyName::End;
+    case 'P': return KeyName::F1;
+    case 'Q': return KeyName::F2;
+    case 'R': return KeyName::F3;
+    case 'S': return KeyName::F4;
     default: return std::nullopt;
   }
 }
@@ -121,54 +76,37 @@ std::optional<char> keypadCharacter(unsigned char final) {
 // rxvt's cursor keys with Shift ("CSI a") and with Ctrl ("SS3 a").
 std::optional<KeyName> rxvtArrow(unsigned char final) {
   switch (final) {
-    case 'a': return Up;
-    case 'b': return Down;
-    case 'c': return Right;
-    case 'd': return Left;
+    case 'a': return KeyName::Up;
+    case 'b': return KeyName::Down;
+    case 'c': return KeyName::Right;
+    case 'd': return KeyName::Left;
     default: return std::nullopt;
   }
 }
 
 // The button code of an SGR or X10 report.
-TerminalMouse mouseFromCode(int code, bool releaseFinal, int column, int row) {
-  TerminalMouse mouse;
-  mouse.row = std::clamp(row, 0, kReportNumberLimit);
-  mouse.column = std::clamp(column, 0, kReportNumberLimit);
+Key mouseFromCode(int code, bool releaseFinal, int column, int row) {
+  static constexpr int kButtonBits[] = {kLeftButton, kMiddleButton, kRightButton, 0};
   const int low = code & 3;
-  mouse.button = low == 3 ? -1 : low;
+  MouseAction action = MouseAction::Press;
   if (code & (64 | 128)) {
-    mouse.action = TerminalMouse::Action::Wheel;  // wheel and buttons 8 to 11: nothing the program uses
+    action = MouseAction::Wheel;  // wheel and buttons 8 to 11: nothing the program uses
   } else if (code & 32) {
-    mouse.action = TerminalMouse::Action::Motion;
+    action = MouseAction::Motion;
   } else if (releaseFinal || low == 3) {
-    mouse.action = TerminalMouse::Action::Release;
-  } else {
-    mouse.action = TerminalMouse::Action::Press;
+    action = MouseAction::Release;
   }
-  return mouse;
-}
-
-TerminalEvent mouseEvent(const TerminalMouse& mouse) {
-  TerminalEvent event;
-  event.kind = TerminalEvent::Kind::Mouse;
-  event.mouse = mouse;
-  return event;
+  return Key::mouse(action, kButtonBits[low], std::clamp(row, 0, kReportNumberLimit),
+                    std::clamp(column, 0, kReportNumberLimit));
 }
 
 }  // namespace
 
-bool TerminalEvent::operator==(const TerminalEvent& other) const {
-  if (kind != other.kind) return false;
-  if (kind == Kind::Key) return key == other.key;
-  return mouse.action == other.mouse.action && mouse.button == other.mouse.button && mouse.row == other.mouse.row &&
-         mouse.column == other.mouse.column;
-}
-
-void InputDecoder::feed(std::string_view bytes, std::vector<TerminalEvent>& events) {
+void InputDecoder::feed(std::string_view bytes, std::vector<Key>& events) {
   for (char byte : bytes) feedByte(static_cast<unsigned char>(byte), events);
 }
 
-void InputDecoder::feedByte(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::feedByte(unsigned char byte, std::vector<Key>& events) {
   switch (state_) {
     case State::Ground: ground(byte, events); break;
     case State::Escape: afterEscape(byte, events); break;
@@ -179,7 +117,7 @@ void InputDecoder::feedByte(unsigned char byte, std::vector<TerminalEvent>& even
       // The Linux console's F1 to F5: "CSI [ A" to "CSI [ E".
       state_ = State::Ground;
       if (byte >= 'A' && byte <= 'E') {
-        key(namedKey(static_cast<KeyName>(F1 + (byte - 'A')), 1), events);
+        key(Key::named(functionKey(byte - 'A')), events);
       } else {
         alt_ = false;
       }
@@ -193,8 +131,7 @@ void InputDecoder::feedByte(unsigned char byte, std::vector<TerminalEvent>& even
         alt_ = false;
         if (collected_[0] >= 32) {
           auto position = [](unsigned char b) { return b > 32 ? b - 32 : 0; };
-          events.push_back(mouseEvent(mouseFromCode(collected_[0] - 32, false, position(collected_[1]),
-                                                    position(collected_[2]))));
+          events.push_back(mouseFromCode(collected_[0] - 32, false, position(collected_[1]), position(collected_[2])));
         }
       }
       break;
@@ -206,7 +143,7 @@ void InputDecoder::reset() {
   alt_ = false;
 }
 
-void InputDecoder::ground(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::ground(unsigned char byte, std::vector<Key>& events) {
   if (byte == kEsc) {
     state_ = State::Escape;
     alt_ = false;
@@ -232,7 +169,7 @@ void InputDecoder::ground(unsigned char byte, std::vector<TerminalEvent>& events
   state_ = State::Utf8;
 }
 
-void InputDecoder::inUtf8(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::inUtf8(unsigned char byte, std::vector<Key>& events) {
   if ((byte & 0xC0) != 0x80) {
     // Broken off: a lone first byte is taken as Latin-1, anything longer dropped.
     state_ = State::Ground;
@@ -256,7 +193,7 @@ void InputDecoder::inUtf8(unsigned char byte, std::vector<TerminalEvent>& events
   }
 }
 
-void InputDecoder::afterEscape(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::afterEscape(unsigned char byte, std::vector<Key>& events) {
   if (byte == '[' || byte == 'O') {
     state_ = byte == '[' ? State::Csi : State::Ss3;
     marker_ = '\0';
@@ -267,7 +204,7 @@ void InputDecoder::afterEscape(unsigned char byte, std::vector<TerminalEvent>& e
   }
   if (byte == kEsc) {
     if (alt_) {
-      key(KeyString(1, '\x1B'), events);  // Esc Esc: Alt+Esc; this Esc starts anew
+      key(Key::of(kEscape), events);  // Esc Esc: Alt+Esc; this Esc starts anew
       alt_ = false;
     } else {
       alt_ = true;  // Esc then a sequence: Alt with that key
@@ -280,7 +217,7 @@ void InputDecoder::afterEscape(unsigned char byte, std::vector<TerminalEvent>& e
   ground(byte, events);
 }
 
-void InputDecoder::inCsi(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::inCsi(unsigned char byte, std::vector<Key>& events) {
   if (byte >= '0' && byte <= '9') {
     if (parameterCount_ == 0) parameterCount_ = 1;
     if (intermediate_) marker_ = '!';  // a parameter after an intermediate: not a key
@@ -308,7 +245,7 @@ void InputDecoder::inCsi(unsigned char byte, std::vector<TerminalEvent>& events)
   }
 }
 
-void InputDecoder::finishCsi(unsigned char final, std::vector<TerminalEvent>& events) {
+void InputDecoder::finishCsi(unsigned char final, std::vector<Key>& events) {
   const bool bare = marker_ == '\0' && parameterCount_ == 0 && !intermediate_;
   if (bare && final == 'M') {
     state_ = State::X10Mouse;
@@ -321,20 +258,20 @@ void InputDecoder::finishCsi(unsigned char final, std::vector<TerminalEvent>& ev
   }
   state_ = State::Ground;
   const int modifier = parameterCount_ >= 2 ? parameters_[1] : 1;
-  std::optional<KeyString> result;
+  std::optional<Key> result;
   if (intermediate_ || marker_ == '!') {
     // malformed: dropped
   } else if (marker_ == '<') {
     if ((final == 'M' || final == 'm') && parameterCount_ >= 3) {
       alt_ = false;
-      events.push_back(mouseEvent(mouseFromCode(parameters_[0], final == 'm', parameters_[1], parameters_[2])));
+      events.push_back(mouseFromCode(parameters_[0], final == 'm', parameters_[1], parameters_[2]));
       return;
     }
   } else if (marker_ == '\0') {
     if (final == '~') {
       if (std::optional<KeyName> name = tildeKey(parameters_[0])) result = namedKey(*name, modifier);
     } else if (final == 'Z') {
-      result = extendedKey(kShiftTabScanCode);
+      result = Key::named(KeyName::BackTab, kShift);
     } else if (std::optional<KeyName> name = finalKey(final)) {
       result = namedKey(*name, modifier);
     } else if (std::optional<KeyName> arrow = rxvtArrow(final)) {
@@ -348,7 +285,7 @@ void InputDecoder::finishCsi(unsigned char final, std::vector<TerminalEvent>& ev
   }
 }
 
-void InputDecoder::inSs3(unsigned char byte, std::vector<TerminalEvent>& events) {
+void InputDecoder::inSs3(unsigned char byte, std::vector<Key>& events) {
   if (byte >= '0' && byte <= '9') {
     parameterCount_ = 1;
     parameters_[0] = std::min(parameters_[0] * 10 + (byte - '0'), kReportNumberLimit);
@@ -377,40 +314,40 @@ void InputDecoder::inSs3(unsigned char byte, std::vector<TerminalEvent>& events)
   }
 }
 
-void InputDecoder::character(char32_t codePoint, std::vector<TerminalEvent>& events) {
+void InputDecoder::character(char32_t codePoint, std::vector<Key>& events) {
   switch (codePoint) {
     case 0:  // Ctrl+Space
       alt_ = false;
       return;
-    case '\n': case '\r': key(KeyString(1, kEnter), events); return;
-    case '\b': case 0x7F: key(KeyString(1, kBackspace), events); return;
+    case '\n': case '\r': key(Key::of(kEnter), events); return;
+    case '\b': case 0x7F: key(Key::of(kBackspace), events); return;
     default: break;
   }
   if (std::optional<char> byte = windows1252Byte(codePoint)) {
-    key(KeyString(1, *byte), events);
+    key(Key::of(*byte), events);
   } else if (alt_) {
-    key(extendedKey(kOtherAltScanCode), events);  // Alt with a character the program lacks: still a key
+    key(Key::named(KeyName::Other), events);  // Alt with a character the program lacks: still a key
   }
 }
 
-void InputDecoder::key(KeyString keyString, std::vector<TerminalEvent>& events) {
-  TerminalEvent event;
-  event.key = alt_ ? altCombination(keyString) : std::move(keyString);
+// An Esc before the key makes it an Alt combination.
+void InputDecoder::key(Key decoded, std::vector<Key>& events) {
+  if (alt_) decoded.modifiers |= kAlt;
   alt_ = false;
-  events.push_back(std::move(event));
+  events.push_back(decoded);
 }
 
-void InputDecoder::expire(std::vector<TerminalEvent>& events) {
+void InputDecoder::expire(std::vector<Key>& events) {
   const State state = state_;
   state_ = State::Ground;
   switch (state) {
     case State::Escape:
-      key(KeyString(1, '\x1B'), events);  // a lone Esc, or Alt+Esc after Esc Esc
+      key(Key::of(kEscape), events);  // a lone Esc, or Alt+Esc after Esc Esc
       return;
     case State::Ss3:
       if (parameterCount_ == 0) {
         alt_ = true;
-        key(KeyString(1, 'O'), events);  // Alt+Shift+O
+        key(Key::of('O'), events);  // Alt+Shift+O
         return;
       }
       break;
@@ -426,49 +363,39 @@ void InputDecoder::expire(std::vector<TerminalEvent>& events) {
   alt_ = false;
 }
 
-void MouseTracker::report(const TerminalMouse& mouse, std::int64_t milliseconds, std::vector<MouseReport>& reports) {
-  if (mouse.action != TerminalMouse::Action::Press && mouse.action != TerminalMouse::Action::Release) return;
-  static constexpr int kButtonBits[] = {kLeftButton, kMiddleButton, kRightButton};
-  const int bit = mouse.button >= 0 && mouse.button <= 2 ? kButtonBits[mouse.button] : 0;
-  MouseReport result;
-  // Outside the 100 x 43 screen no click can mean anything; the report still
-  // carries the button state, as a movement that the program never asks for.
-  const bool onScreen =
-      mouse.row >= 1 && mouse.row <= kScreenRows && mouse.column >= 1 && mouse.column <= kScreenColumns;
-  result.row = std::clamp(mouse.row, 1, kScreenRows);
-  result.column = std::clamp(mouse.column, 1, kScreenColumns);
-  result.moved = !onScreen;
-  if (mouse.action == TerminalMouse::Action::Press) {
-    if (bit == 0) return;
-    if (held_ & bit) {
-      // Its release never came: let it go first, so that this press counts.
-      held_ &= ~bit;
-      result.buttons = held_;
-      result.moved = true;
-      reports.push_back(result);
-      result.moved = !onScreen;
-    }
-    held_ |= bit;
+std::optional<Key> MouseTracker::track(const Key& report, std::int64_t milliseconds) {
+  if (report.action != MouseAction::Press && report.action != MouseAction::Release) return std::nullopt;
+  const int bit = report.button;
+  int button = bit;
+  if (report.action == MouseAction::Press) {
+    if (bit == 0) return std::nullopt;
+    held_ |= bit;  // a press of a button held already: its release never came, and this press counts
   } else {
     const int released = bit == 0 ? held_ : (held_ & bit);
-    if (released == 0) return;  // nothing was held
+    if (released == 0) return std::nullopt;  // nothing was held
     held_ &= ~released;
+    button = released & -released;  // the lowest-numbered button let go
   }
-  result.buttons = held_;
+  // Outside the 100 x 43 screen no click can mean anything.
+  const bool onScreen =
+      report.row >= 1 && report.row <= kScreenRows && report.column >= 1 && report.column <= kScreenColumns;
   if (!onScreen) {
     havePress_ = false;
-  } else if (mouse.action == TerminalMouse::Action::Press && bit != kLeftButton) {
+    return std::nullopt;
+  }
+  MouseAction action = report.action;
+  if (action == MouseAction::Press && bit != kLeftButton) {
     havePress_ = false;  // another button breaks a double-click
-  } else if (mouse.action == TerminalMouse::Action::Press) {
-    const bool again = havePress_ && pressRow_ == result.row && pressColumn_ == result.column &&
+  } else if (action == MouseAction::Press) {
+    const bool again = havePress_ && pressRow_ == report.row && pressColumn_ == report.column &&
                        milliseconds - pressTime_ <= kDoubleClickMilliseconds;
-    result.doubleClick = again;
+    if (again) action = MouseAction::DoubleClick;
     havePress_ = !again;  // a third press starts a new pair
-    pressRow_ = result.row;
-    pressColumn_ = result.column;
+    pressRow_ = report.row;
+    pressColumn_ = report.column;
     pressTime_ = milliseconds;
   }
-  reports.push_back(result);
+  return Key::mouse(action, button, report.row, report.column);
 }
 
 }  // namespace pentrill

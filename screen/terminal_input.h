@@ -1,6 +1,5 @@
-// The terminal's input bytes turned into the program's KeyStrings and mouse
-// reports: key sequences, SGR and X10 mouse reports, UTF-8 characters and
-// Alt combinations. Pure functions of the bytes; no terminal I/O here, so a
+// The terminal's input bytes turned into the program's Keys: key sequences,
+// SGR and X10 mouse reports, UTF-8 characters and Alt combinations. Pure functions of the bytes; no terminal I/O here, so a
 // sequence split over any number of reads decodes the same as in one.
 #pragma once
 #include <cstdint>
@@ -9,31 +8,13 @@
 #include <vector>
 
 #include "platform/console.h"
-#include "screen/input.h"
+#include "platform/key.h"
 
 namespace pentrill {
 
 // Numbers in a terminal report are read up to this value and no further,
 // so that no arithmetic on a position can overflow.
 inline constexpr int kReportNumberLimit = 99999;
-
-// A mouse report as the terminal sends it.
-struct TerminalMouse {
-  enum class Action { Press, Release, Motion, Wheel };
-  Action action = Action::Press;
-  int button = 0;  // 0 left, 1 middle, 2 right; -1 for a release that does not say which (X10)
-  int row = 1;     // from 1; 0 when the terminal could not express it; at most kReportNumberLimit
-  int column = 1;
-};
-
-struct TerminalEvent {
-  enum class Kind { Key, Mouse };
-  Kind kind = Kind::Key;
-  KeyString key;  // for Key: never empty
-  TerminalMouse mouse;
-
-  bool operator==(const TerminalEvent& other) const;
-};
 
 // Decodes the terminal's bytes as they arrive. Bytes that may be the start
 // of a longer sequence are held until the rest comes or the caller says that
@@ -45,26 +26,28 @@ class InputDecoder {
   // `utf8`: the terminal sends UTF-8; otherwise every byte is one character.
   explicit InputDecoder(bool utf8 = true) : utf8_(utf8) {}
 
-  // Appends the events that the bytes complete.
-  void feed(std::string_view bytes, std::vector<TerminalEvent>& events);
+  // Appends the keys and mouse reports that the bytes complete. A mouse
+  // report is a Key of kind Mouse: a press, release, motion or wheel event
+  // with the terminal's row and column, up to kReportNumberLimit.
+  void feed(std::string_view bytes, std::vector<Key>& events);
   // True while bytes are held waiting for the rest of a sequence or character.
   bool pending() const { return state_ != State::Ground; }
   // The escape delay has passed without more bytes.
-  void expire(std::vector<TerminalEvent>& events);
+  void expire(std::vector<Key>& events);
 
  private:
   enum class State { Ground, Escape, Csi, Ss3, LinuxFunction, X10Mouse, Utf8 };
   static constexpr int kMaxParameters = 8;
 
-  void feedByte(unsigned char byte, std::vector<TerminalEvent>& events);
-  void ground(unsigned char byte, std::vector<TerminalEvent>& events);
-  void afterEscape(unsigned char byte, std::vector<TerminalEvent>& events);
-  void inCsi(unsigned char byte, std::vector<TerminalEvent>& events);
-  void inSs3(unsigned char byte, std::vector<TerminalEvent>& events);
-  void inUtf8(unsigned char byte, std::vector<TerminalEvent>& events);
-  void finishCsi(unsigned char final, std::vector<TerminalEvent>& events);
-  void character(char32_t codePoint, std::vector<TerminalEvent>& events);
-  void key(KeyString key, std::vector<TerminalEvent>& events);
+  void feedByte(unsigned char byte, std::vector<Key>& events);
+  void ground(unsigned char byte, std::vector<Key>& events);
+  void afterEscape(unsigned char byte, std::vector<Key>& events);
+  void inCsi(unsigned char byte, std::vector<Key>& events);
+  void inSs3(unsigned char byte, std::vector<Key>& events);
+  void inUtf8(unsigned char byte, std::vector<Key>& events);
+  void finishCsi(unsigned char final, std::vector<Key>& events);
+  void character(char32_t codePoint, std::vector<Key>& events);
+  void key(Key key, std::vector<Key>& events);
   void reset();
 
   bool utf8_;
@@ -83,16 +66,17 @@ class InputDecoder {
   char32_t utf8Minimum_ = 0;
 };
 
-// Turns the terminal's mouse reports into MouseReports: keeps which buttons
-// are held and recognises the second press of a double-click.
+// Follows the terminal's mouse reports: keeps which buttons are held and
+// recognises the second press of a double-click.
 class MouseTracker {
  public:
   static constexpr int kDoubleClickMilliseconds = 500;
 
-  // Appends the reports for one terminal report: none when it changes no
-  // button (wheel, motion, a release of a button not held), two for a press
-  // of a button whose release was lost.
-  void report(const TerminalMouse& mouse, std::int64_t milliseconds, std::vector<MouseReport>& reports);
+  // The press (or double-click) or release that a terminal report makes on
+  // the 100 x 43 screen; nothing for wheel and motion, a release of a button
+  // not held, or a position off the screen. A press of a button whose
+  // release was lost counts as a new press.
+  std::optional<Key> track(const Key& report, std::int64_t milliseconds);
 
  private:
   int held_ = 0;

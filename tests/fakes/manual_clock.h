@@ -8,12 +8,15 @@ namespace pentrill {
 
 class ManualClock : public Clock {
  public:
-  ManualClock(int year, int month, int day, int hour, int minute, int second, int millisecond = 0);
+  // Set to a local date and time; the local time is offsetSeconds ahead of UTC.
+  ManualClock(int year, int month, int day, int hour, int minute, int second, int millisecond = 0,
+              int offsetSeconds = 0);
   void advanceMilliseconds(std::int64_t milliseconds) { elapsed_ += milliseconds; }
-  LocalTime now() override;
+  TimePoint now() override;
 
  private:
-  std::int64_t start_;    // milliseconds since 1970-01-01, wall clock, no time zone
+  std::int32_t offsetSeconds_;
+  std::int64_t startUtc_;  // milliseconds since 1970-01-01 UTC
   std::int64_t elapsed_ = 0;
 };
 

@@ -3,31 +3,22 @@
 namespace pentrill {
 
 void MemoryConsole::typeKeys(std::string_view keys) {
-  for (char key : keys) pressKey(std::string(1, key));
+  for (char key : keys) pressKey(Key::of(key));
 }
 
-void MemoryConsole::pressKey(std::string keyString) {
-  InputEvent event;
-  event.key = std::move(keyString);
-  script_.push_back(Step{event, 0, {}});
-}
+void MemoryConsole::pressKey(const Key& key) { script_.push_back(Step{key, 0, {}}); }
 
-void MemoryConsole::mouseEvent(const MouseReport& report) {
-  InputEvent event;
-  event.kind = InputEvent::Kind::Mouse;
-  event.mouse = report;
-  script_.push_back(Step{event, 0, {}});
-}
+void MemoryConsole::mouseEvent(const Key& mouse) { pressKey(mouse); }
 
 void MemoryConsole::click(int row, int column) {
-  mouseEvent(MouseReport{row, column, 1, false, false});
-  mouseEvent(MouseReport{row, column, 0, false, false});
+  mouseEvent(Key::mouse(MouseAction::Press, kLeftButton, row, column));
+  mouseEvent(Key::mouse(MouseAction::Release, kLeftButton, row, column));
 }
 
 void MemoryConsole::doubleClick(int row, int column) {
   click(row, column);
-  mouseEvent(MouseReport{row, column, 1, true, false});
-  mouseEvent(MouseReport{row, column, 0, false, false});
+  mouseEvent(Key::mouse(MouseAction::DoubleClick, kLeftButton, row, column));
+  mouseEvent(Key::mouse(MouseAction::Release, kLeftButton, row, column));
 }
 
 void MemoryConsole::idle(int milliseconds) { script_.push_back(Step{std::nullopt, milliseconds, {}}); }
@@ -40,11 +31,7 @@ void MemoryConsole::expandLaterStep() {
   while (!script_.empty() && script_.front().later) {
     std::string keys = script_.front().later();
     script_.pop_front();
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-      InputEvent event;
-      event.key = std::string(1, *key);
-      script_.push_front(Step{event, 0, {}});
-    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) script_.push_front(Step{Key::of(*key), 0, {}});
   }
 }
 
@@ -58,10 +45,10 @@ void MemoryConsole::pause(int milliseconds) {
   elapse(milliseconds);
 }
 
-std::optional<InputEvent> MemoryConsole::nextEvent() {
+std::optional<Key> MemoryConsole::nextEvent() {
   expandLaterStep();
   if (script_.empty() || !script_.front().event) return std::nullopt;
-  InputEvent event = *script_.front().event;
+  const Key event = *script_.front().event;
   script_.pop_front();
   return event;
 }

@@ -21,10 +21,10 @@ class MemoryConsole : public GridConsole {
  public:
   // Script steps.
   void typeKeys(std::string_view keys);           // one key event per byte
-  void pressKey(std::string keyString);           // one event, e.g. {'\0', 59} for F1
+  void pressKey(const Key& key);                  // one event, e.g. Key::named(KeyName::F1)
   void click(int row, int column);                // left press and release
   void doubleClick(int row, int column);          // press, release, double-click press, release
-  void mouseEvent(const MouseReport& report);     // any raw mouse event
+  void mouseEvent(const Key& mouse);              // any mouse event, as the console's tracker gives it
   void idle(int milliseconds);                    // no input for this long
   // Keys decided when the program reaches this step (for example the correct
   // letter of the question then on the screen).
@@ -44,13 +44,13 @@ class MemoryConsole : public GridConsole {
   void setScreenSize(int, int) override {}
   void bringToFront() override {}
   void pause(int milliseconds) override;
-  std::optional<InputEvent> nextEvent() override;
+  std::optional<Key> nextEvent() override;
   void waitForInput(int milliseconds) override;
   std::int64_t steadyMilliseconds() override { return now_; }
 
  private:
   struct Step {
-    std::optional<InputEvent> event;  // empty for an idle or a later step
+    std::optional<Key> event;  // empty for an idle or a later step
     int idleMs = 0;
     std::function<std::string()> later;
   };

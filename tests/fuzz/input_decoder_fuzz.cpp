@@ -1,10 +1,11 @@
 // libFuzzer target: any bytes, cut into reads anywhere, through the input
 // decoder and the mouse tracker. Besides the sanitizers' checks: reads cut
-// differently decode the same, keys are never empty, positions stay in range,
-// and nothing stays held once the escape delay has passed.
+// differently decode the same, every key is well formed, positions stay in
+// range, and nothing stays held once the escape delay has passed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -13,17 +14,17 @@
 namespace {
 
 using pentrill::InputDecoder;
-using pentrill::MouseReport;
+using pentrill::Key;
+using pentrill::MouseAction;
 using pentrill::MouseTracker;
-using pentrill::TerminalEvent;
 
 void check(bool condition) {
   if (!condition) std::abort();
 }
 
-std::vector<TerminalEvent> decodeInReads(std::string_view bytes, bool utf8, std::uint8_t cuts) {
+std::vector<Key> decodeInReads(std::string_view bytes, bool utf8, std::uint8_t cuts) {
   InputDecoder decoder(utf8);
-  std::vector<TerminalEvent> events;
+  std::vector<Key> events;
   size_t at = 0;
   while (at < bytes.size()) {
     const size_t length = 1 + (cuts % 7) * (1 + at % 5);
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
   InputDecoder whole(utf8);
-  std::vector<TerminalEvent> events;
+  std::vector<Key> events;
   whole.feed(bytes, events);
   whole.expire(events);
   check(!whole.pending());
@@ -53,21 +54,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MouseTracker tracker;
   std::int64_t milliseconds = 0;
-  for (const TerminalEvent& event : events) {
-    if (event.kind == TerminalEvent::Kind::Key) {
-      check(event.key.size() == 1 || (event.key.size() == 2 && event.key[0] == '\0'));
-      continue;
+  for (const Key& event : events) {
+    switch (event.kind) {
+      case Key::Kind::Character:
+        check(event.character != '\0' && (event.modifiers & ~pentrill::kAlt) == 0);
+        continue;
+      case Key::Kind::Named:
+        check((event.modifiers & ~(pentrill::kShift | pentrill::kAlt | pentrill::kCtrl)) == 0);
+        continue;
+      case Key::Kind::Mouse:
+        break;
     }
-    check(event.mouse.row >= 0 && event.mouse.row <= pentrill::kReportNumberLimit);
-    check(event.mouse.column >= 0 && event.mouse.column <= pentrill::kReportNumberLimit);
-    std::vector<MouseReport> reports;
-    tracker.report(event.mouse, milliseconds += 100, reports);
-    check(reports.size() <= 2);
-    for (const MouseReport& report : reports) {
-      check(report.row >= 1 && report.row <= pentrill::kScreenRows);
-      check(report.column >= 1 && report.column <= pentrill::kScreenColumns);
-      check(report.buttons >= 0 && report.buttons <= 7);
-    }
+    check(event.action != MouseAction::DoubleClick);  // only the tracker tells a double-click
+    check(event.row >= 0 && event.row <= pentrill::kReportNumberLimit);
+    check(event.column >= 0 && event.column <= pentrill::kReportNumberLimit);
+    const std::optional<Key> click = tracker.track(event, milliseconds += 100);
+    if (!click) continue;
+    check(click->isMouse() && (click->action != MouseAction::Motion && click->action != MouseAction::Wheel));
+    check(click->row >= 1 && click->row <= pentrill::kScreenRows);
+    check(click->column >= 1 && click->column <= pentrill::kScreenColumns);
+    check(click->button == pentrill::kLeftButton || click->button == pentrill::kRightButton ||
+          click->button == pentrill::kMiddleButton);
   }
   return 0;
 }

@@ -94,11 +94,11 @@ TEST(ShowFigure, OpensTheCaptionedWindowBesideTheTerminalAndFillsItWithTheFigure
 TEST(ShowFigure, WhenNoWindowOpensNothingIsDrawn) {
   RecordingWindows windows;
   windows.canOpen = false;
-  int handle = 5;
-  showFigure(windows, pool2020To2024().figureTable, "Figure:E6-2", handle);
+  FigureWindow window;
+  showFigure(windows, pool2020To2024().figureTable[2], window);
   ASSERT_EQ(windows.calls.size(), 1u);
   EXPECT_EQ(windows.calls[0].kind, Call::Kind::Open);
-  EXPECT_EQ(handle, 0);
+  EXPECT_EQ(window.handle, 0);
 }
 
 // Closing is done once: a second close, or a close with nothing open, calls

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/key_printer.h"
 #include "tests/fakes/memory_console.h"
 
 namespace pentrill {
 namespace {
 
-const KeyString kPress = KeyString{'\xFF', '\xFF', 4, 1};
-const KeyString kDouble = KeyString{'\xFF', '\xFF', 2, 1};
+Key leftPress(int row, int column) { return Key::mouse(MouseAction::Press, kLeftButton, row, column); }
 
 class InputTest : public ::testing::Test {
  protected:
@@ -21,11 +21,11 @@ class InputTest : public ::testing::Test {
 
 // Waiting costs nothing: one wait for the whole limit, or for the whole
 // idle time when there is no limit, never a series of short polls.
-TEST_F(InputTest, TimeLimitWithoutInputReturnsEmptyAfterOneWaitOfTheLimit) {
+TEST_F(InputTest, TimeLimitWithoutInputReturnsNothingAfterOneWaitOfTheLimit) {
   console.idle(1000);
-  EXPECT_EQ(waitKey(console, 5), "");
+  EXPECT_EQ(waitKey(console, 5), std::nullopt);
   EXPECT_EQ(console.steadyMilliseconds(), 5);
-  EXPECT_EQ(waitKey(console, 900), "");
+  EXPECT_EQ(waitKey(console, 900), std::nullopt);
   EXPECT_EQ(console.steadyMilliseconds(), 905);
   EXPECT_EQ(console.waits(), 2);
 }
@@ -33,7 +33,7 @@ TEST_F(InputTest, TimeLimitWithoutInputReturnsEmptyAfterOneWaitOfTheLimit) {
 TEST_F(InputTest, NoLimitBlocksOnceUntilInputArrives) {
   console.idle(3600000);
   console.typeKeys("q");
-  EXPECT_EQ(waitKey(console, 0), "q");
+  EXPECT_EQ(waitKey(console), Key::of('q'));
   EXPECT_EQ(console.steadyMilliseconds(), 3600000);
   EXPECT_EQ(console.waits(), 1);
 }
@@ -41,80 +41,74 @@ TEST_F(InputTest, NoLimitBlocksOnceUntilInputArrives) {
 TEST_F(InputTest, InputBeforeTheLimitEndsTheWaitWhenItArrives) {
   console.idle(300);
   console.typeKeys("k");
-  EXPECT_EQ(waitKey(console, 1000), "k");
+  EXPECT_EQ(waitKey(console, 1000), Key::of('k'));
   EXPECT_EQ(console.steadyMilliseconds(), 300);
 }
 
 TEST_F(InputTest, TypedAheadKeysComeInOrder) {
   console.typeKeys("ab");
-  console.pressKey(extendedKey(scan::F1));
+  console.pressKey(Key::named(KeyName::F1));
   console.typeKeys("\x1B");
-  EXPECT_EQ(waitKey(console, 0), "a");
-  EXPECT_EQ(waitKey(console, 5), "b");
-  EXPECT_EQ(waitKey(console, 0), KeyString({'\0', 59}));
-  EXPECT_EQ(waitKey(console, 0), "\x1B");
+  EXPECT_EQ(waitKey(console), Key::of('a'));
+  EXPECT_EQ(waitKey(console, 5), Key::of('b'));
+  EXPECT_EQ(waitKey(console), Key::named(KeyName::F1));
+  EXPECT_EQ(waitKey(console), Key::of(kEscape));
 }
 
 TEST_F(InputTest, LeftPressIsReportedWithItsPositionReleaseIsNot) {
   console.click(1, 1);
   console.click(25, 66);
-  EXPECT_EQ(waitKey(console, 0), kPress);
-  EXPECT_EQ(mouseRow(console), 1);
-  EXPECT_EQ(mouseColumn(console), 1);
-  EXPECT_EQ(waitKey(console, 0), kPress);  // the release in between is not an event
-  EXPECT_EQ(mouseRow(console), 25);
-  EXPECT_EQ(mouseColumn(console), 66);
+  EXPECT_EQ(waitKey(console), leftPress(1, 1));
+  EXPECT_EQ(waitKey(console), leftPress(25, 66));  // the release in between is not reported
 }
 
 TEST_F(InputTest, DoubleClickGivesPressThenDoubleClick) {
   console.doubleClick(25, 27);
   console.idle(100);
-  EXPECT_EQ(waitKey(console, 0), kPress);
-  EXPECT_EQ(waitKey(console, 0), kDouble);
-  EXPECT_EQ(waitKey(console, 5), "");
+  EXPECT_EQ(waitKey(console), leftPress(25, 27));
+  EXPECT_EQ(waitKey(console), Key::mouse(MouseAction::DoubleClick, kLeftButton, 25, 27));
+  EXPECT_EQ(waitKey(console, 5), std::nullopt);
 }
 
-TEST_F(InputTest, RightButtonMovementAndUnrequestedEventsProduceNothing) {
-  console.mouseEvent(MouseReport{3, 3, kRightButton, false, false});
-  console.mouseEvent(MouseReport{3, 3, 0, false, false});
-  console.mouseEvent(MouseReport{4, 4, 0, false, true});
+TEST_F(InputTest, RightButtonMotionAndUnrequestedEventsProduceNothing) {
+  console.mouseEvent(Key::mouse(MouseAction::Press, kRightButton, 3, 3));
+  console.mouseEvent(Key::mouse(MouseAction::Release, kRightButton, 3, 3));
+  console.mouseEvent(Key::mouse(MouseAction::Motion, kLeftButton, 4, 4));
+  console.mouseEvent(Key::mouse(MouseAction::Wheel, kLeftButton, 4, 4));
   console.idle(100);
-  EXPECT_EQ(waitKey(console, 5), "");
+  EXPECT_EQ(waitKey(console, 5), std::nullopt);
   console.typeKeys("k");
-  EXPECT_EQ(waitKey(console, 0), "k");
+  EXPECT_EQ(waitKey(console), Key::of('k'));
 }
 
-TEST_F(InputTest, MouseInputOffDropsClicksButTracksButtons) {
+TEST_F(InputTest, MouseInputOffDropsClicks) {
   setMouseInput(console, false);
-  console.mouseEvent(MouseReport{5, 5, kLeftButton, false, false});  // pressed while off
+  console.click(5, 5);
   console.typeKeys("x");
-  EXPECT_EQ(waitKey(console, 0), "x");
-  setMouseInput(console, true);
-  // The button is still held: its release must not look like a new press.
-  console.mouseEvent(MouseReport{5, 5, 0, false, false});
-  console.idle(100);
-  EXPECT_EQ(waitKey(console, 5), "");
+  EXPECT_EQ(waitKey(console), Key::of('x'));
+  EXPECT_EQ(console.waitingSteps(), 0);
 }
 
-TEST_F(InputTest, LowestChangedButtonCounts) {
-  setMouseReporting(console, kLeftButton | kRightButton, kMousePressed);
-  console.mouseEvent(MouseReport{2, 2, kLeftButton | kRightButton, false, false});
-  EXPECT_EQ(waitKey(console, 0), KeyString({'\xFF', '\xFF', 4, 1}));
+TEST_F(InputTest, ReportingSettingsChooseButtonsAndActions) {
+  setMouseReporting(console, kRightButton, kMouseReleased);
+  console.click(2, 2);  // left: not asked for
+  console.mouseEvent(Key::mouse(MouseAction::Press, kRightButton, 2, 3));
+  console.mouseEvent(Key::mouse(MouseAction::Release, kRightButton, 2, 3));
+  EXPECT_EQ(waitKey(console), Key::mouse(MouseAction::Release, kRightButton, 2, 3));
 }
 
 TEST(UpperCase, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(upperCase("abz AZ 09 ?"), "ABZ AZ 09 ?");
   EXPECT_EQ(upperCase("\xE9\x92"), "\xE9\x92");
-  EXPECT_EQ(upperCase(kPress), kPress);
 }
 
-TEST(KeyStrings, AltLetterUsesTheLetterScanCode) {
-  EXPECT_EQ(altLetterKey('a'), KeyString({'\0', 30}));
-  EXPECT_EQ(altLetterKey('Q'), KeyString({'\0', 16}));
-  EXPECT_EQ(altLetterKey('M'), KeyString({'\0', 50}));
-  EXPECT_EQ(altLetterKey('1'), "");
-  EXPECT_TRUE(isMouseKey(kPress));
-  EXPECT_FALSE(isMouseKey("abcd"));
+TEST(CommandLetter, OnlyCharactersTypedWithoutAlt) {
+  EXPECT_EQ(commandLetter(Key::of('a')), 'A');
+  EXPECT_EQ(commandLetter(Key::of(' ')), ' ');
+  EXPECT_EQ(commandLetter(Key::of('\xE9')), '\xE9');
+  EXPECT_EQ(commandLetter(Key::of('a', kAlt)), '\0');
+  EXPECT_EQ(commandLetter(Key::named(KeyName::F1)), '\0');
+  EXPECT_EQ(commandLetter(leftPress(1, 1)), '\0');
 }
 
 // Line input.
@@ -159,7 +153,8 @@ TEST_F(InputTest, ReadLineBackspaceStepsBackToPreviousRow) {
 
 TEST_F(InputTest, ReadLineIgnoresControlExtendedKeysClicksAndBackspaceOnEmpty) {
   console.typeKeys("\b\t");
-  console.pressKey(extendedKey(scan::Left));
+  console.pressKey(Key::named(KeyName::Left));
+  console.pressKey(Key::of('4', kAlt));
   console.click(23, 40);
   console.typeKeys("3,9\r");
   EXPECT_EQ(readLine(console), "3,9");
@@ -189,7 +184,7 @@ const ChoiceCase kChoices[] = {
 
 class AskChoiceTest : public InputTest, public ::testing::WithParamInterface<ChoiceCase> {
  protected:
-  std::string ask() {
+  Choice ask() {
     const ChoiceCase& c = GetParam();
     console.locate(c.row, c.column);
     console.write(c.prompt);
@@ -214,9 +209,9 @@ TEST_P(AskChoiceTest, ClicksAnswerOnTheLetterAndTheTwoColumnsAfterIt) {
   const ChoiceCase& c = GetParam();
   for (int offset = 0; offset <= 2; ++offset) {
     console.click(c.row, c.firstColumn + offset);
-    EXPECT_EQ(ask(), std::string(1, c.first[1])) << offset;
+    EXPECT_EQ(ask(), Choice::First) << offset;
     console.click(c.row, c.secondColumn + offset);
-    EXPECT_EQ(ask(), std::string(1, c.second[1])) << offset;
+    EXPECT_EQ(ask(), Choice::Second) << offset;
   }
 }
 
@@ -226,9 +221,10 @@ TEST_P(AskChoiceTest, IgnoresOtherClicksAndKeys) {
   console.click(c.row, c.secondColumn + 3);  // one past the click area
   console.click(c.row - 1, c.firstColumn);   // right column, wrong row
   console.typeKeys("x");
-  console.pressKey(extendedKey(scan::F1));
+  console.pressKey(Key::named(KeyName::F1));
+  console.pressKey(Key::of(c.first[1], kAlt));
   console.typeKeys(std::string(1, static_cast<char>(c.second[1] - 'A' + 'a')));
-  EXPECT_EQ(ask(), std::string(1, c.second[1]));
+  EXPECT_EQ(ask(), Choice::Second);
   EXPECT_EQ(console.waitingSteps(), 0);
 }
 
@@ -240,12 +236,12 @@ TEST_F(InputTest, AskChoiceSwitchesMouseInputOn) {
   console.click(21, 58);
   EXPECT_EQ(askChoice(console, "Do you want the questions to be presented [R]andomly or in [S]equence?", -21, 15,
                       "[R]", "[S]"),
-            "R");
+            Choice::First);
 }
 
 TEST_F(InputTest, AskChoicePrintsThePromptForAPositiveRow) {
   console.typeKeys("n");
-  EXPECT_EQ(askChoice(console, "Go on? [Y] or [N]", 5, 3, "[Y]", "[N]"), "N");
+  EXPECT_EQ(askChoice(console, "Go on? [Y] or [N]", 5, 3, "[Y]", "[N]"), Choice::Second);
   EXPECT_EQ(console.text(5, 3, 19), "Go on? [Y] or [N]");
 }
 

@@ -200,8 +200,8 @@ TEST(PracticeExam, ClicksActOnlyInsideTheButtons) {
   for (auto [row, column] : {std::pair{25, 6}, {25, 7}, {25, 2}, {25, 21}, {25, 29}, {25, 59}, {25, 69},
                              {25, 100}, {24, 5}, {26, 5}, {24, 60}, {26, 68}, {3, 10}})
     exam.console.click(row, column);
-  exam.console.mouseEvent(MouseReport{25, 5, kRightButton, false, false});  // right button: not reported
-  exam.console.mouseEvent(MouseReport{25, 5, 0, false, false});
+  exam.console.mouseEvent(Key::mouse(MouseAction::Press, kRightButton, 25, 5));  // right button: not reported
+  exam.console.mouseEvent(Key::mouse(MouseAction::Release, kRightButton, 25, 5));
   exam.snapshotLater(untouched);
   exam.console.click(25, 5);  // A
   exam.snapshotLater(afterA);
@@ -285,7 +285,7 @@ TEST(PracticeExam, StopDeclinedByKeyOrClickReturnsToTheSameQuestion) {
   exam.snapshotLater(before, "s");
   exam.snapshotLater(prompt);
   exam.console.typeKeys("x");
-  exam.console.pressKey(extendedKey(scan::F1));
+  exam.console.pressKey(Key::named(KeyName::F1));
   exam.console.click(25, 65);  // the bracket before Y
   exam.console.click(24, 73);
   exam.console.typeKeys("n");

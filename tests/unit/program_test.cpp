@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "screen/calendar.h"
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/screen_dump.h"
@@ -121,7 +122,7 @@ TEST(ExpiredPool, TheMenuSaysSoOnRow26FromTheDayAfterItsLastDay) {
   const ScreenGrid reference = menuOn(pool2020To2024(), ManualClock(2024, 1, 1, 9, 0, 0));
   for (Case c : cases) {
     const ScreenGrid menu = menuOn(c.edition, c.clock);
-    const std::string label = std::string(c.edition.name) + " on " + c.clock.now().date;
+    const std::string label = std::string(c.edition.name) + " on " + localDateText(c.clock.now());
     const std::string expected =
         c.notice.empty() ? std::string(100, ' ') : std::string(9, ' ') + c.notice + std::string(91 - c.notice.size(), ' ');
     EXPECT_EQ(menu.text(26), expected) << label;
@@ -172,12 +173,12 @@ TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
   ScreenGrid before;
   ScreenGrid after;
   snapshotLater(before, "x");
-  console.pressKey(extendedKey(scan::Up));
-  console.pressKey(extendedKey(scan::F1));
-  console.pressKey(altLetterKey('p'));
+  console.pressKey(Key::named(KeyName::Up));
+  console.pressKey(Key::named(KeyName::F1));
+  console.pressKey(Key::of('p', kAlt));
   for (int row : {6, 7, 19, 20, 1, 43}) console.click(row, 12);
-  console.mouseEvent(MouseReport{8, 10, kRightButton, false, false});  // not a left click
-  console.mouseEvent(MouseReport{8, 10, 0, false, false});
+  console.mouseEvent(Key::mouse(MouseAction::Press, kRightButton, 8, 10));  // not a left click
+  console.mouseEvent(Key::mouse(MouseAction::Release, kRightButton, 8, 10));
   console.typeKeys("Q\r ");
   snapshotLater(after, "\x1B");
   EXPECT_EQ(run(), 0);

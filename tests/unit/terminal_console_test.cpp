@@ -167,23 +167,35 @@ void report(int fd, const std::string& line) {
   [[maybe_unused]] ssize_t written = ::write(fd, text.data(), text.size());
 }
 
-std::string describe(const InputEvent& event) {
-  if (event.kind == InputEvent::Kind::Mouse) {
-    const MouseReport& m = event.mouse;
-    return "mouse " + std::to_string(m.row) + "," + std::to_string(m.column) + " buttons " +
-           std::to_string(m.buttons) + (m.doubleClick ? " double" : "") + (m.moved ? " moved" : "");
+std::string describe(const Key& key) {
+  static constexpr const char* kNames[] = {"F1",   "F2",     "F3",   "F4",    "F5",    "F6",       "F7",     "F8",
+                                           "F9",   "F10",    "F11",  "F12",   "Home",  "Up",       "PageUp", "Left",
+                                           "Right", "End",   "Down", "PageDown", "Insert", "Delete", "BackTab", "Other"};
+  static constexpr const char* kActions[] = {"press", "double", "release", "motion", "wheel"};
+  std::string text;
+  switch (key.kind) {
+    case Key::Kind::Mouse:
+      return std::string("mouse ") + kActions[static_cast<int>(key.action)] + " " + std::to_string(key.button) + " " +
+             std::to_string(key.row) + "," + std::to_string(key.column);
+    case Key::Kind::Named:
+      text = std::string("named ") + kNames[static_cast<int>(key.name)];
+      break;
+    case Key::Kind::Character:
+      text = "key " + std::to_string(static_cast<unsigned char>(key.character));
+      break;
   }
-  std::string text = "key";
-  for (unsigned char byte : event.key) text.append(" ").append(std::to_string(byte));
+  if (key.modifiers & kShift) text += " shift";
+  if (key.modifiers & kAlt) text += " alt";
+  if (key.modifiers & kCtrl) text += " ctrl";
   return text;
 }
 
 // In the child: reports every event until "q" arrives.
 int reportEvents(TerminalConsole& console, int fd) {
   for (;;) {
-    while (std::optional<InputEvent> event = console.nextEvent()) {
+    while (std::optional<Key> event = console.nextEvent()) {
       report(fd, describe(*event));
-      if (event->key == "q") return 0;
+      if (event->is('q')) return 0;
     }
     console.waitForInput(20);
   }
@@ -278,10 +290,10 @@ TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   child.type("q");
   EXPECT_EQ(child.exitStatus(), 0);
   EXPECT_EQ(child.reports(),
-            "key 97\nkey 233\nkey 0 72\nkey 0 59\nkey 0 83\nkey 0 48\nkey 0 59\nkey 0 15\nkey 49\nkey 48\nkey 13\n"
-            "key 8\nkey 9\n"
-            "mouse 8,20 buttons 1\nmouse 8,20 buttons 0\nmouse 8,20 buttons 1 double\nmouse 8,20 buttons 0\n"
-            "mouse 1,1 buttons 2\nmouse 1,1 buttons 0\n"
+            "key 97\nkey 233\nnamed Up\nnamed F1\nnamed Delete\nkey 98 alt\nnamed F1\nnamed BackTab shift\nkey 49\n"
+            "key 48\nkey 13\nkey 8\nkey 9\n"
+            "mouse press 1 8,20\nmouse release 1 8,20\nmouse double 1 8,20\nmouse release 1 8,20\n"
+            "mouse press 2 1,1\nmouse release 2 1,1\n"
             "key 113\n");
 }
 
@@ -334,7 +346,7 @@ TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
     const std::int64_t took = console.steadyMilliseconds() - start;
     report(fd, took >= 300 && took < 4000 ? "paused" : "pause took " + std::to_string(took));
     std::string kept = "input kept:";
-    while (std::optional<InputEvent> event = console.nextEvent()) kept.append(" ").append(describe(*event));
+    while (std::optional<Key> event = console.nextEvent()) kept.append(" ").append(describe(*event));
     report(fd, kept);
     console.pause(5000);
     return 0;

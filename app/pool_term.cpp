@@ -1,4 +1,4 @@
-#include "pool/in_force.h"
+#include "app/pool_term.h"
 
 #include <array>
 

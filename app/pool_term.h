@@ -1,21 +1,13 @@
 // When each pool edition is in force: the exams of a day are drawn from the
 // one pool in force on that day, and a pool past its last day has expired.
 #pragma once
-#include <compare>
 #include <optional>
 #include <string_view>
 
 #include "pool/edition.h"
+#include "screen/calendar.h"
 
 namespace pentrill {
-
-// A day of the calendar.
-struct CivilDate {
-  int year = 0;
-  int month = 0;  // 1 to 12
-  int day = 0;    // 1 to 31
-  auto operator<=>(const CivilDate&) const = default;
-};
 
 struct PoolTerm {
   std::string_view pool;      // "2020-2024"

@@ -1,0 +1,47 @@
+// The drill's answer bar on row 25: the four answer buttons and Stop Drill,
+// the hint label and the peek label, and the commands a click there gives.
+#pragma once
+#include <array>
+#include <span>
+
+#include "platform/console.h"
+#include "screen/command_bar.h"
+
+namespace pentrill {
+
+// What the user can ask of the drill's question screen.
+enum class DrillCommand { A, B, C, D, Stop, Peek, Hint, Redraw };
+
+inline constexpr int kAnswerBarRow = 25;
+
+// The text under the buttons, in 0 on 15.
+inline constexpr std::string_view kAnswerBarText = " [ A ][ B ][ C ][ D ] [Stop Drill]";
+
+// The answer buttons and Stop Drill are always drawn; the hint label only
+// when the question has a hint (a click there asks for it either way); the
+// peek label covers 90 to 97 and a click counts up to column 100.
+inline constexpr std::array<BarButton<DrillCommand>, 7> kAnswerBar = {{
+    {3, 5, " A ", kYellow, kRed, DrillCommand::A},
+    {8, 10, " B ", kYellow, kRed, DrillCommand::B},
+    {13, 15, " C ", kYellow, kRed, DrillCommand::C},
+    {18, 20, " D ", kYellow, kRed, DrillCommand::D},
+    {24, 33, "Stop Drill", kYellow, kRed, DrillCommand::Stop},
+    {80, 83, "Hint", kBlack, kLightGrey, DrillCommand::Hint},
+    {90, 100, "Peek Off", kBlack, kLightGrey, DrillCommand::Peek},
+}};
+
+constexpr const BarButton<DrillCommand>& answerBarButton(DrillCommand command) {
+  return buttonFor<DrillCommand>(kAnswerBar, command);
+}
+
+inline constexpr int kHintLabelColumn = answerBarButton(DrillCommand::Hint).first;
+inline constexpr int kPeekLabelColumn = answerBarButton(DrillCommand::Peek).first;
+
+// The bar text and the always-drawn buttons, leaving the colours 0 on 15.
+void drawAnswerBar(Console& console);
+
+// The command of a click on row 25: the button under the column, Redraw
+// anywhere else.
+DrillCommand answerBarCommand(int column);
+
+}  // namespace pentrill
