@@ -2,21 +2,26 @@
 # changes, and <file> may be the output of a custom command in the same
 # directory.
 
+# The output embedded/<symbol>.<extension> that <tool> makes of <file>.
+function(pentrill_embed_with tool target symbol file extension comment)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/embedded/${symbol}.${extension})
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/embedded
+    COMMAND ${tool} ${file} ${output} ${symbol}
+    DEPENDS ${tool} ${file}
+    COMMENT "${comment} ${file}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${output})
+endfunction()
+
 # pentrill_embed(<target> <symbol> <file>)
 #
 # Compiles <file> into <target> as a byte array, reachable as
 #     std::span<const unsigned char> pentrill::embedded::<symbol>();
 # The caller declares that function where it is used.
 function(pentrill_embed target symbol file)
-  set(output ${CMAKE_CURRENT_BINARY_DIR}/embedded/${symbol}.cpp)
-  add_custom_command(
-    OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/embedded
-    COMMAND embed_file ${file} ${output} ${symbol}
-    DEPENDS embed_file ${file}
-    COMMENT "Embedding ${file}"
-    VERBATIM)
-  target_sources(${target} PRIVATE ${output})
+  pentrill_embed_with(embed_file ${target} ${symbol} ${file} cpp "Embedding")
 endfunction()
 
 # pentrill_embed_figure(<target> <symbol> <file>)
@@ -26,13 +31,5 @@ endfunction()
 # pentrill::embedded::<symbol>, with the bitmap header read from the file for
 # a source of <target> to include and check at compile time.
 function(pentrill_embed_figure target symbol file)
-  set(output ${CMAKE_CURRENT_BINARY_DIR}/embedded/${symbol}.h)
-  add_custom_command(
-    OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/embedded
-    COMMAND embed_figure ${file} ${output} ${symbol}
-    DEPENDS embed_figure ${file}
-    COMMENT "Compressing ${file}"
-    VERBATIM)
-  target_sources(${target} PRIVATE ${output})
+  pentrill_embed_with(embed_figure ${target} ${symbol} ${file} h "Compressing")
 endfunction()
