@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "drill/study_log.h"
 #include "exam/exam_composer.h"
 #include "exam/exam_results.h"
 #include "screen/text.h"
@@ -53,6 +54,7 @@ struct Exam {
   int current = 1;  // the question on the screen, 1 to 50
   bool reviewOn = false;
   FigureWindow figure;
+  std::optional<std::int64_t> recorded;  // the exam in the study record
 
   Console& console() { return platform.console; }
   const AskedQuestion& question() const { return table[static_cast<size_t>(current - 1)]; }
@@ -142,6 +144,8 @@ bool confirmStop(Exam& exam) {
   const std::string answer = askChoice(console, kStopPrompt, -kBarRow, kStopPromptColumn, "[Y]", "[N]");
   console.setColours(kBlack, kBrightWhite);
   if (answer != "Y") return false;
+  recordExamEnd(exam.state.record, exam.recorded, utcSecondsNow(exam.platform.clock),
+                static_cast<int>(countAnswers(exam.sheet, exam.table).correct));
   showExamResults(console, exam.sheet, exam.table);
   closeFigure(exam.platform.windows, exam.figure);
   return true;
@@ -163,6 +167,8 @@ bool carryOut(Exam& exam, char command) {
       return !confirmStop(exam);
     default:  // an answer, A to D
       exam.sheet[static_cast<size_t>(exam.current - 1)] = command;
+      recordExamAnswer(exam.state.record, exam.recorded, exam.state.edition, exam.question(), command,
+                       utcSecondsNow(exam.platform.clock));
       ++exam.current;
       return true;
   }
@@ -193,6 +199,7 @@ void runPracticeExam(Platform& platform, ProgramState& state) {
   const std::int64_t noticeShownAt = console.steadyMilliseconds();
   Exam exam(platform, state);
   exam.table = composePracticeExam(state.edition, platform.clock, state.random);
+  exam.recorded = recordExamStart(state.record, state.edition, utcSecondsNow(platform.clock));
   keepNoticeReadable(console, noticeShownAt);
   startScreen(console);
   redrawQuestion(exam);

@@ -1,0 +1,104 @@
+#include "app/study_report.h"
+
+#include <cmath>
+#include <ostream>
+#include <span>
+
+#include "study/record_csv.h"
+#include "study/study_model.h"
+
+namespace pentrill {
+
+std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition& edition, std::int64_t now,
+                                           int utcOffsetSeconds) {
+  std::vector<RecordedAnswer> log;
+  std::vector<RecordedExam> exams;
+  if (store != nullptr) {
+    std::optional<std::vector<RecordedAnswer>> read = store->readLog(edition.name);
+    std::optional<std::vector<RecordedExam>> readExams = store->readLastExams(edition.name, study::kShownExams);
+    if (!read || !readExams) return std::nullopt;
+    log = std::move(*read);
+    exams = std::move(*readExams);
+  }
+  const study::StudyPool pool = studyPoolOf(edition);
+  const study::StudyRecord record = study::StudyRecord::fromLog(pool, log);
+  StudyReport report;
+  report.pool = std::string(edition.name);
+  report.now = now;
+  report.chance = record.chanceOfPassing(now);
+  report.progress = record.progress(now);
+  report.exams = study::examLines(exams);
+  report.daily = study::dailyChances(pool, log, now, utcOffsetSeconds);
+  return report;
+}
+
+std::string studyMenuLine(double chance, const study::Progress& progress) {
+  return "Chance of passing an exam today: " + study::percentText(chance) + "   Known: " +
+         std::to_string(progress.known) + " of " + std::to_string(progress.questions) +
+         "   Due for review: " + std::to_string(progress.due);
+}
+
+std::string dateOf(std::int64_t time) { return study::isoUtcTime(time).substr(0, 10); }
+
+std::string examLineText(const study::ExamLine& exam) {
+  if (!exam.right) return "left unfinished";
+  return std::to_string(*exam.right) + " of 50  " + std::to_string(exam.score) + "%  " +
+         (exam.passed ? "Pass" : "Fail");
+}
+
+namespace {
+
+std::string padded(std::string text, size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+std::string statsText(const StudyReport& report) {
+  const study::Progress& total = report.progress;
+  std::string text = "Pool: " + report.pool + "\n";
+  text += "Chance of passing an exam today: " + study::percentTextOneDecimal(report.chance) + "\n";
+  text += "Known: " + std::to_string(total.known) + " of " + std::to_string(total.questions) +
+          "   Seen: " + std::to_string(total.seen) + "   Due for review: " + std::to_string(total.due) + "\n\n";
+  text += "Subelement  Questions   Seen  Known    Due\n";
+  for (const study::SubelementProgress& part : total.subelements)
+    text += std::string("E") + part.subelement + "        " + padded(std::to_string(part.questions), 11) +
+            padded(std::to_string(part.seen), 7) + padded(std::to_string(part.known), 7) +
+            padded(std::to_string(part.due), 7) + "\n";
+  text += "\nLast practice exams:\n";
+  if (report.exams.empty()) text += "  none yet\n";
+  for (const study::ExamLine& exam : report.exams)
+    text += "  " + dateOf(exam.started) + "  " + examLineText(exam) + "\n";
+  text += "\nChance of passing at the end of each of the last " + std::to_string(report.daily.size()) + " days:\n";
+  const auto days = static_cast<std::int64_t>(report.daily.size());
+  for (std::int64_t i = 0; i < days; ++i)
+    text += "  " + dateOf(report.now - (days - 1 - i) * study::kSecondsPerDay) + "  " +
+            study::percentTextOneDecimal(report.daily[static_cast<size_t>(i)]) + "\n";
+  return text;
+}
+
+int answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path, const PoolEdition& edition,
+                     std::int64_t now, int utcOffsetSeconds, std::ostream& out, std::ostream& err) {
+  auto unreadable = [&]() {
+    err << "pentrill: cannot read the study record " << path << ": "
+        << (store != nullptr ? store->lastFailure() : std::string("unknown failure")) << '\n';
+    return 1;
+  };
+  if (exportRecord) {
+    std::vector<RecordedAnswer> answers;
+    if (store != nullptr) {
+      std::optional<std::vector<RecordedAnswer>> read = store->readAllAnswers();
+      if (!read) return unreadable();
+      answers = std::move(*read);
+    }
+    out << study::recordCsv(answers) << std::flush;
+    return out ? 0 : 1;
+  }
+  std::optional<StudyReport> report = readStudyReport(store, edition, now, utcOffsetSeconds);
+  if (!report) return unreadable();
+  out << statsText(*report) << std::flush;
+  return out ? 0 : 1;
+}
+
+}  // namespace pentrill
