@@ -121,6 +121,18 @@ void runStudySessionFromMenu(Platform& platform, ProgramState& state) {
   waitKey(console, 0);
 }
 
+// T at the menu: the progress screen until any key.
+void showProgress(Platform& platform, ProgramState& state) {
+  std::optional<StudyReport> report = readStudyReport(state.record.store, state.edition, utcSecondsNow(platform.clock),
+                                                      utcOffsetSecondsNow(platform.clock));
+  if (!report) {
+    state.record.turnOff(state.record.store->lastFailure());
+    return;
+  }
+  drawProgressScreen(platform.console, *report);
+  waitKey(platform.console, 0);
+}
+
 // The choice a key or click stands for: 0 to 9 a subelement, 10 the practice
 // exam, kFarewell for Esc; nothing for input the menu ignores.
 std::optional<int> menuChoice(Console& console, const KeyString& key) {
@@ -151,6 +163,10 @@ int runMenu(Platform& platform, ProgramState& state) {
       }
       if (state.record.on() && (key == "R" || key == "r")) {
         runStudySessionFromMenu(platform, state);
+        break;
+      }
+      if (state.record.on() && (key == "T" || key == "t")) {
+        showProgress(platform, state);
         break;
       }
       if (std::optional<int> choice = menuChoice(platform.console, key)) {

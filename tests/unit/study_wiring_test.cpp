@@ -15,6 +15,7 @@
 #include "drill/study_log.h"
 #include "exam/exam_composer.h"
 #include "exam/practice_exam.h"
+#include "screen/charset.h"
 #include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
@@ -234,6 +235,58 @@ TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanc
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 20u);
   for (const RecordedAnswer& answer : recorded) EXPECT_EQ(answer.mode, AnswerMode::Session);
+}
+
+TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
+  // Every question answered right an hour ago: all known, the chance today
+  // about 100%, on the days before 0%. One exam finished, one left open.
+  const std::int64_t now = utcSecondsNow(clock);
+  for (const Group* group : state.edition.poolGroups)
+    for (const Question& question : group->questions)
+      ASSERT_TRUE(store.appendAnswer({now - 3600, "2020-2024", std::string(question.id), question.correct, true, 3,
+                                      AnswerMode::Drill, std::nullopt}));
+  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200);
+  ASSERT_TRUE(exam && store.finishExam(*exam, now - 7000, 40));
+  ASSERT_TRUE(store.startExam("2020-2024", now - 600));
+  console.typeKeys("T");
+  ScreenGrid progress;
+  console.typeLater([&] {
+    progress = console.grid();
+    return std::string(" ");
+  });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(platform, state), 0);
+
+  EXPECT_EQ(progress.text(2, 10, 44), "Your progress in the 2020-2024 pool");
+  EXPECT_EQ(progress.text(4, 10, 86),
+            "Chance of passing an exam today: 100%   Known: 620 of 620   Due for review: 0");
+  EXPECT_EQ(progress.text(7, 10, 11), "E1");
+  EXPECT_EQ(progress.text(7, 16, 55), std::string(40, kFullBlockByte));
+  EXPECT_EQ(progress.text(7, 58, 81), "   75    75     75     0");
+  EXPECT_EQ(progress.text(16, 10, 11), "E0");
+  EXPECT_EQ(progress.text(19, 12, 38), "2026-12-08  left unfinished");
+  EXPECT_EQ(progress.text(20, 12, 42), "2026-12-08  40 of 50  80%  Pass");
+  // Today's column (the last) full to the top, the day before empty.
+  for (int row = 31; row <= 38; ++row) {
+    EXPECT_EQ(progress.cell(row, 16 + 2 * 29).byte, kFullBlockByte) << row;
+    EXPECT_EQ(progress.cell(row, 16 + 2 * 28).byte, ' ') << row;
+  }
+  EXPECT_EQ(progress.text(39, 16, 25), "2026-11-09");
+  EXPECT_EQ(progress.text(39, 65, 74), "2026-12-08");
+  for (int row = 1; row <= kScreenRows; ++row)
+    for (int column = 1; column <= kScreenColumns; ++column) {
+      ASSERT_EQ(progress.cell(row, column).foreground, kBrightWhite) << row << "," << column;
+      ASSERT_EQ(progress.cell(row, column).background, kBlue) << row << "," << column;
+    }
+}
+
+TEST(RecordCharset, BlockBytesShowAsBlocksOrAsciiLookAlikes) {
+  EXPECT_EQ(displayCodePoint(kFullBlockByte), U'\u2588');
+  EXPECT_EQ(displayCodePoint(kLightShadeByte), U'\u2591');
+  EXPECT_EQ(displayCodePoint(kLowerHalfBlockByte), U'\u2584');
+  EXPECT_EQ(asciiLookAlike(U'\u2588'), '#');
+  EXPECT_EQ(asciiLookAlike(U'\u2591'), ':');
+  EXPECT_EQ(asciiLookAlike(U'\u2584'), '_');
 }
 
 TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
