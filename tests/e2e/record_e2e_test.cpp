@@ -134,6 +134,61 @@ TEST_F(RecordEndToEnd, AnswersGivenAreExportedAndAKillAfterAnAnswerKeepsIt) {
   EXPECT_NE(stats.standardOutput.find("Seen: 2"), std::string::npos) << stats.standardOutput;
 }
 
+// The correct letter shown with peek on after the identifier (and the
+// figure, if any) on row 2 of the drill screen; empty while there is none.
+std::string peekedLetter(const PtyTerminal& term) {
+  std::istringstream words(term.textAt(2, 15, 40));
+  std::string word;
+  words >> word;  // the identifier
+  if (!(words >> word)) return {};
+  if (word.starts_with("Figure:") && !(words >> word)) return {};
+  return word.size() == 1 && std::string_view("ABCD").find(word) != std::string_view::npos ? word : std::string();
+}
+
+std::string threeDigits(int number) {
+  const std::string digits = "00" + std::to_string(number);
+  return digits.substr(digits.size() - 3);
+}
+
+TEST_F(RecordEndToEnd, AStudySessionOfTwentyQuestionsThenTheProgressScreen) {
+  ASSERT_FALSE(folder.empty());
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    term.send("R");
+    ASSERT_TRUE(term.waitFor([&] { return term.textAt(4, 5, 5) == "001. "; })) << term.screenDump();
+    EXPECT_NE(term.textAt(2, 1, kColumns).find("Study Session"), std::string::npos) << term.screenDump();
+    term.send(" ");  // peek on: every answer right (rated Again)
+    for (int number = 1; number <= 20; ++number) {
+      SCOPED_TRACE("question " + std::to_string(number));
+      ASSERT_TRUE(term.waitFor([&] {
+        return term.textAt(4, 5, 5) == threeDigits(number) + ". " && term.textAt(25, 90, 8) == "Peek On " &&
+               term.cell(26, kColumns).text == kRule && !peekedLetter(term).empty();
+      })) << term.screenDump();
+      term.send(peekedLetter(term));
+    }
+    ASSERT_TRUE(term.waitFor([&] {
+      return term.textAt(21, 1, kColumns).find("Your chance of passing went from 0% to 0%.") != std::string::npos;
+    })) << term.screenDump();
+    term.send(" ");
+    ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    EXPECT_TRUE(
+        term.waitForText(22, 10, "Chance of passing an exam today: 0%   Known: 20 of 620   Due for review: 0"));
+    term.send("T");
+    ASSERT_TRUE(term.waitForText(2, 10, "Your progress in the 2020-2024 pool")) << term.screenDump();
+    EXPECT_TRUE(term.waitForText(19, 12, "none yet"));
+    term.send(" ");
+    ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    killNow(term);
+  }
+  const DetachedRun run =
+      runDetached(kBinary, DetachedInput::DevNull, {"--record", defaultRecord(), "--export-record"});
+  ASSERT_TRUE(run.status && run.status->exited && run.status->code == 0) << run.standardError;
+  const std::vector<std::string> csv = lines(run.standardOutput);
+  ASSERT_EQ(csv.size(), 21u) << run.standardOutput;
+  for (size_t i = 1; i < csv.size(); ++i) EXPECT_TRUE(csv[i].ends_with(",1,1,session")) << csv[i];
+}
+
 TEST_F(RecordEndToEnd, AFileOfRandomBytesIsLeftAsItWasAndTheMenuSaysTheRecordIsOff) {
   ASSERT_FALSE(folder.empty());
   const fs::path junk = folder / "junk.sqlite3";
