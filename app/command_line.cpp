@@ -10,8 +10,11 @@ namespace {
 
 constexpr std::string_view kPoolOption = "--pool";
 
+constexpr std::string_view kRecordOption = "--record";
+
 constexpr std::string_view kUsage =
-    "Usage: pentrill [--pool NAME]\n"
+    "Usage: pentrill [--pool NAME] [--record FILE | --no-record]\n"
+    "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
     "\n"
     "Drills the Amateur Extra (Element 4) question pool subelement by subelement,\n"
@@ -23,8 +26,21 @@ constexpr std::string_view kUsage =
     "                 2024-2028  the current pool, in force from July 1, 2024 to\n"
     "                            June 30, 2028: use it if you are preparing for an\n"
     "                            exam now\n"
+    "  --record FILE  keep the study record in FILE instead of\n"
+    "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
+    "  --no-record  record nothing: the program writes no file at all\n"
+    "  --stats      print the chance of passing and the progress, and exit\n"
+    "  --export-record  print every recorded answer as CSV, and exit\n"
     "  --help       show this help and exit\n"
-    "  --version    show the version and the pools carried, and exit\n";
+    "  --version    show the version and the pools carried, and exit\n"
+    "\n"
+    "The study record: every answer given in a drill, a study session or a\n"
+    "practice exam is kept (time, pool, question, the pool's letter given, right\n"
+    "or wrong). From it the program works out how well you remember each question\n"
+    "(the FSRS-6 memory model) and the chance of passing an exam drawn today: one\n"
+    "question from each of the pool's 50 groups, as the real exam draws them, a\n"
+    "question not remembered still guessed right one time in four. R at the menu\n"
+    "studies the 20 questions that raise that chance most; T shows the progress.\n";
 
 // An argument as it may be shown in a one-line message: control characters
 // (a line end, an escape sequence) become "?".
@@ -72,6 +88,27 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         commandLine.action = argument == "--help" ? CommandLine::Action::ShowHelp : CommandLine::Action::ShowVersion;
       continue;
     }
+    if (argument == "--stats" || argument == "--export-record") {
+      if (commandLine.action == CommandLine::Action::Run)
+        commandLine.action = argument == "--stats" ? CommandLine::Action::ShowStats : CommandLine::Action::ExportRecord;
+      continue;
+    }
+    if (argument == "--no-record") {
+      commandLine.noRecord = true;
+      continue;
+    }
+    if (argument == kRecordOption || argument.starts_with(std::string(kRecordOption) + "=")) {
+      std::string_view file;
+      if (argument == kRecordOption) {
+        if (i + 1 < arguments.size()) file = arguments[++i];
+      } else {
+        file = argument.substr(kRecordOption.size() + 1);
+      }
+      if (file.empty()) return refused("--record needs the name of a file");
+      if (commandLine.recordPath) return refused("--record given more than once");
+      commandLine.recordPath = std::string(file);
+      continue;
+    }
     std::optional<std::string_view> name;
     if (argument == kPoolOption) {
       if (i + 1 < arguments.size()) name = arguments[++i];
@@ -88,6 +125,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     if (commandLine.edition == nullptr)
       return refused("unknown pool '" + printable(*name) + "'; the pools are " + poolNames("and"));
   }
+  if (commandLine.noRecord && commandLine.recordPath) return refused("--no-record and --record given together");
+  if (commandLine.noRecord && (commandLine.action == CommandLine::Action::ShowStats ||
+                               commandLine.action == CommandLine::Action::ExportRecord))
+    return refused("--no-record leaves no study record to read");
   if (commandLine.edition == nullptr) commandLine.edition = poolEditions().front();
   return commandLine;
 }
@@ -139,6 +180,8 @@ std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDa
                                          std::ostream& err) {
   switch (commandLine.action) {
     case CommandLine::Action::Run:
+    case CommandLine::Action::ShowStats:
+    case CommandLine::Action::ExportRecord:
       return std::nullopt;
     case CommandLine::Action::ShowHelp:
       out << usageText(today) << std::flush;

@@ -14,16 +14,20 @@
 namespace pentrill {
 
 struct CommandLine {
-  enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+  enum class Action { Run, ShowHelp, ShowVersion, ShowStats, ExportRecord, Refuse };
   Action action = Action::Run;
   const PoolEdition* edition = nullptr;  // Run: the pool chosen, the default when none was
+  std::optional<std::string> recordPath;  // --record FILE; else the default record
+  bool noRecord = false;                  // --no-record: nothing recorded anywhere
   std::string error;                     // Refuse: what is wrong, one line without a line end
 };
 
 // The arguments after the program's name: "--pool NAME" or "--pool=NAME"
-// (at most once), "--help", "--version". Anything else, or a pool the
-// program does not carry, is refused. When help and version are both asked
-// for, the first one given wins.
+// (at most once), "--record FILE" or "--record=FILE", "--no-record",
+// "--help", "--version", "--stats", "--export-record". Anything else, a pool
+// the program does not carry, or --no-record with another use of the record,
+// is refused. When several of help, version, stats and export are asked for,
+// the first one given wins.
 CommandLine parseCommandLine(std::span<const std::string_view> arguments);
 
 // The text of --help on that day, ending with a line end: the usage and the
@@ -39,9 +43,9 @@ std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate tod
 // The text of --version, ending with a line end.
 std::string versionText();
 
-// For every action but Run: writes help or version to out, or the error and
+// For every action but Run, ShowStats and ExportRecord: writes help or version to out, or the error and
 // the usage to err, and returns the exit status (0, or 2 for a refused
-// command line; 1 when out cannot be written). Nothing for Run.
+// command line; 1 when out cannot be written). Nothing for the others.
 std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today, std::ostream& out,
                                          std::ostream& err);
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -10,21 +11,54 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
+#include "app/study_report.h"
 #include "drill/program_state.h"
 #include "platform/platform.h"
 #include "backends/sdl_sound.h"
 #include "backends/sdl_windows.h"
+#include "backends/sqlite_record_store.h"
 #include "backends/system_clock.h"
 #include "backends/terminal_console.h"
 
 namespace {
 
+std::string recordPath(const pentrill::CommandLine& commandLine) {
+  return commandLine.recordPath ? *commandLine.recordPath : pentrill::defaultRecordPath();
+}
+
+// --stats and --export-record read the record without creating one.
+int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& clock) {
+  const std::string path = recordPath(commandLine);
+  pentrill::RecordOpening record;
+  std::error_code error;
+  if (!path.empty() && std::filesystem::exists(path, error)) {
+    record = pentrill::openRecord(path);
+    if (!record.store) {
+      std::fprintf(stderr, "pentrill: cannot read the study record %s: %s\n", path.c_str(), record.failure.c_str());
+      return 1;
+    }
+  }
+  return pentrill::answerFromRecord(commandLine.action == pentrill::CommandLine::Action::ExportRecord,
+                                    record.store.get(), path, *commandLine.edition, pentrill::utcSecondsNow(clock),
+                                    pentrill::utcOffsetSecondsNow(clock), std::cout, std::cerr);
+}
+
 // Everything lives inside this call, so that the console's destructor has
 // given the terminal back before main reports anything or exits. The console
 // comes last so that it goes first: the terminal is restored at once, before
 // the windows are closed and the SDL thread is shut down.
-int runInTerminal(const pentrill::PoolEdition& edition) {
-  pentrill::ProgramState state(edition);
+int runInTerminal(const pentrill::CommandLine& commandLine) {
+  pentrill::ProgramState state(*commandLine.edition);
+  // A record that cannot be used never stops the program: it runs without one.
+  pentrill::RecordOpening record;
+  state.record.kept = !commandLine.noRecord;
+  if (state.record.kept) {
+    state.record.path = recordPath(commandLine);
+    record = state.record.path.empty() ? pentrill::RecordOpening{nullptr, "no home folder"}
+                                       : pentrill::openRecordCreatingFolder(state.record.path);
+    state.record.store = record.store.get();
+    state.record.offReason = record.failure;
+  }
   pentrill::SystemClock clock;
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
@@ -45,12 +79,13 @@ int main(int argc, char** argv) {
   if (std::optional<int> status =
           pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now()), std::cout, std::cerr))
     return *status;
+  if (commandLine.action != pentrill::CommandLine::Action::Run) return answerFromRecord(commandLine, clock);
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);
     return 1;
   }
   try {
-    return runInTerminal(*commandLine.edition);
+    return runInTerminal(commandLine);
   } catch (const pentrill::ProgramExit& exit) {
     return exit.status;
   } catch (const std::exception& error) {

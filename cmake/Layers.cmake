@@ -2,7 +2,7 @@
 # own, linked only to the layers below it:
 #
 #   pool, platform  <  screen  <  drill  <  exam  <  app      (program flow)
-#   platform        <  study                                  (the study record)
+#   platform        <  study  <  drill, exam, app             (the study record)
 #   screen          <  backends                               (the real platform)
 #
 # A layer sees its own headers and those of the layers it links, and no

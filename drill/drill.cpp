@@ -9,6 +9,7 @@
 
 #include "drill/drill.h"
 #include "drill/shuffle.h"
+#include "drill/study_log.h"
 #include "screen/answer_bar.h"
 #include "screen/command_bar.h"
 #include "screen/text.h"
@@ -37,6 +38,7 @@ struct Drill {
   int currentRow = 0;
   std::int64_t drillStart = 0;
   std::string drillTitle;
+  AnswerMode mode = AnswerMode::Drill;  // how its answers are recorded
 
   Console& console() { return platform.console; }
   AskedQuestion& question() { return state.drillPool[static_cast<size_t>(currentRow - 1)]; }
@@ -197,6 +199,7 @@ void reportWrongAnswer(Drill& drill) {
 // Carries out commands on the question on the screen until it is answered
 // or the drill is stopped.
 Outcome askQuestion(Drill& drill) {
+  bool hintShown = false;  // for this question: a right answer after it is an Again
   for (;;) {
     const DrillCommand command = waitForCommand(drill);
     switch (command) {
@@ -208,19 +211,25 @@ Outcome askQuestion(Drill& drill) {
         break;
       case DrillCommand::Hint:
         showCorrectAnswer(drill);
+        hintShown = true;
         break;
       case DrillCommand::Redraw:
         break;
       case DrillCommand::A:
       case DrillCommand::B:
       case DrillCommand::C:
-      case DrillCommand::D:
-        if (letterFor<DrillCommand>(kDrillKeys, command) == drill.question().correct) {
+      case DrillCommand::D: {
+        const char letter = letterFor<DrillCommand>(kDrillKeys, command);
+        recordAnswer(drill.state.record, drill.state.edition, drill.question(), letter,
+                     study::rateAnswer(letter == drill.question().correct, drill.state.peekOn, hintShown),
+                     drill.mode, utcSecondsNow(drill.platform.clock));
+        if (letter == drill.question().correct) {
           drill.state.doneFlags[static_cast<size_t>(drill.currentRow - 1)] = true;
         } else {
           reportWrongAnswer(drill);
         }
         return Outcome::NextQuestion;
+      }
     }
     drawQuestion(drill);
   }
@@ -240,6 +249,34 @@ bool showCompletion(Drill& drill) {
   return answer == Choice::Second;
 }
 
+// Asks the questions not done in the drill's order until all are done (true)
+// or the user stops (false).
+bool askUntilDone(Drill& drill, DrillOrder order) {
+  Console& console = drill.console();
+  for (;;) {
+    console.setColours(kBlack, kBrightWhite);
+    closePictureWindows(drill);
+    console.clearScreen();
+    if (firstRowNotDone(drill) == 0) return true;
+    if (order == DrillOrder::Sequence) {
+      pickSequenceRow(drill);
+    } else {
+      pickRandomRow(drill);
+    }
+    showQuestionFigure(drill);
+    shuffleAnswers(drill.state.random, drill.question());
+    drawQuestion(drill);
+    if (askQuestion(drill) == Outcome::Stop) return false;
+  }
+}
+
+const Question* findQuestion(const PoolEdition& edition, std::string_view id) {
+  for (const Subelement& subelement : edition.subelements)
+    for (const Question& question : subelement.questions)
+      if (question.id == id) return &question;
+  return nullptr;
+}
+
 }  // namespace
 
 bool runDrill(int subelement, Platform& platform, ProgramState& state) {
@@ -247,22 +284,25 @@ bool runDrill(int subelement, Platform& platform, ProgramState& state) {
   startDrill(drill, subelement);
   askOrder(drill);
   if (state.order == DrillOrder::Sequence) askStartNumber(drill);
-  Console& console = platform.console;
-  for (;;) {
-    console.setColours(kBlack, kBrightWhite);
-    closePictureWindows(drill);
-    console.clearScreen();
-    if (firstRowNotDone(drill) == 0) return showCompletion(drill);
-    if (state.order == DrillOrder::Sequence) {
-      pickSequenceRow(drill);
-    } else {
-      pickRandomRow(drill);
-    }
-    showQuestionFigure(drill);
-    shuffleAnswers(state.random, drill.question());
-    drawQuestion(drill);
-    if (askQuestion(drill) == Outcome::Stop) return false;
-  }
+  if (!askUntilDone(drill, state.order)) return false;
+  return showCompletion(drill);
+}
+
+bool runStudySession(const std::vector<std::string>& questions, Platform& platform, ProgramState& state) {
+  state.drillPool.clear();
+  for (const std::string& id : questions)
+    if (const Question* question = findQuestion(state.edition, id)) state.drillPool.push_back(asPublished(*question));
+  state.doneFlags.assign(state.drillPool.size(), false);
+  Drill drill(platform, state);
+  startDrill(drill, -1);
+  drill.mode = AnswerMode::Session;
+  drill.drillTitle = "Study Session \x96 Your Chance of Passing [" +
+                     plainNumberText(drill.n) + " Questions]";
+  const bool finished = askUntilDone(drill, DrillOrder::Random);
+  closePictureWindows(drill);
+  state.drillPool.clear();
+  state.doneFlags.clear();
+  return finished;
 }
 
 }  // namespace pentrill

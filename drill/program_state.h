@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "drill/random.h"
+#include "drill/study_log.h"
 #include "pool/edition.h"
 #include "pool/question.h"
 #include "screen/figures.h"
@@ -33,6 +34,7 @@ struct ProgramState {
   bool peekOn = false;  // carries over between drills
   DrillOrder order = DrillOrder::Sequence;
   Random random;
+  StudyLog record;  // the study record, or why there is none
 
   // Reset every time the menu is entered.
   int shownNumber = 0;

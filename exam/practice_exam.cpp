@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "drill/study_log.h"
 #include "exam/exam_composer.h"
 #include "exam/exam_results.h"
 #include "screen/command_bar.h"
@@ -59,6 +60,7 @@ struct Exam {
   int current = 1;  // the question on the screen, 1 to 50
   bool reviewOn = false;
   FigureWindow figure;
+  std::optional<std::int64_t> recorded;  // the exam in the study record
 
   Console& console() { return platform.console; }
   const AskedQuestion& question() const { return table[static_cast<size_t>(current - 1)]; }
@@ -140,6 +142,8 @@ bool confirmStop(Exam& exam) {
   const Choice answer = askChoice(console, kStopPrompt, -kBarRow, kStopPromptColumn, "[Y]", "[N]");
   console.setColours(kBlack, kBrightWhite);
   if (answer != Choice::First) return false;
+  recordExamEnd(exam.state.record, exam.recorded, utcSecondsNow(exam.platform.clock),
+                static_cast<int>(countAnswers(exam.sheet, exam.table).correct));
   showExamResults(console, exam.sheet, exam.table);
   closeFigure(exam.platform.windows, exam.figure);
   return true;
@@ -162,10 +166,14 @@ bool carryOut(Exam& exam, ExamCommand command) {
     case ExamCommand::A:
     case ExamCommand::B:
     case ExamCommand::C:
-    case ExamCommand::D:
-      exam.sheet[static_cast<size_t>(exam.current - 1)] = letterFor<ExamCommand>(kExamKeys, command);
+    case ExamCommand::D: {
+      const char letter = letterFor<ExamCommand>(kExamKeys, command);
+      exam.sheet[static_cast<size_t>(exam.current - 1)] = letter;
+      recordExamAnswer(exam.state.record, exam.recorded, exam.state.edition, exam.question(), letter,
+                       utcSecondsNow(exam.platform.clock));
       ++exam.current;
       return true;
+    }
   }
   return true;
 }
@@ -195,6 +203,7 @@ void runPracticeExam(Platform& platform, ProgramState& state) {
   const std::int64_t noticeShownAt = console.steadyMilliseconds();
   Exam exam(platform, state);
   exam.table = composePracticeExam(state.edition, platform.clock, state.random);
+  exam.recorded = recordExamStart(state.record, state.edition, utcSecondsNow(platform.clock));
   keepNoticeReadable(console, noticeShownAt);
   startScreen(console);
   redrawQuestion(exam);

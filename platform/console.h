@@ -22,6 +22,11 @@ enum Colour : int { kBlack = 0, kBlue = 1, kGreen = 2, kRed = 4, kLightGrey = 7,
 // control bytes, which no text of the pool or the screens uses.
 inline constexpr char kRuleByte = '\x1F';
 inline std::string rule(int cells) { return std::string(static_cast<size_t>(cells), kRuleByte); }
+// Block characters of the progress screen's bars and chart, stored in the
+// grid as control bytes the way a rule is.
+inline constexpr char kFullBlockByte = '\x1C';       // U+2588
+inline constexpr char kLightShadeByte = '\x1D';      // U+2591
+inline constexpr char kLowerHalfBlockByte = '\x1A';  // U+2584
 
 // Which mouse events the input layer passes on, for the whole program.
 struct MouseState {

@@ -31,6 +31,9 @@ static_assert(kLatin1LookAlikes.size() == 0x60);
 char32_t displayCodePoint(char byte) {
   auto value = static_cast<unsigned char>(byte);
   if (byte == kRuleByte) return U'\u2500';
+  if (byte == kFullBlockByte) return U'\u2588';
+  if (byte == kLightShadeByte) return U'\u2591';
+  if (byte == kLowerHalfBlockByte) return U'\u2584';
   if (value == 0x1E) return U'-';
   if (value < 0x20 || value == 0x7F) return kUndefined;
   if (value >= 0x80 && value <= 0x9F) return kHighControlRange[value - 0x80];
@@ -75,6 +78,9 @@ char asciiLookAlike(char32_t codePoint) {
     case U'\u203A': return '>';
     case U'\u2013': case U'\u2014': case U'\u2500': return '-';
     case U'\u2026': return '.';
+    case U'\u2588': return '#';
+    case U'\u2591': return ':';
+    case U'\u2584': return '_';
     case U'\u2022': return '*';
     case U'\u2020': case U'\u2021': return '+';
     case U'\u2030': return '%';

@@ -8,7 +8,8 @@
 namespace pentrill {
 
 // The character a byte shows as on the screen. Every result is printable:
-// control bytes become '?', except the rule byte (U+2500) and 0x1E ('-').
+// control bytes become '?', except the rule byte (U+2500), the block bytes
+// (U+2588, U+2591, U+2584) and 0x1E ('-').
 char32_t displayCodePoint(char byte);
 
 // The UTF-8 bytes of one code point.

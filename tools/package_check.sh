@@ -44,13 +44,17 @@ for path in /usr/bin/pentrill /usr/share/man/man1/pentrill.1.gz /usr/share/doc/p
   grep -qxF "$path" <<<"$files" && test -f "$path" || fail "the package does not install $path"
 done
 
-# The commands that answer without a terminal (add --stats here once the
-# program has it).
+# The commands that answer without a terminal.
 version_text=$(/usr/bin/pentrill --version)
 grep -qxF "Pentrill v$version" <<<"$version_text" ||
   fail "/usr/bin/pentrill --version does not report the package's version $version: $version_text"
 /usr/bin/pentrill --help | grep -q '^Usage: pentrill' || fail "/usr/bin/pentrill --help prints no usage"
-echo "/usr/bin/pentrill answers --version ($version) and --help"
+stats_home=$(mktemp -d)
+HOME=$stats_home XDG_STATE_HOME= /usr/bin/pentrill --stats |
+  grep -qxF 'Chance of passing an exam today: 0.0%' || fail "/usr/bin/pentrill --stats prints no chance of passing"
+test -z "$(ls -A "$stats_home")" || fail "/usr/bin/pentrill --stats created a record"
+rm -rf "$stats_home"
+echo "/usr/bin/pentrill answers --version ($version), --help and --stats"
 
 python3 tools/bench.py --check-start --binary /usr/bin/pentrill
 

@@ -253,7 +253,11 @@ void PtyTerminal::start(const std::string& program, const PtyOptions& options) {
 
   std::vector<std::string> arguments{program};
   arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
-  std::vector<std::string> environment = childEnvironment(options.environment);
+  // Each program keeps its study record in its own working directory, so that
+  // no test sees another's answers (nor the user's); options may name another.
+  std::vector<std::string> extra{"XDG_STATE_HOME=" + workingDirectory_ + "/state"};
+  extra.insert(extra.end(), options.environment.begin(), options.environment.end());
+  std::vector<std::string> environment = childEnvironment(extra);
   std::vector<char*> argv = pointers(arguments);
   std::vector<char*> envp = pointers(environment);
 

@@ -1,0 +1,332 @@
+// The study record wired into the program: what the drill, the study session
+// and the exam write through the record seam, the menu's rows, the command
+// line's record options and --stats / --export-record.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/program.h"
+#include "app/study_report.h"
+#include "drill/drill.h"
+#include "drill/study_log.h"
+#include "exam/exam_composer.h"
+#include "exam/practice_exam.h"
+#include "screen/charset.h"
+#include "tests/fakes/manual_clock.h"
+#include "tests/fakes/memory_console.h"
+#include "tests/fakes/memory_record_store.h"
+#include "tests/fakes/recording_windows.h"
+
+namespace pentrill {
+namespace {
+
+class RecordedRun : public ::testing::Test {
+ protected:
+  RecordedRun() {
+    console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
+    state.record.kept = true;
+    state.record.store = &store;
+    state.record.path = "/tmp/record.sqlite3";
+  }
+
+  std::vector<RecordedAnswer> answers() { return store.readAllAnswers().value(); }
+
+  // The question on the drill screen (its identifier on row 2).
+  const AskedQuestion& drillQuestion() const {
+    const std::string id = console.text(2, 15, 19);
+    for (const AskedQuestion& asked : state.drillPool)
+      if (asked.question->id == id) return asked;
+    ADD_FAILURE() << "no question " << id;
+    return state.drillPool.front();
+  }
+
+  MemoryRecordStore store;
+  MemoryConsole console;
+  ManualClock clock{2026, 12, 8, 10, 0, 0};
+  SilentSound sound;
+  RecordingWindows windows;
+  Platform platform{console, windows, sound, clock};
+  ProgramState state;
+};
+
+char shownOtherThan(char correct) { return correct == 'A' ? 'B' : 'A'; }
+
+TEST_F(RecordedRun, DrillAnswersCarryThePoolLetterTheRatingAndTheMode) {
+  loadDrillPool(state, 0);
+  console.typeKeys("s");
+  console.typeKeys("1\r");
+  std::vector<std::pair<std::string, char>> expected;  // question, pool letter
+  // Wrong; right with peek on; right after the hint (peek off); right.
+  console.typeLater([&] {
+    const AskedQuestion& asked = drillQuestion();
+    const char shown = shownOtherThan(asked.correct);
+    expected.push_back({std::string(asked.question->id), poolLetter(asked, shown)});
+    return std::string(1, static_cast<char>(shown + ('a' - 'A')));
+  });
+  console.typeKeys(" ");  // past the wrong-answer notice
+  console.typeKeys(" ");  // peek on
+  console.typeLater([&] {
+    const AskedQuestion& asked = drillQuestion();
+    expected.push_back({std::string(asked.question->id), asked.question->correct});
+    return std::string(1, asked.correct);
+  });
+  console.typeKeys(" ");  // peek off
+  console.typeKeys("H");
+  console.typeLater([&] {
+    const AskedQuestion& asked = drillQuestion();
+    expected.push_back({std::string(asked.question->id), asked.question->correct});
+    return std::string(1, asked.correct);
+  });
+  console.typeLater([&] {
+    const AskedQuestion& asked = drillQuestion();
+    expected.push_back({std::string(asked.question->id), asked.question->correct});
+    return std::string(1, asked.correct);
+  });
+  console.typeKeys("S");
+  EXPECT_FALSE(runDrill(0, platform, state));
+
+  const std::vector<RecordedAnswer> recorded = answers();
+  ASSERT_EQ(recorded.size(), 4u);
+  const bool correct[] = {false, true, true, true};
+  const int ratings[] = {1, 1, 1, 3};
+  for (size_t i = 0; i < recorded.size(); ++i) {
+    EXPECT_EQ(recorded[i].question, expected[i].first) << i;
+    EXPECT_EQ(recorded[i].answer, expected[i].second) << i;
+    EXPECT_EQ(recorded[i].correct, correct[i]) << i;
+    EXPECT_EQ(recorded[i].rating, ratings[i]) << i;
+    EXPECT_EQ(recorded[i].mode, AnswerMode::Drill) << i;
+    EXPECT_EQ(recorded[i].pool, "2020-2024") << i;
+  }
+  // The hand-set clock of 2026-12-08 10:00 read as UTC.
+  EXPECT_EQ(recorded[0].time, 1'796'724'000);
+}
+
+TEST_F(RecordedRun, ShownLettersGoBackToThePoolsLetters) {
+  AskedQuestion asked = asPublished(pool2020To2024().subelements[0].questions[0]);
+  asked.order = {2, 0, 3, 1};  // shown A is the pool's C, ...
+  EXPECT_EQ(poolLetter(asked, 'A'), 'C');
+  EXPECT_EQ(poolLetter(asked, 'B'), 'A');
+  EXPECT_EQ(poolLetter(asked, 'C'), 'D');
+  EXPECT_EQ(poolLetter(asked, 'D'), 'B');
+}
+
+TEST_F(RecordedRun, AnExamRecordsItsLastAnswerPerQuestionAndItsRightAnswersAtTheConfirmedEnd) {
+  ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
+  Random random;
+  const PracticeExam exam = composePracticeExam(state.edition, sameMoment, random);
+  const AskedQuestion& first = exam[0];
+  const char wrong = shownOtherThan(first.correct);
+  console.typeKeys(std::string(1, wrong));  // question 1 wrong ...
+  console.typeKeys("P");
+  console.typeKeys(std::string(1, first.correct));  // ... then changed to right
+  console.typeKeys(std::string(1, shownOtherThan(exam[1].correct)));  // question 2 wrong
+  console.typeKeys("SY");
+  console.typeKeys(" ");  // past the results
+  runPracticeExam(platform, state);
+
+  const std::vector<RecordedAnswer> recorded = answers();
+  ASSERT_EQ(recorded.size(), 2u);
+  EXPECT_EQ(recorded[0].question, first.question->id);
+  EXPECT_EQ(recorded[0].answer, first.question->correct);
+  EXPECT_TRUE(recorded[0].correct);
+  EXPECT_EQ(recorded[1].question, exam[1].question->id);
+  EXPECT_EQ(recorded[1].answer, poolLetter(exam[1], shownOtherThan(exam[1].correct)));
+  EXPECT_FALSE(recorded[1].correct);
+  for (const RecordedAnswer& answer : recorded) {
+    EXPECT_EQ(answer.mode, AnswerMode::Exam);
+    EXPECT_TRUE(answer.exam.has_value());
+  }
+  const std::vector<RecordedExam> exams = store.readLastExams("2020-2024", 10).value();
+  ASSERT_EQ(exams.size(), 1u);
+  EXPECT_EQ(exams[0].right, 1);
+  EXPECT_TRUE(exams[0].finished.has_value());
+}
+
+TEST_F(RecordedRun, AnExamStoppedWithoutConfirmingStaysUnfinished) {
+  console.typeKeys("A");
+  console.typeKeys("SN");
+  try {
+    runPracticeExam(platform, state);
+  } catch (const ScriptExhausted&) {
+  }
+  const std::vector<RecordedExam> exams = store.readLastExams("2020-2024", 10).value();
+  ASSERT_EQ(exams.size(), 1u);
+  EXPECT_FALSE(exams[0].right.has_value());
+  EXPECT_EQ(answers().size(), 1u);
+}
+
+TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
+  store.failWrites("disk full");
+  loadDrillPool(state, 0);
+  console.typeKeys("s");
+  console.typeKeys("1\r");
+  console.typeLater([&] { return std::string(1, drillQuestion().correct); });
+  console.typeKeys("S");
+  EXPECT_FALSE(runDrill(0, platform, state));
+  EXPECT_FALSE(state.record.on());
+
+  console.typeLater([&] {
+    EXPECT_EQ(console.text(22, 10, 58), "Study record off: /tmp/record.sqlite3 (disk full)");
+    EXPECT_EQ(console.text(22, 59), std::string(42, ' '));
+    EXPECT_EQ(console.text(24), std::string(100, ' '));
+    return std::string("\x1B");
+  });
+  EXPECT_EQ(runProgram(platform, state), 0);
+}
+
+TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
+  // Every question of E0 answered right an hour ago: known, not due.
+  for (const Question& question : pool2020To2024().subelements[0].questions)
+    ASSERT_TRUE(store.appendAnswer({utcSecondsNow(clock) - 3600, "2020-2024", std::string(question.id),
+                                    question.correct, true, 3, AnswerMode::Drill, std::nullopt}));
+  console.typeLater([&] {
+    EXPECT_EQ(console.text(22, 1, 9), std::string(9, ' '));
+    EXPECT_EQ(console.text(22, 10, 83),
+              "Chance of passing an exam today: 0%   Known: 11 of 620   Due for review: 0");
+    EXPECT_EQ(console.text(24, 10, 86), std::string(kStudyKeysLine));
+    for (int column = 1; column <= 100; ++column) {
+      EXPECT_EQ(console.grid().cell(22, column).foreground, kBrightWhite);
+      EXPECT_EQ(console.grid().cell(22, column).background, kBlue);
+    }
+    return std::string("\x1B");
+  });
+  EXPECT_EQ(runProgram(platform, state), 0);
+}
+
+TEST_F(RecordedRun, WithoutARecordTheRowsUnderTheMenuStayBlank) {
+  state.record = StudyLog{};
+  console.typeLater([&] {
+    EXPECT_EQ(console.text(22), std::string(100, ' '));
+    EXPECT_EQ(console.text(24), std::string(100, ' '));
+    return std::string("\x1B");
+  });
+  EXPECT_EQ(runProgram(platform, state), 0);
+}
+
+TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanceChanged) {
+  const study::StudyPool pool = studyPoolOf(state.edition);
+  const std::vector<std::string> session =
+      study::StudyRecord::fromLog(pool, {}).studySession(utcSecondsNow(clock));
+  ASSERT_EQ(session.size(), 20u);
+  std::vector<std::string> asked;
+  console.typeKeys("R");
+  for (int i = 0; i < 20; ++i)
+    console.typeLater([&] {
+      EXPECT_EQ(console.text(2, 45, 97), "Study Session \x96 Your Chance of Passing [20 Questions]");
+      asked.push_back(std::string(drillQuestion().question->id));
+      return std::string(1, drillQuestion().correct);
+    });
+  std::string message;
+  console.typeLater([&] {
+    message = console.text(21);
+    return std::string(" ");
+  });
+  console.typeKeys("\x1B");  // back at the menu
+  EXPECT_EQ(runProgram(platform, state), 0);
+  std::vector<std::string> sortedAsked = asked, sortedSession = session;
+  std::sort(sortedAsked.begin(), sortedAsked.end());
+  std::sort(sortedSession.begin(), sortedSession.end());
+  EXPECT_EQ(sortedAsked, sortedSession);
+  EXPECT_NE(message.find("Your chance of passing went from 0% to 0%."), std::string::npos) << message;
+  const std::vector<RecordedAnswer> recorded = answers();
+  ASSERT_EQ(recorded.size(), 20u);
+  for (const RecordedAnswer& answer : recorded) EXPECT_EQ(answer.mode, AnswerMode::Session);
+}
+
+TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
+  // Every question answered right an hour ago: all known, the chance today
+  // about 100%, on the days before 0%. One exam finished, one left open.
+  const std::int64_t now = utcSecondsNow(clock);
+  for (const Group* group : state.edition.poolGroups)
+    for (const Question& question : group->questions)
+      ASSERT_TRUE(store.appendAnswer({now - 3600, "2020-2024", std::string(question.id), question.correct, true, 3,
+                                      AnswerMode::Drill, std::nullopt}));
+  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200);
+  ASSERT_TRUE(exam && store.finishExam(*exam, now - 7000, 40));
+  ASSERT_TRUE(store.startExam("2020-2024", now - 600));
+  console.typeKeys("T");
+  ScreenGrid progress;
+  console.typeLater([&] {
+    progress = console.grid();
+    return std::string(" ");
+  });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(platform, state), 0);
+
+  EXPECT_EQ(progress.text(2, 10, 44), "Your progress in the 2020-2024 pool");
+  EXPECT_EQ(progress.text(4, 10, 86),
+            "Chance of passing an exam today: 100%   Known: 620 of 620   Due for review: 0");
+  EXPECT_EQ(progress.text(7, 10, 11), "E1");
+  EXPECT_EQ(progress.text(7, 16, 55), std::string(40, kFullBlockByte));
+  EXPECT_EQ(progress.text(7, 58, 81), "   75    75     75     0");
+  EXPECT_EQ(progress.text(16, 10, 11), "E0");
+  EXPECT_EQ(progress.text(19, 12, 38), "2026-12-08  left unfinished");
+  EXPECT_EQ(progress.text(20, 12, 42), "2026-12-08  40 of 50  80%  Pass");
+  // Today's column (the last) full to the top, the day before empty.
+  for (int row = 31; row <= 38; ++row) {
+    EXPECT_EQ(progress.cell(row, 16 + 2 * 29).byte, kFullBlockByte) << row;
+    EXPECT_EQ(progress.cell(row, 16 + 2 * 28).byte, ' ') << row;
+  }
+  EXPECT_EQ(progress.text(39, 16, 25), "2026-11-09");
+  EXPECT_EQ(progress.text(39, 65, 74), "2026-12-08");
+  for (int row = 1; row <= kScreenRows; ++row)
+    for (int column = 1; column <= kScreenColumns; ++column) {
+      ASSERT_EQ(progress.cell(row, column).foreground, kBrightWhite) << row << "," << column;
+      ASSERT_EQ(progress.cell(row, column).background, kBlue) << row << "," << column;
+    }
+}
+
+TEST(RecordCharset, BlockBytesShowAsBlocksOrAsciiLookAlikes) {
+  EXPECT_EQ(displayCodePoint(kFullBlockByte), U'\u2588');
+  EXPECT_EQ(displayCodePoint(kLightShadeByte), U'\u2591');
+  EXPECT_EQ(displayCodePoint(kLowerHalfBlockByte), U'\u2584');
+  EXPECT_EQ(asciiLookAlike(U'\u2588'), '#');
+  EXPECT_EQ(asciiLookAlike(U'\u2591'), ':');
+  EXPECT_EQ(asciiLookAlike(U'\u2584'), '_');
+}
+
+TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
+  auto parse = [](std::vector<std::string_view> arguments) { return parseCommandLine(arguments); };
+  EXPECT_EQ(parse({"--record", "/tmp/r.db"}).recordPath, "/tmp/r.db");
+  EXPECT_EQ(parse({"--record=/tmp/r.db"}).recordPath, "/tmp/r.db");
+  EXPECT_TRUE(parse({"--no-record"}).noRecord);
+  EXPECT_EQ(parse({"--no-record"}).action, CommandLine::Action::Run);
+  EXPECT_EQ(parse({"--stats", "--pool", "2024-2028"}).action, CommandLine::Action::ShowStats);
+  EXPECT_EQ(parse({"--stats", "--pool", "2024-2028"}).edition, &pool2024To2028());
+  EXPECT_EQ(parse({"--export-record"}).action, CommandLine::Action::ExportRecord);
+  EXPECT_EQ(parse({"--export-record", "--help"}).action, CommandLine::Action::ExportRecord);
+  for (const auto& wrong : {std::vector<std::string_view>{"--record"}, {"--record="}, {"--record", "a", "--record", "b"},
+                            {"--no-record", "--record", "a"}, {"--no-record", "--stats"},
+                            {"--export-record", "--no-record"}})
+    EXPECT_EQ(parse(wrong).action, CommandLine::Action::Refuse) << wrong[0];
+}
+
+TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
+  MemoryRecordStore store;
+  const std::int64_t now = 1'796'724'000;
+  ASSERT_TRUE(store.appendAnswer({now - 60, "2020-2024", "E0A01", 'B', true, 3, AnswerMode::Drill, std::nullopt}));
+  ASSERT_TRUE(store.appendAnswer({now - 30, "2024-2028", "E1A01", 'C', false, 1, AnswerMode::Session, std::nullopt}));
+  std::ostringstream out, err;
+  EXPECT_EQ(answerFromRecord(true, &store, "r", pool2020To2024(), now, 0, out, err), 0);
+  EXPECT_EQ(out.str(),
+            "time,pool,question,answer,correct,rating,mode\n"
+            "2026-12-08T09:59:00Z,2020-2024,E0A01,B,1,3,drill\n"
+            "2026-12-08T09:59:30Z,2024-2028,E1A01,C,0,1,session\n");
+  std::ostringstream stats;
+  EXPECT_EQ(answerFromRecord(false, &store, "r", pool2020To2024(), now, 0, stats, err), 0);
+  EXPECT_NE(stats.str().find("Chance of passing an exam today: 0.0%\n"), std::string::npos) << stats.str();
+  EXPECT_NE(stats.str().find("Known: 1 of 620   Seen: 1   Due for review: 0\n"), std::string::npos);
+  EXPECT_NE(stats.str().find("E0                 11      1      1      0\n"), std::string::npos) << stats.str();
+  // With no record yet: the header only, and the report of nothing known.
+  std::ostringstream empty;
+  EXPECT_EQ(answerFromRecord(true, nullptr, "r", pool2020To2024(), now, 0, empty, err), 0);
+  EXPECT_EQ(empty.str(), "time,pool,question,answer,correct,rating,mode\n");
+  EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace pentrill
