@@ -58,7 +58,8 @@ trap 'exit 130' INT TERM
 
 # The names of the tests a ctest output lists as failed.
 failed_tests() {
-  sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^[[:space:]]*[0-9]\{1,\} - \(.*\) (.*)$/\1/p'
+  sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^[[:space:]]*[0-9]\{1,\} - \(.*\) (.*)$/\1/p' |
+    sed 's/  # GetParam().*$//'
 }
 
 failed_rounds=0
