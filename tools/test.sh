@@ -15,6 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
 source tools/release_build.sh
+source tools/sanitizer_env.sh
 pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}" "${PENTRILL_TEST_PACKAGES[@]}"
 jobs=$(nproc)
 fuzz_seconds=${PENTRILL_FUZZ_SECONDS:-5}
@@ -34,24 +35,9 @@ cmake --build build/gcc -j "$jobs"
 ctest --test-dir build/gcc --output-on-failure -j "$jobs"
 
 echo "== Clang AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
-CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPENTRILL_WERROR=ON \
-  -DPENTRILL_SANITIZE=ON >/dev/null
+pentrill_asan_configure build/asan
 cmake --build build/asan -j "$jobs"
-reports=$PWD/build/asan/reports
-rm -rf "$reports"
-mkdir -p "$reports"
-# Reports go to files: the program sends its standard error to /dev/null
-# while it owns the terminal, and a report must fail the run wherever it came from.
-export ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan:print_summary=1"
-export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizer/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
-ctest --test-dir build/asan --output-on-failure -j "$jobs"
-if compgen -G "$reports/*" >/dev/null; then
-  echo "sanitizer reports:" >&2
-  cat "$reports"/* >&2
-  exit 1
-fi
-unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+pentrill_asan_tests build/asan "$PWD/build/asan/reports" -j "$jobs"
 echo "no sanitizer reports"
 
 echo "== Release build as tools/run.sh makes it, started in a pseudo-terminal"

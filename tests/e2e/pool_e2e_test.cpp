@@ -74,6 +74,7 @@ TEST(PoolEndToEnd, CurrentPoolSequenceStartsAtQuestionTwelveAndHelpNamesThePool)
   term.send("?");
   ASSERT_TRUE(term.waitForText(
       20, 1, "  ARRL's 13th edition of the Extra Class study guide.  Questions are from the 2024-2028 Extra"));
+  // The rows below may come in a later read.
   EXPECT_TRUE(term.waitForText(21, 1, "  Class question pool, with the errata to February 4, 2026. ")) << term.screenDump();
   term.send("x");
   ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utmp.h>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -200,8 +202,16 @@ PtyTerminal::PtyTerminal(const std::string& program, PtyOptions options) { start
 
 PtyTerminal::~PtyTerminal() {
   if (pid_ > 0 && !exitStatus_) {
-    ::kill(pid_, SIGKILL);
-    reap(0);
+    try {
+      closeAndWait();
+    } catch (const std::exception& error) {  // reading the last output failed
+      ADD_FAILURE() << "closing the terminal: " << error.what();
+      closeTerminal();
+      if (!waitExit(kEndTimeout)) {
+        ::kill(pid_, SIGKILL);
+        reap(0);
+      }
+    }
   }
   if (vterm_ != nullptr) vterm_free(vterm_);
   if (master_ >= 0) ::close(master_);
@@ -539,9 +549,13 @@ void PtyTerminal::resize(int rows, int columns) {
 
 void PtyTerminal::hangUp() {
   readAvailable(milliseconds{0});
-  ::close(master_);
+  closeTerminal();
+}
+
+void PtyTerminal::closeTerminal() {
+  if (master_ >= 0) ::close(master_);
   master_ = -1;
-  ::close(slave_);
+  if (slave_ >= 0) ::close(slave_);
   slave_ = -1;
 }
 
@@ -570,10 +584,32 @@ std::optional<ExitStatus> PtyTerminal::waitExit(milliseconds timeout) {
     if (Clock::now() >= deadline) return std::nullopt;
     readAvailable(std::min(milliseconds{20}, remainingUntil(deadline)));
   }
-  // The last output may still be on its way through the pty.
-  while (readAvailable(milliseconds{50}) > 0) {
-  }
+  // The last output may still be on its way through the pty: Linux hands
+  // it on before it says that there is nothing to read.
+  if (master_ >= 0) readAvailable(milliseconds{0});
   return exitStatus_;
+}
+
+ExitStatus PtyTerminal::closeAndWait(milliseconds limit) {
+  if (master_ >= 0) hangUp();
+  if (std::optional<ExitStatus> status = waitExit(limit)) return *status;
+  ADD_FAILURE() << "the program (pid " << pid_ << ") did not end within " << limit.count()
+                << " ms of its terminal closing, and was killed";
+  ::kill(pid_, SIGKILL);
+  reap(0);
+  return exitStatus_.value_or(ExitStatus{});
+}
+
+// /proc/PID/syscall names the system call a sleeping thread is in, and says
+// "running" for one that runs or is about to.
+bool PtyTerminal::asleepInPoll() const {
+  std::ifstream file("/proc/" + std::to_string(pid_) + "/syscall");
+  long number = -1;
+  if (!(file >> number)) return false;
+#ifdef SYS_poll
+  if (number == SYS_poll) return true;
+#endif
+  return number == SYS_ppoll;
 }
 
 size_t PtyTerminal::countReceived(std::string_view bytes, size_t fromOffset) const {
@@ -647,9 +683,13 @@ DetachedRun runDetached(const std::string& program, DetachedInput input, const s
     if (fds[1].revents != 0) errOpen = drain(err[0], run.standardError);
     if (fds[2].revents & POLLIN) drain(master, run.terminalOutput);
   }
+  // With its output closed the program is ending: it gets the whole time
+  // again to finish, so that only a program still running is ever killed
+  // (and the caller sees no status), never one in the middle of its exit.
+  const auto exitDeadline = !outOpen && !errOpen ? Clock::now() + timeout : deadline;
   int status = 0;
   pid_t ended = 0;
-  while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < deadline) ::poll(nullptr, 0, 10);
+  while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < exitDeadline) ::poll(nullptr, 0, 10);
   if (ended == pid) {
     run.status = exitStatusFrom(status);
   } else {

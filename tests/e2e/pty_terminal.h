@@ -34,6 +34,9 @@ using std::chrono::milliseconds;
 
 // Long enough for a loaded CI machine; waits end as soon as the condition holds.
 inline constexpr milliseconds kDefaultTimeout{10000};
+// How long a program the test is done with has to end by itself once its
+// terminal has closed; longer than the job-control parent gives its job.
+inline constexpr milliseconds kEndTimeout{30000};
 
 // How a child process ended.
 struct ExitStatus {
@@ -167,6 +170,17 @@ class PtyTerminal {
   bool running();
   // Waits for the program to end, reading its output meanwhile.
   std::optional<ExitStatus> waitExit(milliseconds timeout = kDefaultTimeout);
+  // Ends the program as closing the terminal window does (the destructor does
+  // this to a program still running): the terminal hangs up, and the program
+  // is waited for and reaped. It is killed only when still running after the
+  // limit, and that fails the test. A program is never killed while it ends:
+  // that would break its exit (a sanitizer's leak check among others).
+  ExitStatus closeAndWait(milliseconds limit = kEndTimeout);
+  // The program's main thread is asleep in poll(): it has acted on all the
+  // input it has read and waits for more, or for a time limit. Used to know
+  // that an unfinished sequence has been dropped at the end of the escape
+  // delay: while one is held, poll() may sleep only until the delay ends.
+  bool asleepInPoll() const;
 
   // Terminal state the program switched.
   const std::string& title() const { return title_; }
@@ -198,6 +212,7 @@ class PtyTerminal {
   std::string mouseSequence(int row, int column, MouseButton button, bool press) const;
   void checkPosition(int row, int column) const;
   void reap(int options);
+  void closeTerminal();
 
   int master_ = -1;
   int slave_ = -1;  // kept open so the terminal outlives the program

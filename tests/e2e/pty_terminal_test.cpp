@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest-spi.h>
+
 #include "pty_terminal.h"
 
 namespace pentrill::e2e {
@@ -153,6 +155,35 @@ TEST(PtyTerminal, ReportsExitStatusAndDeathBySignal) {
     ASSERT_TRUE(status);
     EXPECT_EQ(status->shellStatus(), 130) << status->describe();
   }
+}
+
+// Closing the terminal (what the destructor does with a program still
+// running) must wait for a program that takes its time to end, and report
+// how it ended by itself: killing it then would break its exit.
+TEST(PtyTerminal, ClosingWaitsForTheProgramToEndByItself) {
+  {
+    PtyTerminal term("/bin/sh", shell("echo started; exec sleep 30"));
+    ASSERT_TRUE(term.waitForText(1, 1, "started"));
+    EXPECT_EQ(term.closeAndWait().shellStatus(), 128 + SIGHUP);
+  }
+  {
+    // Deaf to the hang-up and slow to end, as a program busy in its exit is.
+    PtyTerminal term("/bin/sh", shell("trap '' HUP; echo ending; sleep 1; exit 3"));
+    ASSERT_TRUE(term.waitForText(1, 1, "ending"));
+    const ExitStatus status = term.closeAndWait();
+    EXPECT_TRUE(status.exited) << status.describe();
+    EXPECT_EQ(status.code, 3);
+    EXPECT_FALSE(term.running());
+  }
+}
+
+TEST(PtyTerminal, KillsOnlyAProgramStillRunningAfterTheLimitAndFailsTheTest) {
+  PtyTerminal term("/bin/sh", shell("trap '' HUP; echo stubborn; exec sleep 30"));
+  ASSERT_TRUE(term.waitForText(1, 1, "stubborn"));
+  ExitStatus status;
+  EXPECT_NONFATAL_FAILURE(status = term.closeAndWait(milliseconds{300}), "did not end within 300 ms");
+  EXPECT_FALSE(status.exited);
+  EXPECT_EQ(status.signal, SIGKILL);
 }
 
 TEST(PtyTerminal, GivesTheProgramAFixedTerminalEnvironment) {

@@ -29,6 +29,9 @@ constexpr int kBlue = 1;
 constexpr int kBrightWhite = 15;
 constexpr int kBarRow = 25;
 constexpr milliseconds kSettleTime{600};
+// Past the program's escape delay (25 ms), with a wide margin: on a busy
+// machine the end of a timed sleep can be noticed late.
+constexpr milliseconds kPastEscapeDelay{200};
 constexpr const char* kMenuPrompt = "Pick the sub element you want to practice (0-9, P, ?)";
 constexpr const char* kHelpLine2 =
     "  Welcome the Amateur Radio Extra Exam Practice Program.  This program will help you to prepare";
@@ -98,15 +101,21 @@ TEST(TerminalEndToEnd, AltCombinationsAtTheMenuAreIgnoredAndOnlyALoneEscQuits) {
   ASSERT_TRUE(waitForMenu(term));
   term.settle(kSettleTime);
   const ScreenSnapshot menu = term.snapshot();
+  // Apart, so that most often each is decoded alone. Where two run together
+  // (a program slow to read) they decode the same: Esc Esc gives Alt+Esc
+  // either way, and an Esc drops an unfinished sequence as the delay does.
   for (const char* alt : {"\x1b" "1", "\x1b ", "\x1b\x1b[A", "\x1b\x1b", "\x1b[", "\x1b[<0;10"}) {
     term.send(alt);
-    term.settle(milliseconds{100});  // longer than the escape delay
+    term.settle(milliseconds{100});
   }
   term.settle(kSettleTime);
   EXPECT_TRUE(term.running());
   EXPECT_EQ(term.snapshot(), menu) << menu.differences(term.snapshot());
   term.sendEscape();
   EXPECT_TRUE(term.waitForText(21, 28, kFarewell));
+  const std::optional<ExitStatus> status = term.waitExit();
+  ASSERT_TRUE(status) << "still running after the farewell";
+  EXPECT_EQ(status->shellStatus(), 0) << status->describe();
 }
 
 TEST(TerminalEndToEnd, ElevenClicksInOneWriteGiveElevenPeekToggles) {
@@ -159,13 +168,22 @@ TEST(TerminalEndToEnd, AnUnfinishedMouseReportNeitherStopsTheClockNorCtrlC) {
     return options;
   }());
   ASSERT_TRUE(startRandomDrill(term));
-  term.send("\x1b[<0;10");
+  ASSERT_FALSE(peekOn(term));
+  // A blank, then the start of a report, in one write and so in one read:
+  // once peek is on, the program holds the unfinished report.
+  term.send(" \x1b[<0;10");
+  ASSERT_TRUE(term.waitFor([&] { return peekOn(term); })) << term.screenDump();
+  const auto heldSince = Clock::now();
   const std::string before = runTime(term);
   EXPECT_TRUE(term.waitFor([&] { return runTime(term) != before; }, milliseconds{5000}))
       << "the run clock stopped at " << before;
-  // Keys still work once the delay is over, and are not taken into the report.
+  // The escape delay is over and the program waits for input again: it can
+  // only have dropped the report, and the next key is a key. (A blank sent
+  // sooner could still join the report: it is one of its valid bytes.)
+  ASSERT_TRUE(term.waitFor([&] { return Clock::now() - heldSince >= kPastEscapeDelay && term.asleepInPoll(); }))
+      << "the program never went back to waiting for input";
   term.send(" ");
-  EXPECT_TRUE(term.waitFor([&] { return peekOn(term); })) << term.screenDump();
+  EXPECT_TRUE(term.waitFor([&] { return !peekOn(term); })) << term.screenDump();
   term.send("\x1b[<0;");
   const auto sent = Clock::now();
   term.sendCtrlC();
@@ -273,6 +291,9 @@ TEST(TerminalEndToEnd, AHugeTerminalCostsNoMoreThanTheCap) {
     EXPECT_LT(kilobytes, 400 * 1024) << "peak resident memory " << kilobytes << " kB";
     term.sendEscape();
     EXPECT_TRUE(term.waitForText(21, 28, kFarewell));
+    const std::optional<ExitStatus> status = term.waitExit();
+    ASSERT_TRUE(status) << "still running after the farewell";
+    EXPECT_EQ(status->shellStatus(), 0) << status->describe();
   }
 }
 
@@ -328,6 +349,9 @@ TEST(TerminalEndToEnd, TheRunClockTicksEverySecondAndAKeyIsAnsweredAtOnce) {
   EXPECT_TRUE(atOnce) << "the key was answered only when the clock next ticked";
 }
 
+// The job-control parent's exit status when it had to kill its job.
+constexpr int kJobKilled = 3;
+
 // The job-control parent's reports and commands.
 class JobParent {
  public:
@@ -345,12 +369,28 @@ class JobParent {
     reports_ = reports[0];
     commands_ = commands[1];
   }
+  // A parent the test has not seen end gets the hang-up of its terminal, and
+  // passes it on to the job; the terminal waits for it to end by itself.
   ~JobParent() {
+    if (term_->running()) {
+      const ExitStatus status = term_->closeAndWait();
+      EXPECT_NE(status.shellStatus(), kJobKilled) << "the job did not end after its terminal closed";
+    }
+    term_.reset();
     close(reports_);
     close(commands_);
   }
 
   PtyTerminal& term() { return *term_; }
+
+  // After its "ended" report the parent exits with the job's status; it is
+  // waited for, never killed in the middle of its own exit, and the
+  // terminal has then read everything the job wrote.
+  void expectParentExit(int shellStatus) {
+    const std::optional<ExitStatus> status = term_->waitExit();
+    ASSERT_TRUE(status) << "the job-control parent is still running";
+    EXPECT_EQ(status->shellStatus(), shellStatus) << status->describe();
+  }
 
   // The next report line, reading the terminal meanwhile so that the program
   // never blocks on its output.
@@ -488,6 +528,7 @@ TEST_P(SuspendEndToEnd, StopsWithTheTerminalRestoredAndComesBackRepainted) {
   EXPECT_TRUE(term.waitFor(screenBack)) << term.screenDump();
   term.sendCtrlC();
   EXPECT_EQ(job.nextReport(), "ended 130 same");
+  job.expectParentExit(130);
   expectTerminalRestored(term);
 }
 
@@ -507,7 +548,21 @@ TEST(TerminalEndToEnd, ThirtyFastSuspendCyclesThenEscLeaveTheModesAsFound) {
   term.sendEscape();
   EXPECT_TRUE(term.waitForText(21, 28, kFarewell));
   EXPECT_EQ(job.nextReport(), "ended 0 same");
+  job.expectParentExit(0);
   expectTerminalRestored(term);
+}
+
+// The terminal closes while the program is stopped: the parent, as a shell
+// does, continues it with the hang-up, and the program ends by itself.
+TEST(TerminalEndToEnd, ClosingTheTerminalOfAStoppedProgramEndsIt) {
+  JobParent job(0);
+  PtyTerminal& term = job.term();
+  ASSERT_TRUE(waitForMenu(term));
+  term.send("\x1a");
+  ASSERT_EQ(job.nextReport(), "stopped same");
+  term.hangUp();
+  EXPECT_EQ(job.nextReport(), "ended 129 after the hang-up");
+  job.expectParentExit(129);
 }
 
 }  // namespace
