@@ -148,12 +148,28 @@ class Session:
             self.fd = None
 
 
+_STATE_HOME = None
+
+
+def _state_home():
+    """A study-record folder of this run's own, removed at its end: the
+    program under measurement never writes to the user's own record."""
+    global _STATE_HOME
+    if _STATE_HOME is None:
+        import atexit
+        import shutil
+        import tempfile
+        _STATE_HOME = tempfile.mkdtemp(prefix="pentrill-bench-state-")
+        atexit.register(shutil.rmtree, _STATE_HOME, True)
+    return _STATE_HOME
+
+
 def environment(extra=None):
     """This process's environment without the variables that would size the
-    terminal, steer `less` or open windows, with TERM and LANG set and the
-    extra variables added."""
+    terminal, steer `less` or open windows, with TERM and LANG set, a
+    study-record folder of the run's own, and the extra variables added."""
     env = {key: value for key, value in os.environ.items() if key not in _DROPPED_VARIABLES}
-    env.update(TERM="xterm-256color", LANG="C.UTF-8")
+    env.update(TERM="xterm-256color", LANG="C.UTF-8", XDG_STATE_HOME=_state_home())
     env.update(extra or {})
     return env
 
