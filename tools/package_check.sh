@@ -73,7 +73,7 @@ pools=$(complete_words pentrill --pool '' | sort | tr '\n' ' ')
 pools=$(complete_words pentrill --pool = 2024 | tr '\n' ' ')
 [ "$pools" = "2024-2028 " ] || fail "completing 'pentrill --pool=2024' offers '$pools'"
 options=$(complete_words pentrill -- | sort | tr '\n' ' ')
-[ "$options" = "--help --pool --version " ] || fail "completing 'pentrill --' offers '$options'"
+[ "$options" = "--export-record --help --no-record --pool --record --stats --version " ] || fail "completing 'pentrill --' offers '$options'"
 echo "bash completion offers the options ($options) and the pools after --pool"
 
 desktop-file-validate /usr/share/applications/pentrill.desktop
