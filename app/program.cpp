@@ -22,8 +22,12 @@ namespace {
 
 constexpr int kMenuOriginRow = 6;
 constexpr int kMenuOriginColumn = 10;
-constexpr int kPracticeExamChoice = 10;
-constexpr int kFarewell = -1;
+// What the user asks for at the menu.
+struct MenuCommand {
+  enum class Kind { Drill, PracticeExam, Help, StudySession, Progress, Farewell };
+  Kind kind;
+  int subelement = 0;  // for a drill: 0 to 9
+};
 
 constexpr int kStudyRow = 22;
 constexpr int kStudyKeysRow = 24;
@@ -133,57 +137,63 @@ void showProgress(Platform& platform, ProgramState& state) {
   waitKey(platform.console, 0);
 }
 
-// The choice a key or click stands for: 0 to 9 a subelement, 10 the practice
-// exam, kFarewell for Esc; nothing for input the menu ignores.
-std::optional<int> menuChoice(const Key& key) {
+// The command a key or click stands for; nothing for input the menu
+// ignores. R and T count only while the study record is on.
+std::optional<MenuCommand> menuCommand(const Key& key, bool recordOn) {
+  using Kind = MenuCommand::Kind;
   if (key.isMouse()) {
-    if (key.row >= 8 && key.row <= 17) return key.row - 8;
-    if (key.row == 18) return kPracticeExamChoice;
+    if (key.row >= 8 && key.row <= 17) return MenuCommand{Kind::Drill, key.row - 8};
+    if (key.row == 18) return MenuCommand{Kind::PracticeExam};
     return std::nullopt;
   }
-  if (key.is(kEscape)) return kFarewell;
+  if (key.is(kEscape)) return MenuCommand{Kind::Farewell};
+  if (key.is('?')) return MenuCommand{Kind::Help};
   const char letter = commandLetter(key);
-  if (letter >= '0' && letter <= '9') return letter - '0';
-  if (letter == 'P') return kPracticeExamChoice;
+  if (letter >= '0' && letter <= '9') return MenuCommand{Kind::Drill, letter - '0'};
+  if (letter == 'P') return MenuCommand{Kind::PracticeExam};
+  if (recordOn && letter == 'R') return MenuCommand{Kind::StudySession};
+  if (recordOn && letter == 'T') return MenuCommand{Kind::Progress};
   return std::nullopt;
 }
 
-// One visit of the menu; returns the accepted choice or kFarewell.
-int runMenu(Platform& platform, ProgramState& state) {
+// One visit of the menu: the help screen, a study session and the progress
+// screen come back to it; returns a drill, the practice exam or the farewell.
+MenuCommand runMenu(Platform& platform, ProgramState& state) {
+  using Kind = MenuCommand::Kind;
   for (;;) {
     state.shownNumber = 0;
     const int startSeconds = secondsOfDayNow(platform);
     drawMenu(platform.console, state.edition, localDate(platform.clock.now()));
     drawStudyRows(platform, state);
-    for (;;) {
-      const Key key = waitKey(platform.console);
-      if (key.is('?')) {
+    std::optional<MenuCommand> command;
+    while (!(command = menuCommand(waitKey(platform.console), state.record.on()))) {
+    }
+    switch (command->kind) {
+      case Kind::Help:
         showHelpScreen(platform, state.edition);
-        break;  // enter the menu again
-      }
-      if (state.record.on() && (key.is('R') || key.is('r'))) {
+        break;
+      case Kind::StudySession:
         runStudySessionFromMenu(platform, state);
         break;
-      }
-      if (state.record.on() && (key.is('T') || key.is('t'))) {
+      case Kind::Progress:
         showProgress(platform, state);
         break;
-      }
-      if (std::optional<int> choice = menuChoice(key)) {
+      case Kind::Drill:
+      case Kind::PracticeExam:
+      case Kind::Farewell:
         state.menuSeconds = secondsOfDayNow(platform) - startSeconds;
-        return *choice;
-      }
+        return *command;
     }
   }
 }
 
-// Returns true when the program is to end.
-bool dispatch(int choice, Platform& platform, ProgramState& state) {
+// A drill or the practice exam; true when the program is to end.
+bool dispatch(const MenuCommand& command, Platform& platform, ProgramState& state) {
   state.doneFlags.clear();
   state.drillPool.clear();
-  if (choice < kPracticeExamChoice) {
-    loadDrillPool(state, choice);
-    return runDrill(choice, platform, state);
+  if (command.kind == MenuCommand::Kind::Drill) {
+    loadDrillPool(state, command.subelement);
+    return runDrill(command.subelement, platform, state);
   }
   Console& console = platform.console;
   console.setColours(kBrightWhite, kBlue);
@@ -225,8 +235,8 @@ int runProgram(Platform& platform, ProgramState& state) {
   state.hintIndex = loadHintIndex();
   setUpConsole(platform.console);
   for (;;) {
-    const int choice = runMenu(platform, state);
-    if (choice == kFarewell || dispatch(choice, platform, state)) break;
+    const MenuCommand command = runMenu(platform, state);
+    if (command.kind == MenuCommand::Kind::Farewell || dispatch(command, platform, state)) break;
   }
   showFarewellScreen(platform);
   return 0;

@@ -34,6 +34,9 @@ constexpr const BarButton<DrillCommand>& answerBarButton(DrillCommand command) {
   return buttonFor<DrillCommand>(kAnswerBar, command);
 }
 
+// The Peek button's label while peek is on (in 14 on 4; the table has it off).
+inline constexpr std::string_view kPeekOnLabel = "Peek On";
+
 inline constexpr int kHintLabelColumn = answerBarButton(DrillCommand::Hint).first;
 inline constexpr int kPeekLabelColumn = answerBarButton(DrillCommand::Peek).first;
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "screen/answer_bar.h"
+#include "screen/command_bar.h"
 #include "screen/text.h"
 #include "screen/wrap_text.h"
 
@@ -13,11 +15,12 @@ constexpr int kRuleLength = 99;  // columns 2 to 100
 
 void drawRule(Console& console, int row) { writeAt(console, row, 2, rule(kRuleLength)); }
 
+// The answer bar's Hint button, drawn only for a question that has a hint.
 void drawHintLabel(Console& console, std::string_view id, const HintIndex& hintIndex) {
-  writeAt(console, kAnswerBarRow, kHintLabelColumn, "    ");
+  const BarButton<DrillCommand>& hint = answerBarButton(DrillCommand::Hint);
+  writeAt(console, kAnswerBarRow, hint.first, blanks(static_cast<int>(hint.label.size())));
   if (!hasHint(id, hintIndex)) return;
-  console.setColours(kBlack, kLightGrey);
-  writeAt(console, kAnswerBarRow, kHintLabelColumn, "Hint");
+  drawButton(console, kAnswerBarRow, hint);
   console.setColours(kBlack, kBrightWhite);
 }
 
@@ -55,16 +58,18 @@ void writeWrapped(Console& console, std::string_view text, int width, int firstI
   }
 }
 
+// The answer bar's Peek button: its label as the table has it while peek is
+// off, "Peek On" in the buttons' colours while it is on.
 void showPeekIndicator(Console& console, bool peekOn) {
+  const BarButton<DrillCommand>& peek = answerBarButton(DrillCommand::Peek);
   if (!peekOn) {
-    console.setColours(kBlack, kLightGrey);
-    writeAt(console, kAnswerBarRow, kPeekLabelColumn, "Peek Off");
+    drawButton(console, kAnswerBarRow, peek);
     console.setColours(kBlack, kBrightWhite);
   } else {
     console.setColours(kBlack, kBrightWhite);
-    writeAt(console, kAnswerBarRow, kPeekLabelColumn, blanks(8));
+    writeAt(console, kAnswerBarRow, peek.first, blanks(static_cast<int>(peek.label.size())));
     console.setColours(kYellow, kRed);
-    writeAt(console, kAnswerBarRow, kPeekLabelColumn, "Peek On");
+    writeAt(console, kAnswerBarRow, peek.first, kPeekOnLabel);
   }
 }
 
