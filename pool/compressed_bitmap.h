@@ -22,8 +22,9 @@ struct CompressedBitmap {
 
 // The bytes of the file, inflated on the first call for this bitmap and kept
 // until the program ends: later calls return the same bytes at once. Empty
-// when the stream does not inflate to exactly size bytes. The bitmap must
-// last as long as the program, as the embedded ones do.
+// when the stream does not inflate to exactly size bytes, or when zlib
+// (opened at run time) is missing. The bitmap must last as long as the
+// program, as the embedded ones do.
 std::span<const unsigned char> inflatedBytes(const CompressedBitmap& bitmap);
 
 }  // namespace pentrill
