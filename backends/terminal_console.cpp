@@ -623,7 +623,7 @@ void TerminalConsole::decideFigureStyle() {
   TerminalFigureStyle style;
   style.protocol = *protocol;
   style.colours = symbolColours(environment, tigetnum("colors"));
-  style.glyphs = symbolGlyphs(environment);
+  style.glyphs = utf8_ ? symbolGlyphs(environment) : SymbolGlyphs::Ascii;
   figureStyle_ = style;
 }
 
