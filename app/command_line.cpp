@@ -11,9 +11,11 @@ namespace {
 constexpr std::string_view kPoolOption = "--pool";
 
 constexpr std::string_view kRecordOption = "--record";
+constexpr std::string_view kFiguresOption = "--figures-in-terminal";
 
 constexpr std::string_view kUsage =
     "Usage: pentrill [--pool NAME] [--record FILE | --no-record]\n"
+    "                [--figures-in-terminal PROTOCOL]\n"
     "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
     "\n"
@@ -29,6 +31,9 @@ constexpr std::string_view kUsage =
     "  --record FILE  keep the study record in FILE instead of\n"
     "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
     "  --no-record  record nothing: the program writes no file at all\n"
+    "  --figures-in-terminal PROTOCOL  how F draws a question's figure inside\n"
+    "               the terminal: auto (the default: what the terminal supports,\n"
+    "               symbols inside tmux or screen), kitty, iterm, sixel or symbols\n"
     "  --stats      print the chance of passing and the progress, and exit\n"
     "  --export-record  print every recorded answer as CSV, and exit\n"
     "  --help       show this help and exit\n"
@@ -107,6 +112,21 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
       if (file.empty()) return refused("--record needs the name of a file");
       if (commandLine.recordPath) return refused("--record given more than once");
       commandLine.recordPath = std::string(file);
+      continue;
+    }
+    if (argument == kFiguresOption || argument.starts_with(std::string(kFiguresOption) + "=")) {
+      std::string_view value;
+      if (argument == kFiguresOption) {
+        if (i + 1 < arguments.size()) value = arguments[++i];
+      } else {
+        value = argument.substr(kFiguresOption.size() + 1);
+      }
+      const std::optional<FigureProtocolSetting> setting = parseFigureProtocolSetting(value);
+      if (!setting)
+        return refused("--figures-in-terminal needs one of auto, kitty, iterm, sixel or symbols, not '" +
+                       printable(value) + "'");
+      if (commandLine.figures) return refused("--figures-in-terminal given more than once");
+      commandLine.figures = setting;
       continue;
     }
     std::optional<std::string_view> name;

@@ -10,6 +10,7 @@
 
 #include "pool/edition.h"
 #include "app/pool_term.h"
+#include "screen/figure_protocol.h"
 
 namespace pentrill {
 
@@ -19,12 +20,15 @@ struct CommandLine {
   const PoolEdition* edition = nullptr;  // Run: the pool chosen, the default when none was
   std::optional<std::string> recordPath;  // --record FILE; else the default record
   bool noRecord = false;                  // --no-record: nothing recorded anywhere
+  std::optional<FigureProtocolSetting> figures;  // --figures-in-terminal PROTOCOL; auto when absent
   std::string error;                     // Refuse: what is wrong, one line without a line end
 };
 
 // The arguments after the program's name: "--pool NAME" or "--pool=NAME"
 // (at most once), "--record FILE" or "--record=FILE", "--no-record",
-// "--help", "--version", "--stats", "--export-record". Anything else, a pool
+// "--figures-in-terminal PROTOCOL" or "--figures-in-terminal=PROTOCOL" (auto,
+// kitty, iterm, sixel or symbols; at most once), "--help", "--version",
+// "--stats", "--export-record". Anything else, a pool
 // the program does not carry, or --no-record with another use of the record,
 // is refused. When several of help, version, stats and export are asked for,
 // the first one given wins.

@@ -63,7 +63,7 @@ int runInTerminal(const pentrill::CommandLine& commandLine) {
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
   pentrill::SdlPictureWindows windows(sdl);
-  pentrill::TerminalConsole console;
+  pentrill::TerminalConsole console(commandLine.figures.value_or(pentrill::FigureProtocolSetting::Auto));
   pentrill::Platform platform{console, windows, sound, clock};
   return pentrill::runProgram(platform, state);
 }

@@ -32,11 +32,12 @@ ChafaPixelMode pixelMode(FigureProtocol protocol) {
 // elements (halves, eighths, quadrants) and box drawing, which every
 // monospace font has and whose straight edges suit line drawings; braille
 // turned the lines into faint dots and sextants are missing from common
-// fonts such as DejaVu Sans Mono. On the Linux console: what its fonts hold.
+// fonts such as DejaVu Sans Mono. On the Linux console: what its fonts hold;
+// without UTF-8: ASCII.
 ChafaSymbolTags symbolTags(SymbolGlyphs glyphs) {
-  const int tags = glyphs == SymbolGlyphs::ConsoleFont
-                       ? CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_SOLID | CHAFA_SYMBOL_TAG_HALF
-                       : CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_BORDER;
+  int tags = CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_BLOCK | CHAFA_SYMBOL_TAG_BORDER;
+  if (glyphs == SymbolGlyphs::ConsoleFont) tags = CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_SOLID | CHAFA_SYMBOL_TAG_HALF;
+  if (glyphs == SymbolGlyphs::Ascii) tags = CHAFA_SYMBOL_TAG_SPACE | CHAFA_SYMBOL_TAG_ASCII;
   return static_cast<ChafaSymbolTags>(tags);
 }
 

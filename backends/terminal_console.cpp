@@ -23,6 +23,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "backends/chafa_library.h"
+#include "backends/figure_screen.h"
+#include "backends/terminal_query.h"
 #include "screen/charset.h"
 
 namespace pentrill {
@@ -232,7 +235,7 @@ int ansiColour(int paletteIndex) {
 
 // The modes are noted before anything changes them; the signal handlers come
 // before ncurses, so that it leaves every signal to the program.
-TerminalConsole::TerminalConsole() {
+TerminalConsole::TerminalConsole(FigureProtocolSetting figures) : figureSetting_(figures) {
   if (tcgetattr(STDIN_FILENO, &modesFound_) != 0) throw std::runtime_error("standard input is not a terminal");
   crashModes = modesFound_;
   haveCrashModes = 1;
@@ -328,6 +331,7 @@ void TerminalConsole::noteRestoreSequence() {
 // they were found, however often the program was suspended meanwhile.
 void TerminalConsole::leaveTerminal() {
   if (isendwin()) return;
+  removeDrawnFigure();
   // Until the bytes that give the terminal back are written, a Ctrl-C must
   // not make the terminal discard them: ncurses' own restoring keeps NOFLSH.
   termios keeping = modesFound_;
@@ -564,6 +568,12 @@ void TerminalConsole::flushScreen() {
   if (tooSmall()) {
     if (!noticeShown_ || redrawAll_) showTooSmallNotice();
     redrawAll_ = false;
+    if (figure_) figure_->drawn = false;
+    return;
+  }
+  if (figure_) {
+    if (!figure_->drawn || redrawAll_ || noticeShown_) drawFigureScreen();
+    redrawAll_ = false;
     return;
   }
   bool changed = false;
@@ -589,6 +599,74 @@ void TerminalConsole::flushScreen() {
   doupdate();
   if (cursor.visible && !shownCursor_.visible) curs_set(1);
   shownCursor_ = cursor;
+}
+
+// The protocol from the setting and the environment, or else from the
+// terminal's answers: keys typed while it is asked are kept, after what came
+// before them. A terminal that does not answer costs the wait once.
+void TerminalConsole::decideFigureStyle() {
+  const TerminalEnvironment environment = readTerminalEnvironment([](const char* name) { return std::getenv(name); });
+  std::optional<FigureProtocol> protocol = figureProtocolFromEnvironment(figureSetting_, environment);
+  if (!protocol) {
+    readPendingInput();
+    const TerminalAnswer answer = askTerminal(STDIN_FILENO, STDOUT_FILENO);
+    if (!answer.userBytes.empty()) {
+      std::vector<Key> events;
+      decoder_.feed(answer.userBytes, events);
+      lastInputMilliseconds_ = monotonicMilliseconds();
+      takeEvents(events, lastInputMilliseconds_);
+    }
+    reportedCellWidth_ = answer.replies.cellWidth;
+    reportedCellHeight_ = answer.replies.cellHeight;
+    protocol = figureProtocolFromReplies(answer.replies);
+  }
+  TerminalFigureStyle style;
+  style.protocol = *protocol;
+  style.colours = symbolColours(environment, tigetnum("colors"));
+  style.glyphs = utf8_ ? symbolGlyphs(environment) : SymbolGlyphs::Ascii;
+  figureStyle_ = style;
+}
+
+// Kitty keeps pictures apart from the text: they go before anything is
+// drawn over them. The other protocols' pixels are covered by what follows.
+void TerminalConsole::removeDrawnFigure() {
+  if (!figure_ || !figure_->drawn || !figureStyle_) return;
+  writeAll(STDOUT_FILENO, figureRemovalBytes(figureStyle_->protocol));
+  figure_->drawn = false;
+}
+
+// The figure screen for the terminal's cell size now. Every doupdate leaves
+// curses' attributes normal, as the bytes leave the terminal's.
+void TerminalConsole::drawFigureScreen() {
+  removeDrawnFigure();
+  if (shownCursor_.visible) curs_set(0);
+  shownCursor_ = ShownCursor{};
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) size = winsize{};
+  TerminalFigureStyle style = *figureStyle_;
+  style.cell = terminalCellPixels(size.ws_xpixel, size.ws_ypixel, size.ws_col, size.ws_row, reportedCellWidth_,
+                                  reportedCellHeight_);
+  writeAll(STDOUT_FILENO, figureScreenBytes(loadChafa(), figure_->picture, figure_->caption, style,
+                                            FigureScreenColours{colours_ >= 16}));
+  figure_->drawn = true;
+  noticeShown_ = false;
+  paintedBackground_ = -1;
+}
+
+void TerminalConsole::showFigure(std::span<const unsigned char> bitmap, std::string_view caption) {
+  FigureOnShow shown;
+  if (std::optional<RgbPicture> picture = readBitmapPixels(bitmap)) shown.picture = std::move(*picture);
+  shown.caption = utf8_ ? displayUtf8(caption) : std::string(caption);
+  if (!figureStyle_) decideFigureStyle();
+  figure_ = std::move(shown);
+  flushScreen();
+}
+
+void TerminalConsole::hideFigure() {
+  if (!figure_) return;
+  removeDrawnFigure();
+  figure_.reset();
+  redrawAll_ = true;
 }
 
 // Takes in everything the terminal has sent so far, without waiting. A

@@ -15,7 +15,10 @@
 #include <utility>
 #include <vector>
 
+#include "backends/chafa_figure.h"
+#include "screen/figure_protocol.h"
 #include "screen/grid_console.h"
+#include "screen/terminal_figure.h"
 #include "screen/terminal_input.h"
 
 // ncurses' own types, kept out of this header.
@@ -46,8 +49,9 @@ inline constexpr int kMaxManagedColumns = 1000;
 
 class TerminalConsole : public GridConsole {
  public:
-  // Takes over the terminal; throws std::runtime_error when it cannot.
-  TerminalConsole();
+  // Takes over the terminal; throws std::runtime_error when it cannot. The
+  // setting says how figures are drawn inside it (decided on the first one).
+  explicit TerminalConsole(FigureProtocolSetting figures = FigureProtocolSetting::Auto);
   // Gives the terminal back exactly as it was found.
   ~TerminalConsole() override;
   TerminalConsole(const TerminalConsole&) = delete;
@@ -69,7 +73,18 @@ class TerminalConsole : public GridConsole {
   void waitForInput(int milliseconds) override;
   std::int64_t steadyMilliseconds() override;
 
+  // The figure screen is written around curses, straight to the terminal;
+  // curses' screen is repainted whole when it is left. It is drawn again
+  // after a stop or a resize, for the terminal's size then.
+  void showFigure(std::span<const unsigned char> bitmap, std::string_view caption) override;
+  void hideFigure() override;
+
  private:
+  struct FigureOnShow {
+    RgbPicture picture;
+    std::string caption;  // UTF-8
+    bool drawn = false;
+  };
   struct ShownCursor {
     bool visible = false;
     int row = 0;
@@ -95,6 +110,9 @@ class TerminalConsole : public GridConsole {
   void reenterTerminal();
   void noteRestoreSequence();
   void sendControl(const std::string& sequence);
+  void decideFigureStyle();
+  void drawFigureScreen();
+  void removeDrawnFigure();
 
   termios modesFound_{};  // the terminal's modes at start, restored exactly at every exit and stop
   std::unique_ptr<SignalWatch> signals_;
@@ -121,6 +139,11 @@ class TerminalConsole : public GridConsole {
   std::optional<std::pair<int, int>> sizeBefore_;  // rows, columns before the program asked to grow
   int savedStderr_ = -1;
   int originalCursor_ = 1;
+  FigureProtocolSetting figureSetting_;
+  std::optional<TerminalFigureStyle> figureStyle_;  // decided on the first figure, kept for the run
+  int reportedCellWidth_ = 0;                        // from the terminal's answer, 0 when it gave none
+  int reportedCellHeight_ = 0;
+  std::optional<FigureOnShow> figure_;
 };
 
 }  // namespace pentrill

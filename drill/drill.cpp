@@ -39,6 +39,7 @@ struct Drill {
   std::int64_t drillStart = 0;
   std::string drillTitle;
   AnswerMode mode = AnswerMode::Drill;  // how its answers are recorded
+  bool pictureLabel = false;            // the question on the screen has a picture F draws
 
   Console& console() { return platform.console; }
   AskedQuestion& question() { return state.drillPool[static_cast<size_t>(currentRow - 1)]; }
@@ -131,16 +132,30 @@ void showQuestionFigure(Drill& drill) {
     showFigure(drill.platform.windows, *figure, state.figure);
 }
 
+// The question's figure, else the picture its hint names.
+std::optional<TerminalPicture> questionPicture(Drill& drill) {
+  const Question& question = *drill.question().question;
+  if (const Figure* figure = figureOf(drill.state.edition, question)) return figurePicture(*figure);
+  std::optional<HintPictureFile> hinted = hintPictureFile(question.id);
+  if (!hinted) return std::nullopt;
+  return TerminalPicture{std::move(hinted->caption), {}, std::move(hinted->bitmap)};
+}
+
+bool hasPicture(Drill& drill) {
+  return figureOf(drill.state.edition, *drill.question().question) != nullptr ||
+         hintPictureFile(drill.question().question->id).has_value();
+}
+
 void drawQuestion(Drill& drill) {
   drawDrillScreen(drill.console(), drill.state.edition, drill.question(), drill.state.shownNumber, drill.drillTitle,
-                  drill.state.peekOn, drill.state.hintIndex);
+                  drill.state.peekOn, drill.state.hintIndex, drill.pictureLabel);
 }
 
 // The keys of the drill's commands; letters in either case.
 constexpr CommandKey<DrillCommand> kDrillKeys[] = {
     {'A', DrillCommand::A},    {'B', DrillCommand::B},    {'C', DrillCommand::C},
     {'D', DrillCommand::D},    {'S', DrillCommand::Stop}, {' ', DrillCommand::Peek},
-    {'H', DrillCommand::Hint}, {'Z', DrillCommand::Redraw},
+    {'H', DrillCommand::Hint}, {'Z', DrillCommand::Redraw}, {'F', DrillCommand::Figure},
 };
 
 // A key's command, or a click's on the answer bar; nothing for other input.
@@ -213,6 +228,12 @@ Outcome askQuestion(Drill& drill) {
         showCorrectAnswer(drill);
         hintShown = true;
         break;
+      case DrillCommand::Figure:
+        // The run clock goes on meanwhile; the key that returns is no answer.
+        if (drill.pictureLabel)
+          if (std::optional<TerminalPicture> picture = questionPicture(drill))
+            showPictureInTerminal(drill.console(), *picture);
+        break;
       case DrillCommand::Redraw:
         break;
       case DrillCommand::A:
@@ -264,6 +285,7 @@ bool askUntilDone(Drill& drill, DrillOrder order) {
       pickRandomRow(drill);
     }
     showQuestionFigure(drill);
+    drill.pictureLabel = hasPicture(drill);
     shuffleAnswers(drill.state.random, drill.question());
     drawQuestion(drill);
     if (askQuestion(drill) == Outcome::Stop) return false;

@@ -34,6 +34,7 @@ constexpr std::string_view kLastQuestionNotice =
 constexpr CommandKey<ExamCommand> kExamKeys[] = {
     {'A', ExamCommand::A},    {'B', ExamCommand::B},    {'C', ExamCommand::C},      {'D', ExamCommand::D},
     {'N', ExamCommand::Next}, {'P', ExamCommand::Prev}, {'R', ExamCommand::Review}, {'S', ExamCommand::Stop},
+    {'F', ExamCommand::Figure},
 };
 
 // The command bar: drawing and click mapping both read this table, so a
@@ -47,6 +48,7 @@ constexpr BarButton<ExamCommand> kExamBar[] = {
     {31, 34, "Prev", kBlack, kLightGrey, ExamCommand::Prev},
     {47, 52, "Review", kBlack, kLightGrey, ExamCommand::Review},
     {60, 68, "Stop Exam", kBlack, kLightGrey, ExamCommand::Stop},
+    {80, 85, "Figure", kBlack, kLightGrey, ExamCommand::Figure},  // only on a question with a figure
 };
 
 // The state of one exam; nothing of it outlives the exam.
@@ -108,9 +110,9 @@ void redrawQuestion(Exam& exam) {
   closeFigure(exam.platform.windows, exam.figure);
   for (int row = 1; row <= 26; ++row) blankRow(console, row);
   for (int row : {1, 24, 26}) writeAt(console, row, 1, rule(kRuleLength));
-  drawExamBar(console);
-  console.setColours(kBlack, kBrightWhite);
   const AskedQuestion& question = exam.question();
+  drawExamBar(console, figureOf(exam.state.edition, *question.question) != nullptr);
+  console.setColours(kBlack, kBrightWhite);
   console.locate(3, 1);
   writeParagraph(console, plainNumberText(exam.current) + ". " + withoutLeadingBlanks(question.question->text), 2, 5);
   showQuestionFigure(exam);
@@ -163,6 +165,8 @@ bool carryOut(Exam& exam, ExamCommand command) {
       return true;
     case ExamCommand::Stop:
       return !confirmStop(exam);
+    case ExamCommand::Figure:
+      return true;  // the main loop shows it
     case ExamCommand::A:
     case ExamCommand::B:
     case ExamCommand::C:
@@ -189,10 +193,11 @@ void showLastQuestionNotice(Console& console) {
 
 }  // namespace
 
-void drawExamBar(Console& console) {
+void drawExamBar(Console& console, bool figureLabel) {
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, 1, kBarText);
-  for (const BarButton<ExamCommand>& button : kExamBar) drawButton(console, kBarRow, button);
+  for (const BarButton<ExamCommand>& button : kExamBar)
+    if (button.command != ExamCommand::Figure || figureLabel) drawButton(console, kBarRow, button);
   console.setColours(kBlack, kBrightWhite);
 }
 
@@ -208,7 +213,15 @@ void runPracticeExam(Platform& platform, ProgramState& state) {
   startScreen(console);
   redrawQuestion(exam);
   for (;;) {
-    if (!carryOut(exam, readCommand(console))) return;
+    const ExamCommand command = readCommand(console);
+    if (command == ExamCommand::Figure) {
+      // Over the screen and back: nothing to redraw, and the figure window
+      // stays as it is.
+      if (const Figure* figure = figureOf(state.edition, *exam.question().question))
+        showPictureInTerminal(console, figurePicture(*figure));
+      continue;
+    }
+    if (!carryOut(exam, command)) return;
     showReviewPanel(console, exam.reviewOn, exam.sheet, exam.table);
     if (exam.current > kExamQuestions) showLastQuestionNotice(console);
     exam.current = std::clamp(exam.current, 1, kExamQuestions);

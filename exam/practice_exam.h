@@ -19,11 +19,12 @@ inline constexpr int kPreparingNoticeMilliseconds = 500;
 void runPracticeExam(Platform& platform, ProgramState& state);
 
 // What the user can ask of the exam screen.
-enum class ExamCommand { A, B, C, D, Next, Prev, Review, Stop };
+enum class ExamCommand { A, B, C, D, Next, Prev, Review, Stop, Figure };
 
 // The command bar on row 25: the bar text in the colours in force with its
-// eight buttons in black on grey over it; leaves 0 on 15.
-void drawExamBar(Console& console);
+// eight buttons in black on grey over it, and the Figure label when the
+// question has a figure; leaves 0 on 15.
+void drawExamBar(Console& console, bool figureLabel = false);
 
 // The command of a click on row 25: the button under the column, if any.
 std::optional<ExamCommand> examBarCommand(int column);

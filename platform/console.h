@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,14 @@ class Console {
   virtual void waitForInput(int milliseconds) = 0;
   // A steady millisecond count for time limits.
   virtual std::int64_t steadyMilliseconds() = 0;
+
+  // A figure drawn inside the terminal over the whole screen until
+  // hideFigure: the picture of the bitmap file as large as fits, its caption
+  // (Windows-1252) and the way back under it. The grid is left as it is
+  // beneath, and hideFigure brings it back whole. The bytes must stay valid
+  // until hideFigure.
+  virtual void showFigure(std::span<const unsigned char> bitmap, std::string_view caption) = 0;
+  virtual void hideFigure() = 0;
 
   MouseState mouse;
 };

@@ -6,7 +6,8 @@ void drawAnswerBar(Console& console) {
   console.setColours(kBlack, kBrightWhite);
   writeAt(console, kAnswerBarRow, 1, kAnswerBarText);
   for (const BarButton<DrillCommand>& button : kAnswerBar)
-    if (button.command != DrillCommand::Hint && button.command != DrillCommand::Peek)
+    if (button.command != DrillCommand::Hint && button.command != DrillCommand::Peek &&
+        button.command != DrillCommand::Figure)
       drawButton(console, kAnswerBarRow, button);
   console.setColours(kBlack, kBrightWhite);
 }

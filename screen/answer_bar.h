@@ -10,7 +10,7 @@
 namespace pentrill {
 
 // What the user can ask of the drill's question screen.
-enum class DrillCommand { A, B, C, D, Stop, Peek, Hint, Redraw };
+enum class DrillCommand { A, B, C, D, Stop, Peek, Hint, Figure, Redraw };
 
 inline constexpr int kAnswerBarRow = 25;
 
@@ -19,13 +19,15 @@ inline constexpr std::string_view kAnswerBarText = " [ A ][ B ][ C ][ D ] [Stop 
 
 // The answer buttons and Stop Drill are always drawn; the hint label only
 // when the question has a hint (a click there asks for it either way); the
-// peek label covers 90 to 97 and a click counts up to column 100.
-inline constexpr std::array<BarButton<DrillCommand>, 7> kAnswerBar = {{
+// figure label only when the question has a figure or its hint names a
+// picture; the peek label covers 90 to 97 and a click counts up to column 100.
+inline constexpr std::array<BarButton<DrillCommand>, 8> kAnswerBar = {{
     {3, 5, " A ", kYellow, kRed, DrillCommand::A},
     {8, 10, " B ", kYellow, kRed, DrillCommand::B},
     {13, 15, " C ", kYellow, kRed, DrillCommand::C},
     {18, 20, " D ", kYellow, kRed, DrillCommand::D},
     {24, 33, "Stop Drill", kYellow, kRed, DrillCommand::Stop},
+    {70, 75, "Figure", kBlack, kLightGrey, DrillCommand::Figure},
     {80, 83, "Hint", kBlack, kLightGrey, DrillCommand::Hint},
     {90, 100, "Peek Off", kBlack, kLightGrey, DrillCommand::Peek},
 }};

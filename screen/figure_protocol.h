@@ -114,8 +114,9 @@ SymbolColours symbolColours(const TerminalEnvironment& environment, int terminfo
 
 // The characters the symbols may use: the Linux console's fonts hold only
 // the blocks of the old PC character set; terminal emulators' fonts have the
-// Unicode block elements, box drawing and more.
-enum class SymbolGlyphs { Unicode, ConsoleFont };
+// Unicode block elements, box drawing and more; a terminal whose character
+// set is not UTF-8 gets ASCII alone.
+enum class SymbolGlyphs { Unicode, ConsoleFont, Ascii };
 SymbolGlyphs symbolGlyphs(const TerminalEnvironment& environment);
 
 }  // namespace pentrill

@@ -1,6 +1,7 @@
 #include "screen/figures.h"
 
 #include "pool/compressed_bitmap.h"
+#include "screen/input.h"
 
 namespace pentrill {
 
@@ -25,5 +26,23 @@ void closeFigure(PictureWindows& windows, FigureWindow& window) {
 }
 
 void closePictureWindow(PictureWindows& windows, int handle) { windows.closePictureWindow(handle); }
+
+TerminalPicture figurePicture(const Figure& figure) {
+  TerminalPicture picture;
+  picture.caption = std::string(figure.caption);
+  if (figure.bitmap) picture.figure = inflatedBytes(*figure.bitmap);
+  return picture;
+}
+
+void showPictureInTerminal(Console& console, const TerminalPicture& picture) {
+  // The figure goes however the wait ends (Ctrl-C, a hang-up).
+  struct Shown {
+    Console& console;
+    ~Shown() { console.hideFigure(); }
+  };
+  console.showFigure(picture.bitmap(), picture.caption);
+  const Shown shown{console};
+  waitKey(console);
+}
 
 }  // namespace pentrill

@@ -1,8 +1,12 @@
 // The figure viewer: a question's figure in a picture window of its own.
 #pragma once
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "pool/edition.h"
+#include "platform/console.h"
 #include "platform/picture_windows.h"
 
 namespace pentrill {
@@ -25,5 +29,21 @@ void closeFigure(PictureWindows& windows, FigureWindow& window);
 
 // Closes the window with this handle.
 void closePictureWindow(PictureWindows& windows, int handle);
+
+// A picture that F draws inside the terminal: a question's figure, or the
+// picture its hint names.
+struct TerminalPicture {
+  std::string caption;
+  std::span<const unsigned char> figure;  // an embedded figure's file, inflated
+  std::vector<unsigned char> file;        // or a picture file read for it
+  std::span<const unsigned char> bitmap() const { return figure.empty() ? std::span(file) : figure; }
+};
+
+// The question's figure, inflated now (on its first F in the run).
+TerminalPicture figurePicture(const Figure& figure);
+
+// F: the picture over the whole screen until a key or a click, which goes no
+// further; then the screen as it was.
+void showPictureInTerminal(Console& console, const TerminalPicture& picture);
 
 }  // namespace pentrill

@@ -11,6 +11,7 @@
 #include "screen/text.h"
 #include "resources/bitmap_header.h"
 #include "screen/charset.h"
+#include "screen/input.h"
 #include "screen/wrap_text.h"
 
 namespace pentrill {
@@ -299,6 +300,18 @@ void showHint(Console& console, PictureWindows& windows, std::string_view key, i
   // A 16th line would have no row left; printing it would scroll the screen.
   const size_t count = std::min<size_t>(lines.size(), kHintLastRow - kHintFirstRow + 1);
   for (size_t i = 0; i < count; ++i) writeAt(console, kHintFirstRow + static_cast<int>(i), kHintColumn, lines[i]);
+}
+
+std::optional<HintPictureFile> hintPictureFile(std::string_view key) {
+  const std::optional<std::string> hint = findHint(key);
+  if (!hint) return std::nullopt;
+  const HintParts parts = splitHintPicture(*hint);
+  if (!parts.pictureName) return std::nullopt;
+  std::optional<Picture> picture = readDrawableBitmap(hintPicturePath(*parts.pictureName));
+  if (!picture) return std::nullopt;
+  std::string name = *parts.pictureName;
+  if (name.size() > 4 && upperCase(name.substr(name.size() - 4)) == ".BMP") name.resize(name.size() - 4);
+  return HintPictureFile{"Figure " + name, std::move(picture->bitmap)};
 }
 
 void showHintPicture(PictureWindows& windows, std::string_view path, std::string_view caption, int& handle) {

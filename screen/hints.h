@@ -117,6 +117,15 @@ std::optional<std::string> findHint(std::string_view key);
 // holds. Nothing when the key has no hint.
 void showHint(Console& console, PictureWindows& windows, std::string_view key, int& pictureHandle);
 
+// The picture the key's hint in hints.txt names (captioned "Figure E7-2" for
+// "~Figure E7-2.bmp"), with its bitmap file, when the file is one the
+// program can draw.
+struct HintPictureFile {
+  std::string caption;
+  std::vector<unsigned char> bitmap;
+};
+std::optional<HintPictureFile> hintPictureFile(std::string_view key);
+
 // Opens the bitmap file at path (Windows-1252) at its own size in a window
 // whose right edge is 100 pixels short of the desktop's, 50 pixels from the
 // top, after closing the window the handle holds. A file that is missing or

@@ -24,6 +24,17 @@ void drawHintLabel(Console& console, std::string_view id, const HintIndex& hintI
   console.setColours(kBlack, kBrightWhite);
 }
 
+// The answer bar's Figure label, drawn only for a question with a picture.
+void drawFigureLabel(Console& console, bool shown) {
+  const BarButton<DrillCommand>& figure = answerBarButton(DrillCommand::Figure);
+  if (shown) {
+    drawButton(console, kAnswerBarRow, figure);
+  } else {
+    writeAt(console, kAnswerBarRow, figure.first, blanks(static_cast<int>(figure.label.size())));
+  }
+  console.setColours(kBlack, kBrightWhite);
+}
+
 // "007. " for 7: three digits, the last three when the number has more.
 std::string questionNumber(int shownNumber) {
   std::string digits = "000" + plainNumberText(shownNumber);
@@ -87,7 +98,7 @@ void showQuestionHeader(Console& console, std::string_view idField, char correct
 }
 
 void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
-                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex) {
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel) {
   console.setColours(kBlack, kBrightWhite);
   drawRule(console, 1);
   drawRule(console, 24);
@@ -98,6 +109,7 @@ void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQu
   showQuestionHeader(console, idField(edition, *question.question), question.correct, peekOn);
   writeAt(console, 2, kScreenColumns - static_cast<int>(drillTitle.size()) - 2, drillTitle);
   drawHintLabel(console, question.question->id, hintIndex);
+  drawFigureLabel(console, figureLabel);
   drawQuestionAndAnswers(console, question, shownNumber);
 }
 

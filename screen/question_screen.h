@@ -18,9 +18,10 @@ inline constexpr int kDrillTextRow = 4;
 inline constexpr int kDrillLastTextRow = 20;
 
 // Draws the whole screen for the question without clearing it first, so rows
-// that the screen does not own (27 and below) survive a redraw.
+// that the screen does not own (27 and below) survive a redraw. The Figure
+// label shows when the question has a picture F can draw.
 void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
-                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex);
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel = false);
 
 // Row 2 ("Question ID: " with the id field and, with peek on, the correct
 // letter) and the rule on row 3.

@@ -28,7 +28,7 @@ pentrill_require_packages() {
 PENTRILL_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libncurses-dev libsdl2-dev libx11-dev libchafa-dev
                          libsqlite3-dev zlib1g-dev)
 PENTRILL_TEST_PACKAGES=(clang libclang-rt-dev libgtest-dev libvterm-dev libssl-dev xvfb xauth groff-base mandoc python3
-                        libchafa0 libsixel-bin)
+                        libchafa0 libsixel-bin libpng-dev)
 # Building the Debian package (tools/package.sh) and trying it (tools/package_check.sh);
 # with PENTRILL_BUILD_PACKAGES these cover debian/control's Build-Depends.
 PENTRILL_PACKAGE_PACKAGES=(build-essential dpkg-dev debhelper bash-completion lintian desktop-file-utils)

@@ -73,8 +73,11 @@ pools=$(complete_words pentrill --pool '' | sort | tr '\n' ' ')
 pools=$(complete_words pentrill --pool = 2024 | tr '\n' ' ')
 [ "$pools" = "2024-2028 " ] || fail "completing 'pentrill --pool=2024' offers '$pools'"
 options=$(complete_words pentrill -- | sort | tr '\n' ' ')
-[ "$options" = "--export-record --help --no-record --pool --record --stats --version " ] || fail "completing 'pentrill --' offers '$options'"
-echo "bash completion offers the options ($options) and the pools after --pool"
+[ "$options" = "--export-record --figures-in-terminal --help --no-record --pool --record --stats --version " ] ||
+  fail "completing 'pentrill --' offers '$options'"
+protocols=$(complete_words pentrill --figures-in-terminal s | sort | tr '\n' ' ')
+[ "$protocols" = "sixel symbols " ] || fail "completing 'pentrill --figures-in-terminal s' offers '$protocols'"
+echo "bash completion offers the options ($options), the pools after --pool and the protocols after --figures-in-terminal"
 
 desktop-file-validate /usr/share/applications/pentrill.desktop
 grep -qx 'Terminal=true' /usr/share/applications/pentrill.desktop || fail "the desktop entry does not ask for a terminal"

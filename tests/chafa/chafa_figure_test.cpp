@@ -186,6 +186,21 @@ TEST(SymbolsDrawing, TheConsoleFontSetUsesOnlyItsBlocks) {
   EXPECT_GE(match.inkKept, 0.75);
 }
 
+TEST(SymbolsDrawing, TheAsciiSetUsesOnlyAscii) {
+  CHAFA_OR_SKIP();
+  const RgbPicture picture = figure("E7-2");
+  const CellRect region = figureRegion(picture.width, picture.height, kFigurePictureArea, kCell);
+  const TerminalFigureStyle style{FigureProtocol::Symbols, SymbolColours::Colours256, SymbolGlyphs::Ascii, kCell};
+  const std::vector<SymbolCell> cells = figureSymbolCells(*chafa, picture, region, style);
+  int drawn = 0;
+  for (const SymbolCell& cell : cells) {
+    ASSERT_GE(cell.character, U' ');
+    ASSERT_LE(cell.character, U'~');
+    drawn += cell.character != U' ';
+  }
+  EXPECT_GT(drawn, static_cast<int>(cells.size()) / 20) << "hardly any characters drawn";
+}
+
 // A terminal of the screen's size, fed the bytes.
 class Terminal {
  public:

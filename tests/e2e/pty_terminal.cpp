@@ -252,6 +252,7 @@ void PtyTerminal::start(const std::string& program, const PtyOptions& options) {
   vterm_screen_reset(screen_, 1);
 
   oldStyleMouse_ = options.oldStyleMouse;
+  deviceAttributes_ = options.deviceAttributes;
   winsize size{};
   size.ws_row = static_cast<unsigned short>(options.reportedRows > 0 ? options.reportedRows : rows_);
   size.ws_col = static_cast<unsigned short>(options.reportedColumns > 0 ? options.reportedColumns : columns_);
@@ -418,6 +419,11 @@ std::string PtyTerminal::controlSequence(char final) {
   if (!isPrivate && final == 't' && !parameters.empty()) {
     if (parameters[0] == 22) ++titlePushes_;
     if (parameters[0] == 23) ++titlePops_;
+  }
+  const bool deviceAttributesQuery = !isPrivate && final == 'c' && (sequence_.empty() || sequence_ == "0");
+  if (deviceAttributesQuery && deviceAttributes_ != PtyOptions::DeviceAttributes::Plain) {
+    if (deviceAttributes_ == PtyOptions::DeviceAttributes::Sixel) answers_ += "\x1b[?62;4;22c";  // VT220, sixel, colour
+    return "";
   }
   return whole;
 }

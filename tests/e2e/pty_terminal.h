@@ -103,6 +103,11 @@ struct PtyOptions {
   // Like terminals that know only the old mouse reports: "\x1b[?1006h" is
   // ignored and clicks arrive as ESC [ M and three bytes.
   bool oldStyleMouse = false;
+  // How the terminal answers primary device attributes ("ESC [ c"): as
+  // libvterm does (no graphics), as a terminal with sixel graphics does
+  // (";4" among the attributes), or not at all.
+  enum class DeviceAttributes { Plain, Sixel, Silent };
+  DeviceAttributes deviceAttributes = DeviceAttributes::Plain;
 };
 
 class PtyTerminal {
@@ -223,6 +228,7 @@ class PtyTerminal {
   int rows_ = 0;
   int columns_ = 0;
   bool oldStyleMouse_ = false;
+  PtyOptions::DeviceAttributes deviceAttributes_ = PtyOptions::DeviceAttributes::Plain;
 
   VTerm* vterm_ = nullptr;
   VTermScreen* screen_ = nullptr;

@@ -490,6 +490,23 @@ std::vector<SuspendPlace> suspendPlaces() {
          EXPECT_TRUE(startRandomDrill(term));
          return [&term] { return questionShown(term); };
        }},
+      // The figure drawn inside the terminal comes back after fg, drawn again.
+      {"FigureInTheTerminal", 43,
+       [](PtyTerminal& term) -> std::function<bool()> {
+         EXPECT_TRUE(waitForMenu(term));
+         term.send("5");
+         EXPECT_TRUE(term.waitForText(21, 15, kOrderPrompt));
+         term.send("s");
+         EXPECT_TRUE(term.waitForText(23, 15, kStartPrompt));
+         term.send("38\r");  // E5C10, a question of Figure 5-1
+         EXPECT_TRUE(term.waitForText(25, 70, "Figure"));
+         term.send("f");
+         EXPECT_TRUE(term.waitForText(43, 31, "Press any key to return to the question."));
+         return [&term] {
+           return textThere(term, 43, 31, "Press any key to return to the question.") &&
+                  textThere(term, 42, 46, "Figure 5-1") && term.cell(20, 50).text != " ";
+         };
+       }},
       {"TooSmallNotice", 24,
        [](PtyTerminal& term) -> std::function<bool()> {
          EXPECT_TRUE(term.waitForText(1, 1, "Pentrill needs a terminal"));

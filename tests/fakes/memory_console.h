@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ class MemoryConsole : public GridConsole {
   int waits() const { return waits_; }  // times the program blocked for input
   const std::string& title() const { return title_; }
   int waitingSteps() const { return static_cast<int>(script_.size()); }
+  // The figure drawn over the screen now, by its caption; none when none is.
+  const std::optional<std::string>& figureShown() const { return figureShown_; }
+  int figuresShown() const { return figuresShown_; }  // showFigure calls so far
+  std::size_t figureBytes() const { return figureBytes_; }  // the size of the last bitmap file shown
 
   void setTitle(std::string_view title) override { title_ = title; }
   void moveWindow(int, int) override {}
@@ -47,6 +52,13 @@ class MemoryConsole : public GridConsole {
   std::optional<Key> nextEvent() override;
   void waitForInput(int milliseconds) override;
   std::int64_t steadyMilliseconds() override { return now_; }
+  void showFigure(std::span<const unsigned char> bitmap, std::string_view caption) override {
+    if (figureShown_) throw std::logic_error("a figure shown over another");
+    figureShown_ = std::string(caption);
+    figureBytes_ = bitmap.size();
+    ++figuresShown_;
+  }
+  void hideFigure() override { figureShown_.reset(); }
 
  private:
   struct Step {
@@ -62,6 +74,9 @@ class MemoryConsole : public GridConsole {
   std::int64_t now_ = 0;
   int pauses_ = 0;
   int waits_ = 0;
+  std::optional<std::string> figureShown_;
+  int figuresShown_ = 0;
+  std::size_t figureBytes_ = 0;
 };
 
 }  // namespace pentrill

@@ -14,13 +14,13 @@ namespace {
 
 // One character per column from column 1: the command a click there gives.
 // Drill: '.' redraws; hint and peek labels count as H and P (space toggles
-// peek). Exam: '.' does nothing.
+// peek), the figure label as F. Exam: '.' does nothing.
 constexpr std::string_view kDrillClicks =
-    "..AAA..BBB..CCC..DDD...SSSSSSSSSS.............................................."
+    "..AAA..BBB..CCC..DDD...SSSSSSSSSS....................................FFFFFF...."
     "HHHH......PPPPPPPPPPP";
 constexpr std::string_view kExamClicks =
-    "..AAA..BBB..CCC..DDD....NNNN..PPPP............RRRRRR.......SSSSSSSSS............"
-    "....................";
+    "..AAA..BBB..CCC..DDD....NNNN..PPPP............RRRRRR.......SSSSSSSSS..........."
+    "FFFFFF...............";
 
 char letter(DrillCommand command) {
   switch (command) {
@@ -31,6 +31,7 @@ char letter(DrillCommand command) {
     case DrillCommand::Stop: return 'S';
     case DrillCommand::Hint: return 'H';
     case DrillCommand::Peek: return 'P';
+    case DrillCommand::Figure: return 'F';
     case DrillCommand::Redraw: return '.';
   }
   return '?';
@@ -38,7 +39,7 @@ char letter(DrillCommand command) {
 
 char letter(std::optional<ExamCommand> command) {
   if (!command) return '.';
-  constexpr std::string_view kLetters = "ABCDNPRS";
+  constexpr std::string_view kLetters = "ABCDNPRSF";
   return kLetters[static_cast<size_t>(*command)];
 }
 
@@ -70,8 +71,8 @@ TEST(AnswerBar, ButtonsAreDrawnInYellowOnRedExactlyWhereTheyAreClicked) {
   EXPECT_EQ(console.grid().background(), kBrightWhite);
 }
 
-TEST(AnswerBar, HintAndPeekLabelsLieInsideTheirClickColumns) {
-  for (DrillCommand command : {DrillCommand::Hint, DrillCommand::Peek}) {
+TEST(AnswerBar, HintPeekAndFigureLabelsLieInsideTheirClickColumns) {
+  for (DrillCommand command : {DrillCommand::Hint, DrillCommand::Peek, DrillCommand::Figure}) {
     MemoryConsole console;
     console.clearScreen();
     const BarButton<DrillCommand>& label = answerBarButton(command);
@@ -84,6 +85,11 @@ TEST(AnswerBar, HintAndPeekLabelsLieInsideTheirClickColumns) {
   EXPECT_EQ(answerBarButton(DrillCommand::Hint).label, "Hint");
   EXPECT_EQ(kHintLabelColumn, 80);
   EXPECT_EQ(kPeekLabelColumn, 90);
+  const BarButton<DrillCommand>& figure = answerBarButton(DrillCommand::Figure);
+  EXPECT_EQ(figure.label, "Figure");
+  EXPECT_EQ(figure.first, 70);
+  EXPECT_EQ(figure.foreground, kBlack);
+  EXPECT_EQ(figure.background, kLightGrey);
 }
 
 TEST(ExamBar, EveryColumnOfRow25GivesTheCommandDrawnThere) {
@@ -95,16 +101,19 @@ TEST(ExamBar, ButtonsAreDrawnBlackOnGreyExactlyWhereTheyAreClicked) {
   MemoryConsole console;
   console.setColours(kBlack, kBrightWhite);
   console.clearScreen();
-  drawExamBar(console);
-  EXPECT_EQ(console.text(25), std::string(" [ A ][ B ][ C ][ D ]   Next  Prev            Review       Stop Exam") +
-                                  std::string(32, ' '));
-  for (int column = 1; column <= kScreenColumns; ++column) {
-    const Cell& cell = console.grid().cell(25, column);
-    const bool button = kExamClicks[static_cast<size_t>(column - 1)] != '.';
-    EXPECT_EQ(cell.foreground, kBlack) << column;
-    EXPECT_EQ(cell.background, button ? kLightGrey : kBrightWhite) << column;
+  const std::string bar = " [ A ][ B ][ C ][ D ]   Next  Prev            Review       Stop Exam";
+  for (bool figureLabel : {false, true}) {
+    drawExamBar(console, figureLabel);
+    EXPECT_EQ(console.text(25), bar + std::string(11, ' ') + (figureLabel ? "Figure" : "      ") + std::string(15, ' '));
+    for (int column = 1; column <= kScreenColumns; ++column) {
+      const Cell& cell = console.grid().cell(25, column);
+      const char command = kExamClicks[static_cast<size_t>(column - 1)];
+      const bool button = command != '.' && (command != 'F' || figureLabel);
+      EXPECT_EQ(cell.foreground, kBlack) << column;
+      EXPECT_EQ(cell.background, button ? kLightGrey : kBrightWhite) << column << " label " << figureLabel;
+    }
+    EXPECT_EQ(console.grid().background(), kBrightWhite);
   }
-  EXPECT_EQ(console.grid().background(), kBrightWhite);
 }
 
 }  // namespace

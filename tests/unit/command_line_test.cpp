@@ -44,6 +44,16 @@ TEST(CommandLine, HelpAndVersionTheFirstGivenWins) {
   EXPECT_EQ(parse({"--pool", "2024-2028", "--help"}).action, Action::ShowHelp);
 }
 
+TEST(CommandLine, FiguresInTerminalTakesEachProtocolInEitherForm) {
+  EXPECT_FALSE(parse({}).figures);
+  EXPECT_EQ(parse({"--figures-in-terminal", "sixel"}).figures, FigureProtocolSetting::Sixel);
+  EXPECT_EQ(parse({"--figures-in-terminal=kitty"}).figures, FigureProtocolSetting::Kitty);
+  EXPECT_EQ(parse({"--figures-in-terminal", "iterm", "--pool", "2024-2028"}).figures, FigureProtocolSetting::Iterm);
+  EXPECT_EQ(parse({"--figures-in-terminal=symbols"}).figures, FigureProtocolSetting::Symbols);
+  EXPECT_EQ(parse({"--figures-in-terminal=auto"}).figures, FigureProtocolSetting::Auto);
+  EXPECT_EQ(parse({"--figures-in-terminal=auto"}).action, Action::Run);
+}
+
 struct RefusedCase {
   const char* name;
   std::vector<std::string_view> arguments;
@@ -74,6 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"UnknownOption", {"--pools", "2024-2028"}, "unknown option '--pools'"},
         RefusedCase{"ShortOption", {"-h"}, "unknown option '-h'"},
         RefusedCase{"PlainArgument", {"2024-2028"}, "unexpected argument '2024-2028'"},
+        RefusedCase{"FiguresWithoutProtocol", {"--figures-in-terminal"},
+                    "--figures-in-terminal needs one of auto, kitty, iterm, sixel or symbols, not ''"},
+        RefusedCase{"FiguresUnknownProtocol", {"--figures-in-terminal=SIXEL"},
+                    "--figures-in-terminal needs one of auto, kitty, iterm, sixel or symbols, not 'SIXEL'"},
+        RefusedCase{"FiguresTwice", {"--figures-in-terminal=sixel", "--figures-in-terminal", "kitty"},
+                    "--figures-in-terminal given more than once"},
         RefusedCase{"ErrorBeatsHelp", {"--help", "--bogus"}, "unknown option '--bogus'"},
         // Control characters never reach the terminal through the message.
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
@@ -83,7 +99,7 @@ constexpr CivilDate kToday{2026, 12, 9};
 
 TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolAndSaysWhichIsCurrent) {
   const std::string usage = usageText(kToday);
-  for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version"})
+  for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
   for (const PoolEdition* edition : poolEditions())
     EXPECT_NE(usage.find(edition->name), std::string::npos) << edition->name;

@@ -182,3 +182,38 @@ TEST_F(DrillWindows, StopClosesTheFigureAndTheHintPicture) {
 
 }  // namespace
 }  // namespace pentrill
+
+namespace pentrill {
+namespace {
+
+// A question without a figure whose hint names a picture: the label, and F
+// draws that picture; a hint naming a picture that cannot be read gives none.
+TEST_F(DrillWindows, FDrawsTheHintsPictureOnAQuestionWithoutAFigure) {
+  std::ofstream("hints.txt") << "E5D01: [p. 9] See the phase. ~Figure phase.bmp\n"
+                             << "E5D02: [p. 9] See nothing. ~Figure missing.bmp\n";
+  answerRight();  // E5C10
+  answerRight();  // E5C11
+  answerRight();  // E5C12
+  console.typeLater([&] {
+    EXPECT_EQ(console.text(2, 15, 19), "E5D01");
+    EXPECT_EQ(console.text(25, 70, 75), "Figure");
+    return "F";
+  });
+  console.typeLater([&] {
+    EXPECT_EQ(console.figureShown(), "Figure phase");
+    EXPECT_EQ(console.figureBytes(), std::filesystem::file_size("Figures/phase.bmp"));
+    return "q";
+  });
+  answerRight();  // E5D01
+  console.typeLater([&] {
+    EXPECT_EQ(console.text(2, 15, 19), "E5D02");
+    EXPECT_EQ(console.text(25, 70, 75), "      ");
+    return "f";
+  });
+  console.typeKeys("s");
+  run();
+  EXPECT_EQ(console.figuresShown(), 1);
+}
+
+}  // namespace
+}  // namespace pentrill

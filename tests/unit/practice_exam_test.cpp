@@ -127,7 +127,11 @@ void expectQuestionScreen(const ScreenGrid& grid, int number, const AskedQuestio
   for (int p = 0; p < kAnswerCount; ++p)
     EXPECT_EQ(readBlock(grid, row, 5, 8), normalised(std::string{answerLetter(p), '.', ' '} + std::string(question.answer(p))));
   for (; row <= 23; ++row) EXPECT_EQ(grid.text(row), blanks(100)) << row;
-  EXPECT_EQ(grid.text(25), std::string(kBar) + blanks(100 - kBar.size()));
+  // The Figure label in columns 80 to 85 on a question with a figure only.
+  const bool figure = question.question->figure.has_value();
+  EXPECT_EQ(grid.text(25), std::string(kBar) + blanks(79 - kBar.size()) + (figure ? "Figure" : blanks(6)) + blanks(15))
+      << question.question->id;
+  EXPECT_EQ(grid.cell(25, 80).background, figure ? kLightGrey : kBrightWhite);
 }
 
 TEST(PracticeExam, FirstScreenLayoutColoursAndBar) {
