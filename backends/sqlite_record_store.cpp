@@ -279,7 +279,7 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
     return {nullptr, reasonFor(code)};
   }
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, options.busyTimeoutMilliseconds);
+  sqlite3_busy_timeout(db, options.openBusyTimeoutMilliseconds);
   std::string failure = fresh ? createIfEmpty(db) : "";
   if (failure.empty()) failure = checkOurs(db);
   if (failure.empty()) failure = useWal(db);
@@ -287,6 +287,7 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
     sqlite3_close(db);
     return {nullptr, failure};
   }
+  sqlite3_busy_timeout(db, options.busyTimeoutMilliseconds);
   std::unique_ptr<SqliteRecordStore> store(new SqliteRecordStore(db, path));
   if (!store->prepare()) return {nullptr, store->lastFailure()};
   return {std::move(store), ""};

@@ -20,7 +20,12 @@ std::string recordPathFor(std::string_view xdgStateHome, std::string_view home);
 std::string defaultRecordPath();  // from the environment
 
 struct RecordOpenOptions {
-  int busyTimeoutMilliseconds = 1000;  // how long to wait for another copy's commit
+  // How long to wait for another copy's commit. A commit takes milliseconds,
+  // but on a loaded machine the other copy's fsync can stall for seconds.
+  // Start-up waits the shorter time for a locked file; once the record is
+  // open, waiting a stall out beats turning the record off for the run.
+  int openBusyTimeoutMilliseconds = 1000;
+  int busyTimeoutMilliseconds = 10'000;
 };
 
 class SqliteRecordStore;

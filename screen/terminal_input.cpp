@@ -9,6 +9,7 @@ namespace pentrill {
 namespace {
 
 constexpr unsigned char kEsc = 0x1B;
+constexpr unsigned char kBell = 0x07;
 
 // xterm's modifier parameter: 1 + Shift 1 + Alt 2 + Ctrl 4 + Meta 8; Meta
 // counts as Alt.
@@ -113,6 +114,7 @@ void InputDecoder::feedByte(unsigned char byte, std::vector<Key>& events) {
     case State::Csi: inCsi(byte, events); break;
     case State::Ss3: inSs3(byte, events); break;
     case State::Utf8: inUtf8(byte, events); break;
+    case State::ControlString: inControlString(byte); break;
     case State::LinuxFunction:
       // The Linux console's F1 to F5: "CSI [ A" to "CSI [ E".
       state_ = State::Ground;
@@ -141,6 +143,7 @@ void InputDecoder::feedByte(unsigned char byte, std::vector<Key>& events) {
 void InputDecoder::reset() {
   state_ = State::Ground;
   alt_ = false;
+  escapeEndsString_ = false;
 }
 
 void InputDecoder::ground(unsigned char byte, std::vector<Key>& events) {
@@ -194,6 +197,17 @@ void InputDecoder::inUtf8(unsigned char byte, std::vector<Key>& events) {
 }
 
 void InputDecoder::afterEscape(unsigned char byte, std::vector<Key>& events) {
+  const bool endsString = escapeEndsString_;
+  escapeEndsString_ = false;
+  if (endsString && byte == '\\') {
+    state_ = State::Ground;  // the string terminator: the whole string is dropped
+    return;
+  }
+  if (byte == '_' && !alt_) {
+    state_ = State::ControlString;
+    controlStringEmpty_ = true;
+    return;
+  }
   if (byte == '[' || byte == 'O') {
     state_ = byte == '[' ? State::Csi : State::Ss3;
     marker_ = '\0';
@@ -215,6 +229,21 @@ void InputDecoder::afterEscape(unsigned char byte, std::vector<Key>& events) {
   state_ = State::Ground;
   alt_ = true;
   ground(byte, events);
+}
+
+void InputDecoder::inControlString(unsigned char byte) {
+  // Its bytes are dropped as they come, so a string of any length costs no
+  // memory. Bell ends it as xterm allows; any Esc ends it, as "Esc \\"
+  // normally, or starting a sequence of its own.
+  if (byte == kEsc) {
+    state_ = State::Escape;
+    alt_ = false;
+    escapeEndsString_ = true;
+  } else if (byte == kBell) {
+    state_ = State::Ground;
+  } else {
+    controlStringEmpty_ = false;
+  }
 }
 
 void InputDecoder::inCsi(unsigned char byte, std::vector<Key>& events) {
@@ -340,6 +369,7 @@ void InputDecoder::key(Key decoded, std::vector<Key>& events) {
 void InputDecoder::expire(std::vector<Key>& events) {
   const State state = state_;
   state_ = State::Ground;
+  escapeEndsString_ = false;
   switch (state) {
     case State::Escape:
       key(Key::of(kEscape), events);  // a lone Esc, or Alt+Esc after Esc Esc
@@ -354,6 +384,13 @@ void InputDecoder::expire(std::vector<Key>& events) {
     case State::Utf8:
       if (collectedCount_ == 1) {
         character(collected_[0], events);
+        return;
+      }
+      break;
+    case State::ControlString:
+      if (controlStringEmpty_) {
+        alt_ = true;
+        key(Key::of('_'), events);  // Alt+_, typed
         return;
       }
       break;

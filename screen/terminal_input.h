@@ -36,7 +36,7 @@ class InputDecoder {
   void expire(std::vector<Key>& events);
 
  private:
-  enum class State { Ground, Escape, Csi, Ss3, LinuxFunction, X10Mouse, Utf8 };
+  enum class State { Ground, Escape, Csi, Ss3, LinuxFunction, X10Mouse, Utf8, ControlString };
   static constexpr int kMaxParameters = 8;
 
   void feedByte(unsigned char byte, std::vector<Key>& events);
@@ -45,6 +45,7 @@ class InputDecoder {
   void inCsi(unsigned char byte, std::vector<Key>& events);
   void inSs3(unsigned char byte, std::vector<Key>& events);
   void inUtf8(unsigned char byte, std::vector<Key>& events);
+  void inControlString(unsigned char byte);
   void finishCsi(unsigned char final, std::vector<Key>& events);
   void character(char32_t codePoint, std::vector<Key>& events);
   void key(Key key, std::vector<Key>& events);
@@ -53,6 +54,10 @@ class InputDecoder {
   bool utf8_;
   State state_ = State::Ground;
   bool alt_ = false;  // an Esc came before the key now being read
+  // An application program command ("Esc _ ... Esc \\"): no key sends one,
+  // but a terminal's late reply to the kitty graphics query is one.
+  bool controlStringEmpty_ = true;  // nothing after "Esc _" yet: may be Alt+_
+  bool escapeEndsString_ = false;   // this Esc came inside a string: "\\" ends it
   // CSI and SS3: private marker, parameters, intermediates seen.
   char marker_ = '\0';
   int parameters_[kMaxParameters] = {};

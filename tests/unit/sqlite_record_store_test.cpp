@@ -233,17 +233,21 @@ TEST(SqliteRecordStore, TwoProcessesOnOneFileBothRecordEverything) {
       close(go[1]);
       char byte = 0;
       if (read(go[0], &byte, 1) != 1) _exit(3);  // both start together
-      _exit(answerAway(path, number).empty() ? 0 : 1);
+      const std::string failure = answerAway(path, number);
+      if (failure.empty()) _exit(0);
+      std::ofstream(folder.file("failure" + std::to_string(number))) << failure;
+      _exit(1);
     }
     children.push_back(child);
   }
   close(go[0]);
   EXPECT_EQ(write(go[1], "gg", 2), 2);
   close(go[1]);
-  for (pid_t child : children) {
+  for (std::size_t number = 0; number < children.size(); ++number) {
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a copy failed to record";
+    ASSERT_EQ(waitpid(children[number], &status, 0), children[number]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "copy " << number << " failed to record: " << bytesOf(folder.file("failure" + std::to_string(number)));
   }
   expectBothCopiesRecorded(path);
 }
@@ -305,7 +309,7 @@ TEST(SqliteRecordStoreRefuses, AFileLockedByAnotherProgram) {
   ASSERT_EQ(sqlite3_open(path.c_str(), &holder), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr),
             SQLITE_OK);
-  expectRefusedUntouched(path, "locked by another program", {.busyTimeoutMilliseconds = 50});
+  expectRefusedUntouched(path, "locked by another program", {.openBusyTimeoutMilliseconds = 50});
   sqlite3_close(holder);
 }
 

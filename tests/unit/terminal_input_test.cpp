@@ -157,6 +157,20 @@ TEST(InputDecoder, GarbageAndUnknownSequencesGiveNothing) {
   EXPECT_DECODES("\x1b[1\xc3\xa9", key('\xE9'));
 }
 
+// A terminal's reply to the kitty graphics query that comes after the
+// program stopped waiting for it: an application program command, never keys.
+TEST(InputDecoder, ALateKittyGraphicsReplyIsDroppedWhole) {
+  EXPECT_DECODES("a\x1b_Gi=31;OK\x1b\\b", key('a'), key('b'));
+  EXPECT_DECODES("\x1b_Gi=31;EINVAL:bad\x07" "c", key('c'));  // ended by Bell
+  EXPECT_DECODES("\x1b_Gi=31\x1b[A", named(KeyName::Up));     // cut off by a new sequence
+  EXPECT_DECODES("\x1b_Gi=31;OK", );                           // unfinished: dropped at the delay
+  EXPECT_DECODES("\x1b_Gi=31;OK\x1b\\\x1b", key(kEscape));     // an Esc after it is the Esc key
+  EXPECT_DECODES("\x1b_", key('_', kAlt));                     // Alt+_ typed alone
+  EXPECT_DECODES("\x1b\\\x1bq", key('\\', kAlt), key('q', kAlt));  // Alt+\ outside a string
+  EXPECT_DECODES("\x1b_G" + std::string(100000, 'x') + "\x1b\\z", key('z'));
+  expectSameInAnySplit("a\x1b_Gi=31;OK\x1b\\b\x1b[A");
+}
+
 TEST(InputDecoder, SgrMouseReports) {
   EXPECT_DECODES("\x1b[<0;20;8M\x1b[<0;20;8m", mouseAt(Action::Press, kLeftButton, 8, 20), mouseAt(Action::Release, kLeftButton, 8, 20));
   EXPECT_DECODES("\x1b[<1;1;1M\x1b[<2;100;43M", mouseAt(Action::Press, kMiddleButton, 1, 1), mouseAt(Action::Press, kRightButton, 43, 100));
