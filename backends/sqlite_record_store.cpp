@@ -249,13 +249,17 @@ void configureSqliteOnce() {
   (void)configured;
 }
 
-// The record is read in a few small queries: a page cache of 64 KiB, no
-// lookaside memory and no memory-mapped file keep a copy of the program
-// small whatever the record's size (a count over a long log then reuses the
-// same few pages instead of keeping them all).
-void keepSmall(sqlite3* db) {
-  sqlite3_db_config(db, SQLITE_DBCONFIG_LOOKASIDE, nullptr, 0, 0);
-  sqlite3_exec(db, "PRAGMA cache_size = -64; PRAGMA mmap_size = 0", nullptr, nullptr, nullptr);
+// The record is read in a few small queries: no lookaside memory (set
+// before the connection's first use), a page cache of 64 KiB and no
+// memory-mapped file keep a copy of the program small whatever the record's
+// size (a count over a long log reuses the same few pages instead of keeping
+// them all).
+void useNoLookaside(sqlite3* db) { sqlite3_db_config(db, SQLITE_DBCONFIG_LOOKASIDE, nullptr, 0, 0); }
+
+std::string useSmallCache(sqlite3* db) {
+  if (sqlite3_exec(db, "PRAGMA cache_size = -64; PRAGMA mmap_size = 0", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return reasonFor(sqlite3_errcode(db));
+  return "";
 }
 
 bool makeFolders(const std::string& folder) {
@@ -297,10 +301,11 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.busyTimeoutMilliseconds);
-  keepSmall(db);
+  useNoLookaside(db);
   std::string failure = fresh ? createIfEmpty(db) : "";
   if (failure.empty()) failure = checkOurs(db);
   if (failure.empty()) failure = useWal(db);
+  if (failure.empty()) failure = useSmallCache(db);
   if (!failure.empty()) {
     sqlite3_close(db);
     return {nullptr, failure};
