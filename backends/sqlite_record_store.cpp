@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,7 @@ CREATE TABLE memory_cover(
 INSERT INTO memory_cover VALUES (0, 0, 1);
 )sql";
 
+constexpr const char* kLocked = "locked by another program";
 constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
 
 std::string reasonFor(int code) {
@@ -69,7 +71,7 @@ std::string reasonFor(int code) {
   switch (code & 0xff) {
     case SQLITE_FULL: return "disk full";
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return "locked by another program";
+    case SQLITE_LOCKED: return kLocked;
     case SQLITE_NOTADB: return "not a Pentrill record";
     case SQLITE_CORRUPT: return "damaged record";
     case SQLITE_READONLY: return "file not writable";
@@ -262,6 +264,15 @@ std::string useSmallCache(sqlite3* db) {
   return "";
 }
 
+// Everything an opening does before the record is used.
+std::string setUp(sqlite3* db, bool fresh) {
+  std::string failure = fresh ? createIfEmpty(db) : "";
+  if (failure.empty()) failure = checkOurs(db);
+  if (failure.empty()) failure = useWal(db);
+  if (failure.empty()) failure = useSmallCache(db);
+  return failure;
+}
+
 bool makeFolders(const std::string& folder) {
   if (folder.empty() || folder == "/" || folder == ".") return true;
   struct stat status {};
@@ -302,10 +313,16 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.busyTimeoutMilliseconds);
   useNoLookaside(db);
-  std::string failure = fresh ? createIfEmpty(db) : "";
-  if (failure.empty()) failure = checkOurs(db);
-  if (failure.empty()) failure = useWal(db);
-  if (failure.empty()) failure = useSmallCache(db);
+  // Two copies making the record at once can meet where SQLite reports
+  // "busy" at once instead of waiting (turning the new file to WAL while the
+  // other copy reads it): the set-up is tried again until the busy timeout.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.busyTimeoutMilliseconds);
+  std::string failure;
+  for (;;) {
+    failure = setUp(db, fresh);
+    if (failure != kLocked || std::chrono::steady_clock::now() >= deadline) break;
+    sqlite3_sleep(5);
+  }
   if (!failure.empty()) {
     sqlite3_close(db);
     return {nullptr, failure};
