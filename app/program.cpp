@@ -88,7 +88,7 @@ void drawStudyRows(Platform& platform, ProgramState& state) {
       return;
     }
   }
-  writeAt(console, kStudyRow, kMenuOriginColumn, log.offLine().substr(0, kScreenColumns - kMenuOriginColumn + 1));
+  writeAt(console, kStudyRow, kMenuOriginColumn, log.offLine(kScreenColumns - kMenuOriginColumn + 1));
 }
 
 // The chance of passing now, when the record can be read.

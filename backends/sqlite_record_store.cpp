@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,7 @@ CREATE TABLE memory_cover(
 INSERT INTO memory_cover VALUES (0, 0, 1);
 )sql";
 
+constexpr const char* kLocked = "locked by another program";
 constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
 
 std::string reasonFor(int code) {
@@ -69,7 +71,7 @@ std::string reasonFor(int code) {
   switch (code & 0xff) {
     case SQLITE_FULL: return "disk full";
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return "locked by another program";
+    case SQLITE_LOCKED: return kLocked;
     case SQLITE_NOTADB: return "not a Pentrill record";
     case SQLITE_CORRUPT: return "damaged record";
     case SQLITE_READONLY: return "file not writable";
@@ -242,6 +244,35 @@ std::string useWal(sqlite3* db) {
   return "";
 }
 
+// Before SQLite's first use only (later calls are refused, harmlessly): the
+// page cache grows page by page instead of starting with 20 pages.
+void configureSqliteOnce() {
+  static const bool configured = sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0) == SQLITE_OK;
+  (void)configured;
+}
+
+// The record is read in a few small queries: no lookaside memory (set
+// before the connection's first use), a page cache of 64 KiB and no
+// memory-mapped file keep a copy of the program small whatever the record's
+// size (a count over a long log reuses the same few pages instead of keeping
+// them all).
+void useNoLookaside(sqlite3* db) { sqlite3_db_config(db, SQLITE_DBCONFIG_LOOKASIDE, nullptr, 0, 0); }
+
+std::string useSmallCache(sqlite3* db) {
+  if (sqlite3_exec(db, "PRAGMA cache_size = -64; PRAGMA mmap_size = 0", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return reasonFor(sqlite3_errcode(db));
+  return "";
+}
+
+// Everything an opening does before the record is used.
+std::string setUp(sqlite3* db, bool fresh) {
+  std::string failure = fresh ? createIfEmpty(db) : "";
+  if (failure.empty()) failure = checkOurs(db);
+  if (failure.empty()) failure = useWal(db);
+  if (failure.empty()) failure = useSmallCache(db);
+  return failure;
+}
+
 bool makeFolders(const std::string& folder) {
   if (folder.empty() || folder == "/" || folder == ".") return true;
   struct stat status {};
@@ -273,6 +304,7 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
   if (!fresh && access(path.c_str(), R_OK | W_OK) != 0) return {nullptr, "file not writable"};
 
   sqlite3* db = nullptr;
+  configureSqliteOnce();
   const int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
   if (const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr); code != SQLITE_OK) {
     sqlite3_close(db);
@@ -280,9 +312,17 @@ RecordOpening openRecord(const std::string& path, const RecordOpenOptions& optio
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, options.openBusyTimeoutMilliseconds);
-  std::string failure = fresh ? createIfEmpty(db) : "";
-  if (failure.empty()) failure = checkOurs(db);
-  if (failure.empty()) failure = useWal(db);
+  useNoLookaside(db);
+  // Two copies making the record at once can meet where SQLite reports
+  // "busy" at once instead of waiting (turning the new file to WAL while the
+  // other copy reads it): the set-up is tried again until the busy timeout.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.openBusyTimeoutMilliseconds);
+  std::string failure;
+  for (;;) {
+    failure = setUp(db, fresh);
+    if (failure != kLocked || std::chrono::steady_clock::now() >= deadline) break;
+    sqlite3_sleep(5);
+  }
   if (!failure.empty()) {
     sqlite3_close(db);
     return {nullptr, failure};

@@ -1,5 +1,6 @@
 #include "drill/study_log.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace pentrill {
@@ -9,9 +10,16 @@ void StudyLog::turnOff(std::string reason) {
   offReason = std::move(reason);
 }
 
-std::string StudyLog::offLine() const {
+std::string StudyLog::offLine(size_t width) const {
   if (!kept || on()) return {};
-  return "Study record off: " + path + " (" + offReason + ")";
+  const std::string prefix = "Study record off: ";
+  const std::string reason = " (" + offReason + ")";
+  std::string file = path;
+  constexpr std::string_view kElided = "...";
+  const size_t room = width - std::min(width, prefix.size() + reason.size());
+  if (file.size() > room)
+    file = room > kElided.size() ? std::string(kElided) + file.substr(file.size() - (room - kElided.size())) : "";
+  return (prefix + file + reason).substr(0, width);
 }
 
 std::int64_t utcSecondsNow(Clock& clock) {

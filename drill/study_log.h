@@ -26,8 +26,10 @@ struct StudyLog {
   bool on() const { return store != nullptr; }
   // From now on nothing is recorded; the menu says why.
   void turnOff(std::string reason);
-  // "Study record off: FILE (reason)"; empty while on or not kept.
-  std::string offLine() const;
+  // "Study record off: FILE (reason)" in at most `width` characters: a path
+  // too long loses its beginning ("...") so that the reason stays whole.
+  // Empty while on or not kept.
+  std::string offLine(size_t width = std::string::npos) const;
 };
 
 // Seconds since the Unix epoch (UTC) now, for the record.

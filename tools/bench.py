@@ -9,6 +9,7 @@ Run from the repository root after building the release binary (what
     python3 tools/bench.py                          # build/release/app/pentrill
     python3 tools/bench.py --starts 31 --idle-seconds 60
     python3 tools/bench.py --binary build/gcc/app/pentrill
+    python3 tools/bench.py --record-answers 0       # without the study-record run
 
 Everything runs in a 100 x 43 pseudo-terminal (TERM=xterm-256color) on this
 machine, in one run, and is printed side by side:
@@ -23,11 +24,18 @@ machine, in one run, and is printed side by side:
 - resident memory (VmRSS) at the menu and on the drill question, and the
   peak (VmHWM);
 - the size of the binary once stripped (`strip`, as the Debian package
-  installs it).
+  installs it);
+- with a study record of --record-answers answers (50,000 by default),
+  written through the program's own store by pentrill_bench_record (built
+  beside the binary: `cmake --build build/release --target
+  pentrill_bench_record`, or --record-writer): start-up to the full menu
+  including the record's rows 22 and 24 beside the same `less` start-up, and
+  resident memory on a drill question.
 
 Targets: start-up at most 1.6 times that of `less`; under 0.05 % of one core
 idle at the menu and on the question; at most 40 bytes/s on the question;
-under 5 MB resident on the question; the stripped binary under 3 MB. Exit status: 0 when every target is
+under 5 MB resident on the question (6 MB with the study record); the
+stripped binary under 3 MB. Exit status: 0 when every target is
 met, 1 when one is missed, 2 when the program could not be driven.
 
 `--check-start` only checks that the binary starts in a pseudo-terminal and
@@ -52,6 +60,8 @@ STARTUP_RATIO_TARGET = 1.6
 CPU_TARGET_PERCENT = 0.05
 BYTES_TARGET_PER_SECOND = 40.0
 MEMORY_TARGET_MB = 5.0
+RECORD_MEMORY_TARGET_MB = 6.0
+RECORD_ROWS = (b"Chance of passing an exam today: ", b"T. Progress")
 STRIPPED_SIZE_TARGET = 3_000_000  # bytes
 
 
@@ -120,11 +130,69 @@ def check_start(binary):
     return 0
 
 
+def drill_question_memory(argv):
+    """Resident memory (MB) at the menu and on a drill question (subelement
+    0, random order), and the peak; None when the program could not be driven."""
+    session = start(argv)
+    try:
+        if not session.wait_for(MENU_LAST_LINE, timeout=10) or not session.read_until_quiet(0.5, 10):
+            return None
+        menu_rss = memory_mb(session.pid, "VmRSS")
+        session.mark()
+        session.send(b"0")
+        if not session.wait_for(b"equence", timeout=10):
+            return None
+        session.read_until_quiet(0.3, 5)
+        session.send(b"R")
+        if not session.wait_for(b"Run Time", timeout=10):
+            return None
+        session.read_for(1.5)
+        return menu_rss, memory_mb(session.pid, "VmRSS"), memory_mb(session.pid, "VmHWM")
+    finally:
+        session.stop()
+
+
+def record_run(binary, writer, answers, starts, less_median):
+    """Start-up and memory on a record of `answers` answers: printed lines and
+    whether the targets are met; None when it could not be run."""
+    if not os.access(writer, os.X_OK):
+        print(f"bench: {writer} is not an executable; build pentrill_bench_record or pass --record-writer",
+              file=sys.stderr)
+        return None
+    with tempfile.TemporaryDirectory(prefix="pentrill-bench-record-") as folder:
+        record = os.path.join(folder, "record.sqlite3")
+        before = time.perf_counter()
+        if subprocess.run([writer, "--write", record, str(answers)]).returncode != 0:
+            print("bench: the record could not be written", file=sys.stderr)
+            return None
+        written = time.perf_counter() - before
+        argv = [binary, "--pool", "2024-2028", "--record", record]
+        median, times = median_startup(argv, [MENU_LAST_LINE, *RECORD_ROWS], starts)
+        memory = drill_question_memory(argv)
+        if median is None or memory is None:
+            print("bench: the program did not show its menu with the record's rows", file=sys.stderr)
+            return None
+    ratio = median / less_median
+    met = [ratio <= STARTUP_RATIO_TARGET, memory[1] < RECORD_MEMORY_TARGET_MB]
+    lines = [
+        f"with a study record of {answers} answers (written in {written:.1f} s):",
+        f"  start-up to the full menu and its rows 22 and 24, median of {starts}: {median * 1000:.1f} ms"
+        f" (min {min(times) * 1000:.1f}, max {max(times) * 1000:.1f});"
+        f" ratio to less {ratio:.2f} (target <= {STARTUP_RATIO_TARGET}: {verdict(met[0])})",
+        f"  resident memory: menu {memory[0]:.1f} MB, drill question {memory[1]:.2f} MB"
+        f" (target < {RECORD_MEMORY_TARGET_MB:g}: {verdict(met[1])}), peak {memory[2]:.1f} MB",
+    ]
+    return lines, met
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
     parser.add_argument("--starts", type=int, default=21, help="starts for each start-up median (at least 15)")
     parser.add_argument("--idle-seconds", type=float, default=30.0, help="length of each idle measurement")
+    parser.add_argument("--record-answers", type=int, default=50_000,
+                        help="answers in the study record of the record run (0: no record run)")
+    parser.add_argument("--record-writer", help="pentrill_bench_record (default: in the binary's build folder)")
     parser.add_argument("--check-start", action="store_true", help="only check that the binary starts")
     parser.add_argument("--check-size", action="store_true", help="only check the stripped binary's size")
     args = parser.parse_args()
@@ -177,6 +245,13 @@ def main():
     if size is None:
         print(f"bench: strip failed on {binary}", file=sys.stderr)
         return 2
+    record = None
+    if args.record_answers > 0:
+        writer = args.record_writer or os.path.join(os.path.dirname(os.path.dirname(binary)), "tools",
+                                                    "pentrill_bench_record")
+        record = record_run(binary, os.path.abspath(writer), args.record_answers, starts, less_median)
+        if record is None:
+            return 2
     ratio = ours_median / less_median
     results = [
         ratio <= STARTUP_RATIO_TARGET,
@@ -200,6 +275,9 @@ def main():
     print(f"resident memory: menu {menu_rss:.1f} MB, drill question {question_rss:.1f} MB"
           f" (target < {MEMORY_TARGET_MB:g}: {verdict(results[4])}), peak {peak_rss:.1f} MB")
     print(size_line(size))
+    if record is not None:
+        print("\n".join(record[0]))
+        results += record[1]
     return 0 if all(results) else 1
 
 

@@ -1,9 +1,13 @@
 // The study record of the real program: answers given in a pseudo-terminal
-// are in --export-record, also after a kill -9; a file that is not a record
-// is left as it was and the menu says the record is off; --no-record writes
-// no file at all.
+// are in --export-record, also after a kill -9 (in a drill and in a practice
+// exam) and with two copies answering at once; a file that is not a record,
+// a newer record, a locked one or one in a read-only folder is left as it
+// was and the menu says the record is off; --no-record writes no file at all.
 #include <signal.h>
+#include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -107,6 +111,90 @@ std::vector<std::string> filesUnder(const fs::path& root) {
   return files;
 }
 
+// The record's answers as --export-record prints them, header included.
+std::vector<std::string> exported(const std::string& record) {
+  const DetachedRun run = runDetached(kBinary, DetachedInput::DevNull, {"--record", record, "--export-record"});
+  EXPECT_TRUE(run.status && run.status->exited && run.status->code == 0) << run.standardError;
+  return lines(run.standardOutput);
+}
+
+std::string statsOf(const std::string& record) {
+  const DetachedRun run = runDetached(kBinary, DetachedInput::DevNull, {"--record", record, "--stats"});
+  EXPECT_TRUE(run.status && run.status->exited && run.status->code == 0) << run.standardError;
+  return run.standardOutput;
+}
+
+// A connection of the test's own to a record, as another program holds one.
+class OtherConnection {
+ public:
+  explicit OtherConnection(const fs::path& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+      sqlite3_close(db_);
+      db_ = nullptr;
+    }
+  }
+  ~OtherConnection() { sqlite3_close(db_); }
+  OtherConnection(const OtherConnection&) = delete;
+  OtherConnection& operator=(const OtherConnection&) = delete;
+
+  ::testing::AssertionResult execute(const char* sql) {
+    if (db_ == nullptr) return ::testing::AssertionFailure() << "record not opened";
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+      return ::testing::AssertionFailure() << sql << ": " << sqlite3_errmsg(db_);
+    return ::testing::AssertionSuccess();
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// A real record at `record`, made by the program: one drill answer given,
+// the program killed at the menu, then the journal folded into the file by
+// a connection of the test's own (the last one to close does that).
+::testing::AssertionResult makeRecord(const PtyOptions& options, const std::string& record) {
+  {
+    PtyTerminal term(kBinary, options);
+    if (auto started = startPeekedDrill(term); !started) return started;
+    term.send(term.cell(2, 21).text);
+    if (!term.waitFor([&] { return peekedQuestionDrawn(term, 2); }))
+      return ::testing::AssertionFailure() << "no second question\n" << term.screenDump();
+    term.send("s");
+    if (auto menu = term.waitForText(20, 20, kMenuPrompt); !menu) return menu;
+    term.sendSignal(SIGKILL);
+    if (!term.waitExit()) return ::testing::AssertionFailure() << "not ended by SIGKILL";
+  }
+  if (auto opened = OtherConnection(record).execute("SELECT count(*) FROM answer"); !opened) return opened;
+  if (fs::exists(record + "-wal")) return ::testing::AssertionFailure() << "journal left beside " << record;
+  return ::testing::AssertionSuccess();
+}
+
+// Starts the program on a record it cannot use and checks that it runs and
+// that row 22 says so with `reason`; the program is ended with kill -9.
+void expectRecordOff(const PtyOptions& options, const std::string& record, const std::string& reason) {
+  PtyTerminal term(kBinary, options);
+  ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+  // The path may lose its beginning to fit; the reason is always whole.
+  const std::string end = "/" + fs::path(record).filename().string() + " (" + reason + ")";
+  EXPECT_TRUE(term.waitFor([&] {
+    std::string row = term.textAt(22, 10, kColumns - 9);
+    row.erase(row.find_last_not_of(' ') + 1);
+    return row.starts_with("Study record off: ") && row.ends_with(end);
+  })) << term.screenDump();
+  EXPECT_EQ(term.textAt(24, 1, kColumns), std::string(kColumns, ' '));
+  // It runs on without the record: a drill answer is taken.
+  term.send("0");
+  ASSERT_TRUE(term.waitForText(21, 15, kOrderPrompt));
+  term.send("s");
+  ASSERT_TRUE(term.waitForText(23, 15, kStartPrompt));
+  term.send("1\r");
+  ASSERT_TRUE(term.waitFor([&] { return term.textAt(4, 5, 5) == "001. "; })) << term.screenDump();
+  term.send(" ");
+  ASSERT_TRUE(term.waitFor([&] { return peekedQuestionDrawn(term, 1); })) << term.screenDump();
+  term.send(term.cell(2, 21).text);
+  ASSERT_TRUE(term.waitFor([&] { return peekedQuestionDrawn(term, 2); })) << term.screenDump();
+  killNow(term);
+}
+
 TEST_F(RecordEndToEnd, AnswersGivenAreExportedAndAKillAfterAnAnswerKeepsIt) {
   ASSERT_FALSE(folder.empty());
   {
@@ -132,6 +220,20 @@ TEST_F(RecordEndToEnd, AnswersGivenAreExportedAndAKillAfterAnAnswerKeepsIt) {
   ASSERT_TRUE(stats.status && stats.status->exited && stats.status->code == 0) << stats.standardError;
   EXPECT_NE(stats.standardOutput.find("Chance of passing an exam today: 0.0%\n"), std::string::npos);
   EXPECT_NE(stats.standardOutput.find("Seen: 2"), std::string::npos) << stats.standardOutput;
+
+  // A later run: one answer more, then killed between answers, while the
+  // next question waits.
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(startPeekedDrill(term));
+    term.send(term.cell(2, 21).text);
+    ASSERT_TRUE(term.waitFor([&] { return peekedQuestionDrawn(term, 2); })) << term.screenDump();
+    killNow(term);
+  }
+  const std::vector<std::string> later = exported(defaultRecord());
+  ASSERT_EQ(later.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(later.begin(), later.begin() + 3), csv);
+  EXPECT_TRUE(later[3].find(",2020-2024,E0A01,") == 20 && later[3].ends_with(",1,1,drill")) << later[3];
 }
 
 // The correct letter shown with peek on after the identifier (and the
@@ -245,6 +347,126 @@ TEST_F(RecordEndToEnd, NoRecordWritesNoFileUnderHomeOrTheWorkingDirectory) {
       EXPECT_FALSE(fs::exists(home / ".local"));
     }
   }
+}
+
+// Two copies on one record, answering in turn, each answer waited for on
+// its own screen: neither blocks the other, both record everything.
+TEST_F(RecordEndToEnd, TwoCopiesAnsweringAtOnceBothRecordEverything) {
+  ASSERT_FALSE(folder.empty());
+  constexpr int kAnswersEach = 6;
+  {
+    PtyTerminal first(kBinary, options({}));
+    PtyTerminal second(kBinary, options({}));
+    // Both made or opened the one record at the same moment, and both use it.
+    for (PtyTerminal* term : {&first, &second})
+      ASSERT_TRUE(term->waitForText(22, 10, "Chance of passing an exam today: ")) << term->screenDump();
+    ASSERT_TRUE(startPeekedDrill(first));
+    ASSERT_TRUE(startPeekedDrill(second));
+    for (int number = 1; number <= kAnswersEach; ++number) {
+      SCOPED_TRACE("answer " + std::to_string(number));
+      for (PtyTerminal* term : {&first, &second}) {
+        term->send(term->cell(2, 21).text);
+        ASSERT_TRUE(term->waitFor([&] { return peekedQuestionDrawn(*term, number + 1); })) << term->screenDump();
+      }
+    }
+    for (PtyTerminal* term : {&first, &second}) killNow(*term);
+  }
+  const std::vector<std::string> csv = exported(defaultRecord());
+  ASSERT_EQ(csv.size(), 1u + 2 * kAnswersEach) << ::testing::PrintToString(csv);
+  std::vector<std::string> questions;
+  for (size_t i = 1; i < csv.size(); ++i) {
+    EXPECT_TRUE(csv[i].ends_with(",1,1,drill")) << csv[i];
+    questions.push_back(csv[i].substr(31, 5));
+  }
+  std::sort(questions.begin(), questions.end());
+  for (int number = 1; number <= kAnswersEach; ++number) {
+    const std::string id = "E0A" + threeDigits(number).substr(1);
+    EXPECT_EQ(std::count(questions.begin(), questions.end(), id), 2) << id;
+  }
+}
+
+TEST_F(RecordEndToEnd, ARecordOfANewerVersionIsLeftAsItWas) {
+  ASSERT_FALSE(folder.empty());
+  const std::string record = defaultRecord();
+  ASSERT_TRUE(makeRecord(options({}), record));
+  {
+    OtherConnection newer(record);
+    ASSERT_TRUE(newer.execute("PRAGMA user_version = 2"));
+  }  // the last connection folds the journal into the file
+  ASSERT_FALSE(fs::exists(record + "-wal"));
+  const std::string bytes = fileBytes(record);
+  expectRecordOff(options({}), record, "written by a newer Pentrill");
+  EXPECT_EQ(fileBytes(record), bytes);
+  EXPECT_EQ(filesUnder(folder / "state"), std::vector<std::string>{record});
+}
+
+// Another program holds the record with an exclusive lock: the program waits
+// a moment for it, then runs without the record and leaves the file alone.
+// The bytes are read with the lock released: closing any descriptor of the
+// file in this process would release it.
+TEST_F(RecordEndToEnd, ALockedRecordIsLeftAsItWas) {
+  ASSERT_FALSE(folder.empty());
+  const std::string record = defaultRecord();
+  ASSERT_TRUE(makeRecord(options({}), record));
+  const std::string bytes = fileBytes(record);
+  {
+    OtherConnection holder(record);
+    ASSERT_TRUE(holder.execute("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+    expectRecordOff(options({}), record, "locked by another program");
+    ASSERT_TRUE(holder.execute("COMMIT"));
+  }
+  EXPECT_EQ(fileBytes(record), bytes);
+  EXPECT_EQ(exported(record).size(), 2u);  // the one answer of makeRecord, nothing from the locked run
+}
+
+// Permissions do not hold for root, so as root the folder would be writable
+// after all: the case is skipped there rather than passing for nothing.
+TEST_F(RecordEndToEnd, ARecordInAReadOnlyFolderIsLeftAsItWas) {
+  if (::geteuid() == 0) GTEST_SKIP() << "runs as root, for whom a read-only folder is writable";
+  ASSERT_FALSE(folder.empty());
+  const std::string record = defaultRecord();
+  ASSERT_TRUE(makeRecord(options({}), record));
+  const fs::path recordFolder = fs::path(record).parent_path();
+  ASSERT_EQ(::chmod(recordFolder.c_str(), 0500), 0);
+  const std::string bytes = fileBytes(record);
+  expectRecordOff(options({}), record, "folder not writable");
+  EXPECT_EQ(fileBytes(record), bytes);
+  EXPECT_EQ(filesUnder(recordFolder), std::vector<std::string>{record});
+  ::chmod(recordFolder.c_str(), 0700);  // so that the folder can be removed
+}
+
+// The number of the practice exam's question on the screen is `number`.
+bool examQuestionShown(const PtyTerminal& term, int number) {
+  const std::string prefix = "  " + std::to_string(number) + ". ";
+  return term.textAt(3, 1, static_cast<int>(prefix.size())) == prefix &&
+         term.textAt(25, 2, 20) == "[ A ][ B ][ C ][ D ]";
+}
+
+// A practice exam killed after three answers: a later run says the exam was
+// left unfinished, and its three answers are in the export.
+TEST_F(RecordEndToEnd, AKilledPracticeExamIsUnfinishedWithItsAnswersKept) {
+  ASSERT_FALSE(folder.empty());
+  constexpr int kAnswered = 3;
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    term.send("p");
+    for (int number = 1; number <= kAnswered; ++number) {
+      ASSERT_TRUE(term.waitFor([&] { return examQuestionShown(term, number); })) << term.screenDump();
+      term.send("a");
+    }
+    ASSERT_TRUE(term.waitFor([&] { return examQuestionShown(term, kAnswered + 1); })) << term.screenDump();
+    killNow(term);
+  }
+  const std::vector<std::string> csv = exported(defaultRecord());
+  ASSERT_EQ(csv.size(), 1u + kAnswered);
+  for (size_t i = 1; i < csv.size(); ++i) {
+    EXPECT_TRUE(csv[i].ends_with(",exam")) << csv[i];
+    EXPECT_EQ(csv[i].find(",2020-2024,E"), 20u) << csv[i];
+  }
+  const std::string stats = statsOf(defaultRecord());
+  EXPECT_NE(stats.find("left unfinished"), std::string::npos) << stats;
+  EXPECT_NE(stats.find("Seen: " + std::to_string(kAnswered)), std::string::npos) << stats;
 }
 
 }  // namespace

@@ -178,6 +178,20 @@ TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
   EXPECT_EQ(runProgram(platform, state), 0);
 }
 
+TEST(StudyLogOffLine, ALongPathLosesItsBeginningSoThatTheReasonStaysWhole) {
+  StudyLog log;
+  log.kept = true;
+  log.path = "/home/a-candidate-with-a-long-name/.local/state/pentrill/record.sqlite3";
+  log.turnOff("written by a newer Pentrill");
+  EXPECT_EQ(log.offLine(), "Study record off: " + log.path + " (written by a newer Pentrill)");
+  const std::string fitted = log.offLine(91);
+  EXPECT_EQ(fitted, "Study record off: ...ame/.local/state/pentrill/record.sqlite3 (written by a newer Pentrill)");
+  EXPECT_EQ(fitted.size(), 91u);
+  EXPECT_EQ(log.offLine(20), "Study record off:  (");  // no room for the path: cut, never longer
+  log.kept = false;
+  EXPECT_EQ(log.offLine(91), "");
+}
+
 TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
   // Every question of E0 answered right an hour ago: known, not due.
   for (const Question& question : pool2020To2024().subelements[0].questions)
