@@ -20,38 +20,10 @@
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/unit/recorded_run.h"
 
 namespace pentrill {
 namespace {
-
-class RecordedRun : public ::testing::Test {
- protected:
-  RecordedRun() {
-    console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    state.record.kept = true;
-    state.record.store = &store;
-    state.record.path = "/tmp/record.sqlite3";
-  }
-
-  std::vector<RecordedAnswer> answers() { return store.readAllAnswers().value(); }
-
-  // The question on the drill screen (its identifier on row 2).
-  const AskedQuestion& drillQuestion() const {
-    const std::string id = console.text(2, 15, 19);
-    for (const AskedQuestion& asked : state.drillPool)
-      if (asked.question->id == id) return asked;
-    ADD_FAILURE() << "no question " << id;
-    return state.drillPool.front();
-  }
-
-  MemoryRecordStore store;
-  MemoryConsole console;
-  ManualClock clock{2026, 12, 8, 10, 0, 0};
-  SilentSound sound;
-  RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
-};
 
 char shownOtherThan(char correct) { return correct == 'A' ? 'B' : 'A'; }
 

@@ -16,6 +16,7 @@
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
 #include "tests/fakes/recording_windows.h"
+#include "tests/unit/recorded_run.h"
 
 namespace pentrill {
 namespace {
@@ -32,39 +33,14 @@ std::vector<std::string> screenRows(const MemoryConsole& console) {
 
 char otherThan(char letter) { return letter == 'A' ? 'B' : 'A'; }
 
-class FigureFlow : public ::testing::Test {
+class FigureFlow : public RecordedRun {
  protected:
-  FigureFlow() {
-    console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    state.record.kept = true;
-    state.record.store = &store;
-    state.record.path = "/tmp/record.sqlite3";
-  }
-
-  const AskedQuestion& drillQuestion() const {
-    const std::string id = console.text(2, 15, 19);
-    for (const AskedQuestion& asked : state.drillPool)
-      if (asked.question->id == id) return asked;
-    ADD_FAILURE() << "no question " << id;
-    return state.drillPool.front();
-  }
-
   // A drill of E5 in sequence from E5C10, a question of Figure 5-1.
   void startAtE5C10() {
     loadDrillPool(state, 5);
     console.typeKeys("s");
     console.typeKeys("38\r");
   }
-
-  std::vector<RecordedAnswer> answers() { return store.readAllAnswers().value(); }
-
-  MemoryRecordStore store;
-  MemoryConsole console;
-  ManualClock clock{2026, 12, 8, 10, 0, 0};
-  SilentSound sound;
-  RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
 };
 
 TEST_F(FigureFlow, DrillFigureShownByKeyOrClickThenTheAnswerIsTheQuestions) {
