@@ -40,6 +40,7 @@ struct Drill {
   std::string drillTitle;
   AnswerMode mode = AnswerMode::Drill;  // how its answers are recorded
   bool pictureLabel = false;            // the question on the screen has a picture F draws
+  std::optional<HintPictureFile> hintPicture;  // its hint's picture, read once per question
 
   Console& console() { return platform.console; }
   AskedQuestion& question() { return state.drillPool[static_cast<size_t>(currentRow - 1)]; }
@@ -134,16 +135,18 @@ void showQuestionFigure(Drill& drill) {
 
 // The question's figure, else the picture its hint names.
 std::optional<TerminalPicture> questionPicture(Drill& drill) {
-  const Question& question = *drill.question().question;
-  if (const Figure* figure = figureOf(drill.state.edition, question)) return figurePicture(*figure);
-  std::optional<HintPictureFile> hinted = hintPictureFile(question.id);
-  if (!hinted) return std::nullopt;
-  return TerminalPicture{std::move(hinted->caption), {}, std::move(hinted->bitmap)};
+  if (const Figure* figure = figureOf(drill.state.edition, *drill.question().question)) return figurePicture(*figure);
+  if (!drill.hintPicture) return std::nullopt;
+  return TerminalPicture{drill.hintPicture->caption, drill.hintPicture->bitmap};
 }
 
-bool hasPicture(Drill& drill) {
-  return figureOf(drill.state.edition, *drill.question().question) != nullptr ||
-         hintPictureFile(drill.question().question->id).has_value();
+// Whether F has a picture for the question now on the screen: its figure
+// (inflated only on F), else its hint's picture, read here once.
+void findQuestionPicture(Drill& drill) {
+  const Question& question = *drill.question().question;
+  const bool hasFigure = figureOf(drill.state.edition, question) != nullptr;
+  drill.hintPicture = hasFigure ? std::nullopt : hintPictureFile(question.id);
+  drill.pictureLabel = hasFigure || drill.hintPicture;
 }
 
 void drawQuestion(Drill& drill) {
@@ -285,7 +288,7 @@ bool askUntilDone(Drill& drill, DrillOrder order) {
       pickRandomRow(drill);
     }
     showQuestionFigure(drill);
-    drill.pictureLabel = hasPicture(drill);
+    findQuestionPicture(drill);
     shuffleAnswers(drill.state.random, drill.question());
     drawQuestion(drill);
     if (askQuestion(drill) == Outcome::Stop) return false;

@@ -30,7 +30,7 @@ void closePictureWindow(PictureWindows& windows, int handle) { windows.closePict
 TerminalPicture figurePicture(const Figure& figure) {
   TerminalPicture picture;
   picture.caption = std::string(figure.caption);
-  if (figure.bitmap) picture.figure = inflatedBytes(*figure.bitmap);
+  if (figure.bitmap) picture.bitmap = inflatedBytes(*figure.bitmap);
   return picture;
 }
 
@@ -40,7 +40,7 @@ void showPictureInTerminal(Console& console, const TerminalPicture& picture) {
     Console& console;
     ~Shown() { console.hideFigure(); }
   };
-  console.showFigure(picture.bitmap(), picture.caption);
+  console.showFigure(picture.bitmap, picture.caption);
   const Shown shown{console};
   waitKey(console);
 }

@@ -3,7 +3,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "pool/edition.h"
 #include "platform/console.h"
@@ -31,12 +30,11 @@ void closeFigure(PictureWindows& windows, FigureWindow& window);
 void closePictureWindow(PictureWindows& windows, int handle);
 
 // A picture that F draws inside the terminal: a question's figure, or the
-// picture its hint names.
+// picture its hint names. The bytes belong to the figure (inflated once per
+// run) or to the hint picture the caller holds.
 struct TerminalPicture {
   std::string caption;
-  std::span<const unsigned char> figure;  // an embedded figure's file, inflated
-  std::vector<unsigned char> file;        // or a picture file read for it
-  std::span<const unsigned char> bitmap() const { return figure.empty() ? std::span(file) : figure; }
+  std::span<const unsigned char> bitmap;  // the bitmap file
 };
 
 // The question's figure, inflated now (on its first F in the run).
