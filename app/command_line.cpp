@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include <ostream>
 
 #include "app/program.h"
 
@@ -196,24 +195,33 @@ std::string versionText() {
   return "Pentrill v" + std::string(kVersion) + "\nQuestion pools: " + pools + "\n";
 }
 
-std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today, std::ostream& out,
-                                         std::ostream& err) {
+std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today) {
   switch (commandLine.action) {
     case CommandLine::Action::Run:
     case CommandLine::Action::ShowStats:
     case CommandLine::Action::ExportRecord:
       return std::nullopt;
     case CommandLine::Action::ShowHelp:
-      out << usageText(today) << std::flush;
-      return out ? 0 : 1;
+      return CommandAnswer{0, usageText(today), ""};
     case CommandLine::Action::ShowVersion:
-      out << versionText() << std::flush;
-      return out ? 0 : 1;
-    case CommandLine::Action::Refuse:
-      err << "pentrill: " << commandLine.error << '\n' << usageText(today) << std::flush;
-      return 2;
+      return CommandAnswer{0, versionText(), ""};
+    case CommandLine::Action::Refuse: {
+      std::string err = "pentrill: ";
+      err += commandLine.error;
+      err += '\n';
+      err += usageText(today);
+      return CommandAnswer{2, "", std::move(err)};
+    }
   }
-  return 2;
+  return CommandAnswer{2, "", ""};
+}
+
+int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err) {
+  const bool written = std::fwrite(answer.out.data(), 1, answer.out.size(), out) == answer.out.size() &&
+                       std::fflush(out) == 0;
+  std::fwrite(answer.err.data(), 1, answer.err.size(), err);
+  std::fflush(err);
+  return written ? answer.status : 1;
 }
 
 }  // namespace pentrill

@@ -1,7 +1,7 @@
 // The command line: which pool to study, or help or version instead of the
 // program. Handled before the terminal is touched, so it works without one.
 #pragma once
-#include <iosfwd>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,10 +47,20 @@ std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate tod
 // The text of --version, ending with a line end.
 std::string versionText();
 
-// For every action but Run, ShowStats and ExportRecord: writes help or version to out, or the error and
-// the usage to err, and returns the exit status (0, or 2 for a refused
-// command line; 1 when out cannot be written). Nothing for the others.
-std::optional<int> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today, std::ostream& out,
-                                         std::ostream& err);
+// What a command answered without the terminal writes, and its exit status.
+struct CommandAnswer {
+  int status = 0;
+  std::string out;  // for standard output
+  std::string err;  // for standard error
+};
+
+// For every action but Run, ShowStats and ExportRecord: help or version on
+// out (status 0), or the error and the usage on err (status 2). Nothing for
+// the others.
+std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today);
+
+// Writes the answer to `out` and `err` and returns its status, or 1 when
+// `out` cannot be written (a full disk, a closed pipe).
+int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err);
 
 }  // namespace pentrill

@@ -1,10 +1,10 @@
 // Pentrill: drills the Amateur Extra (Element 4) question pool in a terminal.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <exception>
-#include <iostream>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,17 +30,18 @@ std::string recordPath(const pentrill::CommandLine& commandLine) {
 int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& clock) {
   const std::string path = recordPath(commandLine);
   pentrill::RecordOpening record;
-  std::error_code error;
-  if (!path.empty() && std::filesystem::exists(path, error)) {
+  struct stat status {};
+  if (!path.empty() && (stat(path.c_str(), &status) == 0 || errno != ENOENT)) {
     record = pentrill::openRecord(path);
     if (!record.store) {
       std::fprintf(stderr, "pentrill: cannot read the study record %s: %s\n", path.c_str(), record.failure.c_str());
       return 1;
     }
   }
-  return pentrill::answerFromRecord(commandLine.action == pentrill::CommandLine::Action::ExportRecord,
-                                    record.store.get(), path, *commandLine.edition, pentrill::utcSecondsNow(clock),
-                                    pentrill::utcOffsetSecondsNow(clock), std::cout, std::cerr);
+  const pentrill::CommandAnswer answer = pentrill::answerFromRecord(
+      commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), path,
+      *commandLine.edition, pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
+  return pentrill::deliver(answer, stdout, stderr);
 }
 
 // Everything lives inside this call, so that the console's destructor has
@@ -76,9 +77,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
   pentrill::SystemClock clock;
-  if (std::optional<int> status =
-          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now()), std::cout, std::cerr))
-    return *status;
+  if (const std::optional<pentrill::CommandAnswer> answer =
+          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now())))
+    return pentrill::deliver(*answer, stdout, stderr);
   if (commandLine.action != pentrill::CommandLine::Action::Run) return answerFromRecord(commandLine, clock);
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);

@@ -80,8 +80,7 @@ void drawStudyRows(Platform& platform, ProgramState& state) {
   Console& console = platform.console;
   console.setColours(kBrightWhite, kBlue);
   if (log.on()) {
-    const study::StudyPool pool = studyPoolOf(state.edition);
-    if (std::optional<study::StudyRecord> record = readStudyRecord(log, pool, state.edition)) {
+    if (std::optional<study::StudyRecord> record = readStudyRecord(log, state.studyPool(), state.edition)) {
       const std::int64_t now = utcSecondsNow(platform.clock);
       writeAt(console, kStudyRow, kMenuOriginColumn, studyMenuLine(record->chanceOfPassing(now), record->progress(now)));
       writeAt(console, kStudyKeysRow, kMenuOriginColumn, kStudyKeysLine);
@@ -101,7 +100,7 @@ std::optional<double> chanceNow(Platform& platform, ProgramState& state, const s
 // R at the menu: the questions of largest gain, asked like a drill, then how
 // the chance of passing changed.
 void runStudySessionFromMenu(Platform& platform, ProgramState& state) {
-  const study::StudyPool pool = studyPoolOf(state.edition);
+  const study::StudyPool& pool = state.studyPool();
   std::optional<study::StudyRecord> record = readStudyRecord(state.record, pool, state.edition);
   if (!record) return;
   const std::int64_t now = utcSecondsNow(platform.clock);

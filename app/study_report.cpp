@@ -1,7 +1,6 @@
 #include "app/study_report.h"
 
 #include <cmath>
-#include <ostream>
 #include <span>
 
 #include "screen/input.h"
@@ -150,12 +149,15 @@ std::string statsText(const StudyReport& report) {
   return text;
 }
 
-int answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path, const PoolEdition& edition,
-                     std::int64_t now, int utcOffsetSeconds, std::ostream& out, std::ostream& err) {
+CommandAnswer answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path,
+                               const PoolEdition& edition, std::int64_t now, int utcOffsetSeconds) {
   auto unreadable = [&]() {
-    err << "pentrill: cannot read the study record " << path << ": "
-        << (store != nullptr ? store->lastFailure() : std::string("unknown failure")) << '\n';
-    return 1;
+    std::string err = "pentrill: cannot read the study record ";
+    err += path;
+    err += ": ";
+    err += store != nullptr ? store->lastFailure() : std::string("unknown failure");
+    err += '\n';
+    return CommandAnswer{1, "", std::move(err)};
   };
   if (exportRecord) {
     std::vector<RecordedAnswer> answers;
@@ -164,13 +166,11 @@ int answerFromRecord(bool exportRecord, RecordStore* store, const std::string& p
       if (!read) return unreadable();
       answers = std::move(*read);
     }
-    out << study::recordCsv(answers) << std::flush;
-    return out ? 0 : 1;
+    return CommandAnswer{0, study::recordCsv(answers), ""};
   }
   std::optional<StudyReport> report = readStudyReport(store, edition, now, utcOffsetSeconds);
   if (!report) return unreadable();
-  out << statsText(*report) << std::flush;
-  return out ? 0 : 1;
+  return CommandAnswer{0, statsText(*report), ""};
 }
 
 }  // namespace pentrill

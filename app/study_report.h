@@ -3,7 +3,7 @@
 // day. The menu's rows, the progress screen and --stats all show it.
 #pragma once
 #include <cstdint>
-#include <iosfwd>
+#include "app/command_line.h"
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,8 +50,9 @@ void drawProgressScreen(Console& console, const StudyReport& report);
 std::string statsText(const StudyReport& report);
 
 // --stats and --export-record: the report or the CSV of every answer on out,
-// 0; or why the record cannot be read on err, 1. `store` null: no record yet.
-int answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path, const PoolEdition& edition,
-                     std::int64_t now, int utcOffsetSeconds, std::ostream& out, std::ostream& err);
+// status 0; or why the record cannot be read on err, status 1. `store` null:
+// no record yet.
+CommandAnswer answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path,
+                               const PoolEdition& edition, std::int64_t now, int utcOffsetSeconds);
 
 }  // namespace pentrill

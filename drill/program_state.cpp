@@ -2,6 +2,11 @@
 
 namespace pentrill {
 
+const study::StudyPool& ProgramState::studyPool() {
+  if (!studyPool_) studyPool_.emplace(studyPoolOf(edition));
+  return *studyPool_;
+}
+
 void loadDrillPool(ProgramState& state, int subelement) {
   state.drillPool.clear();
   if (subelement >= 0 && subelement < kSubelementCount)

@@ -1,6 +1,7 @@
 // State created at start-up and kept for the life of the program; the main
 // flow owns it and hands it by reference to the drill and the exam.
 #pragma once
+#include <optional>
 #include <vector>
 
 #include "drill/random.h"
@@ -36,9 +37,16 @@ struct ProgramState {
   Random random;
   StudyLog record;  // the study record, or why there is none
 
+  // The edition's groups as the study model takes them, built at the first
+  // use and kept: every menu draw needs them.
+  const study::StudyPool& studyPool();
+
   // Reset every time the menu is entered.
   int shownNumber = 0;
   int menuSeconds = 0;
+
+ private:
+  std::optional<study::StudyPool> studyPool_;
 };
 
 // Loads subelement 0 to 9 of the edition for a drill: its questions as

@@ -32,6 +32,12 @@ double passingChance(const StudyPool& pool, std::span<const QuestionMemory> memo
 }  // namespace
 
 StudyPool::StudyPool(std::span<const std::vector<std::string_view>> groups) {
+  std::size_t count = 0;
+  for (const std::vector<std::string_view>& group : groups) count += group.size();
+  questions_.reserve(count);
+  groupOf_.reserve(count);
+  groupSizes_.reserve(groups.size());
+  index_.reserve(count);
   for (std::size_t g = 0; g < groups.size(); ++g) {
     groupSizes_.push_back(groups[g].size());
     for (std::string_view question : groups[g]) {

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <sstream>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,30 +140,49 @@ TEST(CommandLine, VersionNamesTheProgramsVersionAndItsPools) {
 }
 
 TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
-  std::ostringstream out, err;
-  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), kToday, out, err), 0);
-  EXPECT_EQ(out.str(), usageText(kToday));
-  EXPECT_EQ(err.str(), "");
+  const std::optional<CommandAnswer> help = answerWithoutTerminal(parse({"--help"}), kToday);
+  ASSERT_TRUE(help);
+  EXPECT_EQ(help->status, 0);
+  EXPECT_EQ(help->out, usageText(kToday));
+  EXPECT_EQ(help->err, "");
 
-  out.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--version"}), kToday, out, err), 0);
-  EXPECT_EQ(out.str(), versionText());
-  EXPECT_EQ(err.str(), "");
+  const std::optional<CommandAnswer> version = answerWithoutTerminal(parse({"--version"}), kToday);
+  ASSERT_TRUE(version);
+  EXPECT_EQ(version->status, 0);
+  EXPECT_EQ(version->out, versionText());
+  EXPECT_EQ(version->err, "");
 
-  out.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--bogus"}), kToday, out, err), 2);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(err.str(), "pentrill: unknown option '--bogus'\n" + usageText(kToday));
+  const std::optional<CommandAnswer> refused = answerWithoutTerminal(parse({"--bogus"}), kToday);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 2);
+  EXPECT_EQ(refused->out, "");
+  EXPECT_EQ(refused->err, "pentrill: unknown option '--bogus'\n" + usageText(kToday));
 
-  err.str("");
-  EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), kToday, out, err), std::nullopt);
-  EXPECT_EQ(out.str() + err.str(), "");
+  EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), kToday), std::nullopt);
 }
 
-TEST(CommandLine, OutputThatCannotBeWrittenFails) {
-  std::ostringstream out, err;
-  out.setstate(std::ios::badbit);
-  EXPECT_EQ(answerWithoutTerminal(parse({"--help"}), kToday, out, err), 1);
+// Standard output on a full disk (/dev/full): the status says the text is lost.
+TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  ASSERT_TRUE(out && err);
+  EXPECT_EQ(deliver({2, "usage\n", "pentrill: wrong\n"}, out, err), 2);
+  auto contents = [](std::FILE* file) {
+    std::rewind(file);
+    std::string text(64, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    return text;
+  };
+  EXPECT_EQ(contents(out), "usage\n");
+  EXPECT_EQ(contents(err), "pentrill: wrong\n");
+  std::fclose(out);
+
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(deliver({0, versionText(), ""}, full, err), 1);
+  EXPECT_EQ(deliver({0, "", ""}, full, err), 0);
+  std::fclose(full);
+  std::fclose(err);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -296,22 +295,23 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   const std::int64_t now = 1'796'724'000;
   ASSERT_TRUE(store.appendAnswer({now - 60, "2020-2024", "E0A01", 'B', true, 3, AnswerMode::Drill, std::nullopt}));
   ASSERT_TRUE(store.appendAnswer({now - 30, "2024-2028", "E1A01", 'C', false, 1, AnswerMode::Session, std::nullopt}));
-  std::ostringstream out, err;
-  EXPECT_EQ(answerFromRecord(true, &store, "r", pool2020To2024(), now, 0, out, err), 0);
-  EXPECT_EQ(out.str(),
+  const CommandAnswer exported = answerFromRecord(true, &store, "r", pool2020To2024(), now, 0);
+  EXPECT_EQ(exported.status, 0);
+  EXPECT_EQ(exported.out,
             "time,pool,question,answer,correct,rating,mode\n"
             "2026-12-08T09:59:00Z,2020-2024,E0A01,B,1,3,drill\n"
             "2026-12-08T09:59:30Z,2024-2028,E1A01,C,0,1,session\n");
-  std::ostringstream stats;
-  EXPECT_EQ(answerFromRecord(false, &store, "r", pool2020To2024(), now, 0, stats, err), 0);
-  EXPECT_NE(stats.str().find("Chance of passing an exam today: 0.0%\n"), std::string::npos) << stats.str();
-  EXPECT_NE(stats.str().find("Known: 1 of 620   Seen: 1   Due for review: 0\n"), std::string::npos);
-  EXPECT_NE(stats.str().find("E0                 11      1      1      0\n"), std::string::npos) << stats.str();
+  const CommandAnswer report = answerFromRecord(false, &store, "r", pool2020To2024(), now, 0);
+  EXPECT_EQ(report.status, 0);
+  const std::string& stats = report.out;
+  EXPECT_NE(stats.find("Chance of passing an exam today: 0.0%\n"), std::string::npos) << stats;
+  EXPECT_NE(stats.find("Known: 1 of 620   Seen: 1   Due for review: 0\n"), std::string::npos);
+  EXPECT_NE(stats.find("E0                 11      1      1      0\n"), std::string::npos) << stats;
   // With no record yet: the header only, and the report of nothing known.
-  std::ostringstream empty;
-  EXPECT_EQ(answerFromRecord(true, nullptr, "r", pool2020To2024(), now, 0, empty, err), 0);
-  EXPECT_EQ(empty.str(), "time,pool,question,answer,correct,rating,mode\n");
-  EXPECT_EQ(err.str(), "");
+  const CommandAnswer empty = answerFromRecord(true, nullptr, "r", pool2020To2024(), now, 0);
+  EXPECT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.out, "time,pool,question,answer,correct,rating,mode\n");
+  EXPECT_EQ(exported.err + report.err + empty.err, "");
 }
 
 }  // namespace
