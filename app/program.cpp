@@ -126,8 +126,9 @@ void runStudySessionFromMenu(Platform& platform, ProgramState& state) {
 
 // T at the menu: the progress screen until any key.
 void showProgress(Platform& platform, ProgramState& state) {
-  std::optional<StudyReport> report = readStudyReport(state.record.store, state.edition, utcSecondsNow(platform.clock),
-                                                      utcOffsetSecondsNow(platform.clock));
+  std::optional<StudyReport> report =
+      readStudyReport(state.record.store, state.edition, state.studyPool(), utcSecondsNow(platform.clock),
+                      utcOffsetSecondsNow(platform.clock));
   if (!report) {
     state.record.turnOff(state.record.store->lastFailure());
     return;

@@ -9,26 +9,26 @@
 
 namespace pentrill {
 
-std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition& edition, std::int64_t now,
-                                           int utcOffsetSeconds) {
-  std::vector<RecordedAnswer> log;
+std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition& edition,
+                                           const study::StudyPool& pool, std::int64_t now, int utcOffsetSeconds) {
+  // One pass over the log gives the chart and, at its end, today's memory:
+  // the chart's last day and the chance shown beside it always agree.
+  study::DailyChances daily(pool, now, utcOffsetSeconds);
   std::vector<RecordedExam> exams;
   if (store != nullptr) {
-    std::optional<std::vector<RecordedAnswer>> read = store->readLog(edition.name);
     std::optional<std::vector<RecordedExam>> readExams = store->readLastExams(edition.name, study::kShownExams);
-    if (!read || !readExams) return std::nullopt;
-    log = std::move(*read);
+    if (!readExams || !store->visitLog(edition.name, [&daily](const RecordedAnswer& answer) { daily.add(answer); }))
+      return std::nullopt;
     exams = std::move(*readExams);
   }
-  const study::StudyPool pool = studyPoolOf(edition);
-  const study::StudyRecord record = study::StudyRecord::fromLog(pool, log);
   StudyReport report;
+  report.daily = daily.finish();
+  const study::StudyRecord record = study::StudyRecord::fromPoolOrder(pool, daily.memory());
   report.pool = std::string(edition.name);
   report.now = now;
   report.chance = record.chanceOfPassing(now);
   report.progress = record.progress(now);
   report.exams = study::examLines(exams);
-  report.daily = study::dailyChances(pool, log, now, utcOffsetSeconds);
   return report;
 }
 
@@ -168,7 +168,8 @@ CommandAnswer answerFromRecord(bool exportRecord, RecordStore* store, const std:
     }
     return CommandAnswer{0, study::recordCsv(answers), ""};
   }
-  std::optional<StudyReport> report = readStudyReport(store, edition, now, utcOffsetSeconds);
+  const study::StudyPool pool = studyPoolOf(edition);
+  std::optional<StudyReport> report = readStudyReport(store, edition, pool, now, utcOffsetSeconds);
   if (!report) return unreadable();
   return CommandAnswer{0, statsText(*report), ""};
 }

@@ -27,8 +27,8 @@ struct StudyReport {
 
 // Reads the report from the record (an empty record when there is none yet);
 // nothing when the record cannot be read.
-std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition& edition, std::int64_t now,
-                                           int utcOffsetSeconds);
+std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition& edition,
+                                           const study::StudyPool& pool, std::int64_t now, int utcOffsetSeconds);
 
 // The menu's row 22: "Chance of passing an exam today: 41%   Known: 212 of 620   Due for review: 35".
 std::string studyMenuLine(double chance, const study::Progress& progress);

@@ -484,14 +484,17 @@ bool SqliteRecordStore::refreshQuestion(std::string_view pool, std::string_view 
   return true;
 }
 
+bool SqliteRecordStore::visitAnswers(sqlite3_stmt* statement,
+                                     const std::function<void(const RecordedAnswer&)>& visit) {
+  int code;
+  while ((code = sqlite3_step(statement)) == SQLITE_ROW) visit(answerFromRow(statement));
+  return code == SQLITE_DONE || fail(code);
+}
+
 std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readAnswers(sqlite3_stmt* statement) {
   std::vector<RecordedAnswer> answers;
-  int code;
-  while ((code = sqlite3_step(statement)) == SQLITE_ROW) answers.push_back(answerFromRow(statement));
-  if (code != SQLITE_DONE) {
-    fail(code);
+  if (!visitAnswers(statement, [&answers](const RecordedAnswer& answer) { answers.push_back(answer); }))
     return std::nullopt;
-  }
   return answers;
 }
 
@@ -520,10 +523,10 @@ bool SqliteRecordStore::finishExam(std::int64_t exam, std::int64_t time, int rig
   return execute("COMMIT");
 }
 
-std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readLog(std::string_view pool) {
+bool SqliteRecordStore::visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) {
   Use read(statements_->poolLog);
   read.text(1, pool);
-  return readAnswers(read.get());
+  return visitAnswers(read.get(), visit);
 }
 
 std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readAllAnswers() {

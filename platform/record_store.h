@@ -4,6 +4,7 @@
 // why in a few words; the caller then turns the record off.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,8 +58,18 @@ class RecordStore {
   // The exam's confirmed end with its right answers, committed.
   [[nodiscard]] virtual bool finishExam(std::int64_t exam, std::int64_t time, int right) = 0;
 
-  // Every answer of one pool edition in time order (equal times: as recorded).
-  [[nodiscard]] virtual std::optional<std::vector<RecordedAnswer>> readLog(std::string_view pool) = 0;
+  // Calls `visit` with every answer of one pool edition in time order (equal
+  // times: as recorded), one at a time, so that a long log is never held
+  // whole; false when the log could not be read. An exam holds one answer
+  // per question: a changed answer replaced the earlier one.
+  [[nodiscard]] virtual bool visitLog(std::string_view pool,
+                                      const std::function<void(const RecordedAnswer&)>& visit) = 0;
+  // The same answers in one list.
+  [[nodiscard]] std::optional<std::vector<RecordedAnswer>> readLog(std::string_view pool) {
+    std::vector<RecordedAnswer> log;
+    if (!visitLog(pool, [&log](const RecordedAnswer& answer) { log.push_back(answer); })) return std::nullopt;
+    return log;
+  }
   // The memory state of every answered question of one pool edition: the
   // same as replaying readLog(pool), possibly from a cache.
   [[nodiscard]] virtual std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) = 0;

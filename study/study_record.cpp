@@ -105,6 +105,13 @@ StudyRecord::StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> 
       memory_[*index] = MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
 }
 
+StudyRecord StudyRecord::fromPoolOrder(const StudyPool& pool, std::vector<QuestionMemory> memory) {
+  StudyRecord record(pool, std::span<const RecordedMemory>());
+  memory.resize(pool.questionCount());
+  record.memory_ = std::move(memory);
+  return record;
+}
+
 StudyRecord StudyRecord::fromLog(const StudyPool& pool, std::span<const RecordedAnswer> log) {
   const std::vector<RecordedMemory> memory = replayMemory(log);
   return StudyRecord(pool, memory);
@@ -162,22 +169,42 @@ Progress StudyRecord::progress(std::int64_t now) const {
   return total;
 }
 
+DailyChances::DailyChances(const StudyPool& pool, std::int64_t now, int utcOffsetSeconds, int days)
+    : pool_(&pool),
+      now_(now),
+      utcOffsetSeconds_(utcOffsetSeconds),
+      today_(floorDiv(now + utcOffsetSeconds, kSecondsPerDay)),
+      day_(today_ - days + 1),
+      memory_(pool.questionCount()) {
+  chances_.reserve(static_cast<std::size_t>(std::max(days, 0)));
+}
+
+std::int64_t DailyChances::dayEnd(std::int64_t day) const {
+  return std::min(now_, endOfLocalDay(day, utcOffsetSeconds_));
+}
+
+void DailyChances::closeDay() {
+  chances_.push_back(passingChance(*pool_, memory_, dayEnd(day_)));
+  ++day_;
+}
+
+void DailyChances::add(const RecordedAnswer& answer) {
+  // Today takes every answer left, so no answer closes it.
+  while (day_ < today_ && answer.time > dayEnd(day_)) closeDay();
+  if (const auto index = pool_->find(answer.question))
+    memory_[*index] = applyAnswer(memory_[*index], ratingOf(answer), answer.time);
+}
+
+std::vector<double> DailyChances::finish() {
+  while (day_ <= today_) closeDay();
+  return std::move(chances_);
+}
+
 std::vector<double> dailyChances(const StudyPool& pool, std::span<const RecordedAnswer> log, std::int64_t now,
                                  int utcOffsetSeconds, int days) {
-  const std::vector<RecordedAnswer> answers = countedAnswers(log);
-  std::vector<QuestionMemory> memory(pool.questionCount());
-  const std::int64_t today = floorDiv(now + utcOffsetSeconds, kSecondsPerDay);
-  std::vector<double> chances;
-  std::size_t next = 0;
-  for (std::int64_t day = today - days + 1; day <= today; ++day) {
-    const std::int64_t moment = std::min(now, endOfLocalDay(day, utcOffsetSeconds));
-    // Today takes every answer left, also those a clock set back put after now.
-    for (; next < answers.size() && (answers[next].time <= moment || day == today); ++next)
-      if (const auto index = pool.find(answers[next].question))
-        memory[*index] = applyAnswer(memory[*index], ratingOf(answers[next]), answers[next].time);
-    chances.push_back(passingChance(pool, memory, moment));
-  }
-  return chances;
+  DailyChances chances(pool, now, utcOffsetSeconds, days);
+  for (const RecordedAnswer& answer : countedAnswers(log)) chances.add(answer);
+  return chances.finish();
 }
 
 std::vector<ExamLine> examLines(std::span<const RecordedExam> exams) {

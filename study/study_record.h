@@ -72,6 +72,8 @@ class StudyRecord {
  public:
   StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> memory);
   static StudyRecord fromLog(const StudyPool& pool, std::span<const RecordedAnswer> log);
+  // From the memory of every question of the pool, in pool order.
+  static StudyRecord fromPoolOrder(const StudyPool& pool, std::vector<QuestionMemory> memory);
 
   // Keeps the memory in step with an answer just recorded (in time order).
   void addAnswer(std::string_view question, Rating rating, std::int64_t time);
@@ -90,8 +92,34 @@ class StudyRecord {
 };
 
 // The chance of passing at the end of each of the last `days` local calendar
-// days, oldest first; the last is today, at `now`. Local days start at
-// midnight of UTC + utcOffsetSeconds.
+// days, drawn up while the counted answers of one pool edition pass by in
+// time order: only each question's memory is kept, however long the log.
+// Local days start at midnight of UTC + utcOffsetSeconds.
+class DailyChances {
+ public:
+  DailyChances(const StudyPool& pool, std::int64_t now, int utcOffsetSeconds, int days = kChartDays);
+
+  void add(const RecordedAnswer& answer);  // the next answer, in time order
+  // The chances, oldest first; the last is today, at `now`, after every
+  // answer (also those a clock set back put after now).
+  std::vector<double> finish();
+  // The memory after every answer added, in pool order.
+  const std::vector<QuestionMemory>& memory() const { return memory_; }
+
+ private:
+  std::int64_t dayEnd(std::int64_t day) const;
+  void closeDay();
+
+  const StudyPool* pool_;
+  std::int64_t now_;
+  int utcOffsetSeconds_;
+  std::int64_t today_;
+  std::int64_t day_;  // the first day whose chance is still to come
+  std::vector<QuestionMemory> memory_;
+  std::vector<double> chances_;
+};
+
+// The same over a whole log (answers that do not count are left out).
 std::vector<double> dailyChances(const StudyPool& pool, std::span<const RecordedAnswer> log, std::int64_t now,
                                  int utcOffsetSeconds, int days = kChartDays);
 

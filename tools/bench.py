@@ -31,7 +31,8 @@ machine, in one run, and is printed side by side:
   beside the binary: `cmake --build build/release --target
   pentrill_bench_record`, or --record-writer): start-up to the full menu
   including the record's rows 22 and 24 beside the same `less` start-up, and
-  resident memory on the first drill question and again after 10 answers
+  resident memory at the menu and, after a look at the progress screen, on
+  the first drill question and again after 10 answers
   (which the record must then hold, as `--export-record` lists them).
 
 Targets: start-up at most 1.6 times that of `less`; under 0.05 % of one core
@@ -120,7 +121,7 @@ def check_size(binary):
 
 
 def check_start(binary):
-    session = start(ours)
+    session = start([binary])
     try:
         if not session.wait_for(MENU_LAST_LINE, timeout=20):
             print(f"bench: {binary} did not show its menu in a pseudo-terminal", file=sys.stderr)
@@ -215,15 +216,27 @@ def answer_drill_questions(session, count):
     return session.read_until_quiet(0.3, 5) and b"Incorrect Answer" not in session.output
 
 
-def drill_question_memory(argv, answers=ANSWERS_BEFORE_MEASURING):
+def drill_question_memory(argv, answers=ANSWERS_BEFORE_MEASURING, progress_first=False):
     """Resident memory (MB) at the menu, on the first drill question
     (subelement 0, random order), on the question after `answers` answers,
-    and the peak; None when the program could not be driven."""
+    and the peak; None when the program could not be driven. With
+    `progress_first` the progress screen (T) is shown and left first."""
     session = start(argv)
     try:
         if not session.wait_for(MENU_LAST_LINE, timeout=10) or not session.read_until_quiet(0.5, 10):
             return None
         menu_rss = memory_mb(session.pid, "VmRSS")
+        if progress_first:
+            session.mark()
+            session.send(b"T")
+            if not session.wait_for(b"Chance of passing at the end", timeout=10):
+                return None
+            session.read_until_quiet(0.3, 5)
+            session.mark()
+            session.send(b"x")
+            if not session.wait_for(MENU_LAST_LINE, timeout=10):
+                return None
+            session.read_until_quiet(0.3, 5)
         session.mark()
         session.send(b"0")
         if not session.wait_for(b"equence", timeout=10):
@@ -266,7 +279,7 @@ def record_run(binary, writer, answers, starts, less_median):
         written = time.perf_counter() - before
         argv = [binary, "--pool", "2024-2028", "--record", record]
         median, times = median_startup(argv, [MENU_LAST_LINE, *RECORD_ROWS], starts)
-        memory = drill_question_memory(argv)
+        memory = drill_question_memory(argv, progress_first=True)
         if median is None or memory is None:
             print("bench: the program did not show its menu with the record's rows", file=sys.stderr)
             return None
@@ -282,7 +295,8 @@ def record_run(binary, writer, answers, starts, less_median):
         f"  start-up to the full menu and its rows 22 and 24, median of {starts}: {median * 1000:.1f} ms"
         f" (min {min(times) * 1000:.1f}, max {max(times) * 1000:.1f});"
         f" ratio to less {ratio:.2f} (target <= {STARTUP_RATIO_TARGET}: {verdict(met[0])})",
-        f"  resident memory: menu {memory[0]:.2f} MB, first drill question {memory[1]:.2f} MB,"
+        f"  resident memory: menu {memory[0]:.2f} MB, then the progress screen and a drill:"
+        f" first question {memory[1]:.2f} MB,"
         f" after {ANSWERS_BEFORE_MEASURING} recorded answers {memory[2]:.2f} MB"
         f" (target < {RECORD_MEMORY_TARGET_MB:g}: {verdict(met[1])}), peak {memory[3]:.2f} MB",
     ]
@@ -324,7 +338,7 @@ def main():
         print("bench: a program did not reach its first screen", file=sys.stderr)
         return 2
 
-    session = start([binary])
+    session = start(ours)
     try:
         if not session.wait_for(MENU_LAST_LINE, timeout=10) or not session.read_until_quiet(0.5, 10):
             print("bench: the menu never settled", file=sys.stderr)

@@ -43,12 +43,13 @@ bool MemoryRecordStore::finishExam(std::int64_t exam, std::int64_t time, int rig
   return true;
 }
 
-std::optional<std::vector<RecordedAnswer>> MemoryRecordStore::readLog(std::string_view pool) {
+bool MemoryRecordStore::visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) {
   std::vector<RecordedAnswer> log;
   for (const RecordedAnswer& answer : answers_)
     if (answer.pool == pool) log.push_back(answer);
   std::stable_sort(log.begin(), log.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
-  return log;
+  for (const RecordedAnswer& answer : log) visit(answer);
+  return true;
 }
 
 std::optional<std::vector<RecordedMemory>> MemoryRecordStore::readMemory(std::string_view pool) {

@@ -15,7 +15,7 @@ class MemoryRecordStore final : public RecordStore {
   std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time) override;
   bool recordExamAnswer(const RecordedAnswer& answer) override;
   bool finishExam(std::int64_t exam, std::int64_t time, int right) override;
-  std::optional<std::vector<RecordedAnswer>> readLog(std::string_view pool) override;
+  bool visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) override;
   std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) override;
   std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool, int count) override;
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;

@@ -213,6 +213,32 @@ TEST(StudyRecordChart, EachDayEndsAtLocalMidnightAndTodayIsNow) {
   EXPECT_GT(chart[24], nothing);
 }
 
+// The progress report reads the log once, as it streams by: the chart's
+// memory at the end is the replayed log's, and an answer a clock set back put
+// after now still counts today.
+TEST(StudyRecordChart, StreamedAnswersEndInTheReplayedMemory) {
+  const CraftedPool crafted;
+  const StudyPool pool(crafted.views);
+  std::vector<RecordedAnswer> log = firstGroupsKnown(crafted, kNow - 40 * kDay);
+  log.push_back(answer(crafted.ids[0][0], kNow - 3 * kDay, false));
+  log.push_back(answer(crafted.ids[45][0], kNow - 2 * kDay, true));
+  log.push_back(answer(crafted.ids[46][0], kNow + 3600, true));
+  DailyChances chart(pool, kNow, 0);
+  for (const RecordedAnswer& given : log) chart.add(given);
+  const StudyRecord replayed = StudyRecord::fromLog(pool, log);
+  for (std::size_t q = 0; q < pool.questionCount(); ++q) {
+    ASSERT_EQ(chart.memory()[q].has_value(), replayed.memory(q).has_value()) << pool.question(q);
+    if (!replayed.memory(q)) continue;
+    EXPECT_EQ(chart.memory()[q]->stability, replayed.memory(q)->stability) << pool.question(q);
+    EXPECT_EQ(chart.memory()[q]->lastAnswer, replayed.memory(q)->lastAnswer) << pool.question(q);
+  }
+  const std::vector<double> chances = chart.finish();
+  ASSERT_EQ(chances.size(), 30u);
+  EXPECT_EQ(chances.back(), replayed.chanceOfPassing(kNow));
+  EXPECT_EQ(chances, dailyChances(pool, log, kNow, 0));
+  EXPECT_LT(chances[26], chances[27]);  // the answer two days back raised it
+}
+
 TEST(StudyRecordExams, LinesSayRightScoreAndVerdictOrUnfinished) {
   MemoryRecordStore store;
   for (int right : {36, 37}) {
