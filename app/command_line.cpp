@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-
 #include "app/program.h"
 
 namespace pentrill {

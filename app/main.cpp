@@ -30,6 +30,8 @@ std::string recordPath(const pentrill::CommandLine& commandLine) {
 int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& clock) {
   const std::string path = recordPath(commandLine);
   pentrill::RecordOpening record;
+  // Only a record that does not exist reads as empty; one that cannot even
+  // be looked at (a folder in its path not readable) is a failure.
   struct stat status {};
   if (!path.empty() && (stat(path.c_str(), &status) == 0 || errno != ENOENT)) {
     record = pentrill::openRecord(path);
