@@ -577,32 +577,26 @@ std::optional<bool> SqliteRecordStore::memoryCoversLog() {
          lastId == sqlite3_column_int64(extent.get(), 1);
 }
 
-std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readCachedMemory(std::string_view pool) {
+bool SqliteRecordStore::visitCachedMemory(std::string_view pool,
+                                          const std::function<void(const RecordedMemory&)>& visit) {
   Use read(statements_->readMemory);
   read.text(1, pool);
-  std::vector<RecordedMemory> memory;
   int code;
   while ((code = read.step()) == SQLITE_ROW) {
     sqlite3_stmt* row = read.get();
-    memory.push_back({columnText(row, 0), sqlite3_column_double(row, 1), sqlite3_column_double(row, 2),
-                      sqlite3_column_int64(row, 3)});
+    visit({columnText(row, 0), sqlite3_column_double(row, 1), sqlite3_column_double(row, 2),
+           sqlite3_column_int64(row, 3)});
   }
-  if (code != SQLITE_DONE) {
-    fail(code);
-    return std::nullopt;
-  }
-  return memory;
+  return code == SQLITE_DONE || fail(code);
 }
 
-std::optional<std::vector<RecordedMemory>> SqliteRecordStore::readMemory(std::string_view pool) {
+bool SqliteRecordStore::visitMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit) {
   // One read transaction: the cover check and the rows see the same moment.
-  if (!execute("BEGIN")) return std::nullopt;
+  if (!execute("BEGIN")) return false;
   const std::optional<bool> covered = memoryCoversLog();
-  if (!covered) return std::nullopt;
-  if (!*covered) return execute("COMMIT") && rebuildMemory() ? readCachedMemory(pool) : std::nullopt;
-  std::optional<std::vector<RecordedMemory>> memory = readCachedMemory(pool);
-  if (!memory || !execute("COMMIT")) return std::nullopt;
-  return memory;
+  if (!covered) return false;
+  if (!*covered) return execute("COMMIT") && rebuildMemory() && visitCachedMemory(pool, visit);
+  return visitCachedMemory(pool, visit) && execute("COMMIT");
 }
 
 // Replays the whole log, pool by pool, and stores the result as the new cache.

@@ -52,7 +52,7 @@ class SqliteRecordStore final : public RecordStore {
   bool recordExamAnswer(const RecordedAnswer& answer) override;
   bool finishExam(std::int64_t exam, std::int64_t time, int right) override;
   bool visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) override;
-  std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) override;
+  bool visitMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit) override;
   std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool, int count) override;
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;
   const std::string& lastFailure() const override { return failure_; }
@@ -73,7 +73,7 @@ class SqliteRecordStore final : public RecordStore {
   bool insertAndRefresh(const RecordedAnswer& answer, int replaced);
   bool refreshQuestion(std::string_view pool, std::string_view question);
   std::optional<bool> memoryCoversLog();
-  std::optional<std::vector<RecordedMemory>> readCachedMemory(std::string_view pool);
+  bool visitCachedMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit);
   bool rebuildMemory();
   bool visitAnswers(sqlite3_stmt* statement, const std::function<void(const RecordedAnswer&)>& visit);
   std::optional<std::vector<RecordedAnswer>> readAnswers(sqlite3_stmt* statement);

@@ -286,7 +286,6 @@ void TerminalConsole::startCurses() {
     // terminal's colours.
     use_default_colors();
   }
-  pad_ = newpad(kScreenRows, kScreenColumns);
   noteRestoreSequence();
   // Libraries print to stderr; on the terminal that would garble the screen.
   savedStderr_ = dup(STDERR_FILENO);
@@ -304,7 +303,6 @@ TerminalConsole::~TerminalConsole() {
     writeAll(STDOUT_FILENO,
              "\x1b[8;" + std::to_string(sizeBefore_->first) + ";" + std::to_string(sizeBefore_->second) + "t");
   }
-  delwin(pad_);
   delscreen(screen_);
   crashRestoreLength = 0;
   haveCrashModes = 0;
@@ -518,7 +516,7 @@ void TerminalConsole::drawCell(int row, int column) {
                                   L'\0'};
     setcchar(&shown, character, bold, pair, nullptr);
   }
-  mvwadd_wch(pad_, row - 1, column - 1, &shown);
+  mvwadd_wch(stdscr, row - 1, column - 1, &shown);
 }
 
 void TerminalConsole::copyDirtyRows() {
@@ -552,12 +550,13 @@ void TerminalConsole::showTooSmallNotice() {
 }
 
 // Around the 100 x 43 screen, a larger terminal shows the screen's own
-// background rather than its default colours.
+// background rather than its default colours. The screen is drawn in the
+// top left corner of the same window (a window of its own would be one more
+// copy of every cell), so all of it is drawn again after the erase.
 void TerminalConsole::paintSurroundings() {
   wbkgdset(stdscr, ' ' | COLOR_PAIR(colourPair(kBrightWhite, screenBackground_)));
   werase(stdscr);
-  wnoutrefresh(stdscr);
-  touchwin(pad_);
+  grid_.dirtyRows = ~0ull;
   paintedBackground_ = screenBackground_;
 }
 
@@ -593,9 +592,9 @@ void TerminalConsole::flushScreen() {
   if (!changed && cursor == shownCursor_) return;
 
   if (!cursor.visible && shownCursor_.visible) curs_set(0);
-  leaveok(pad_, cursor.visible ? FALSE : TRUE);
-  if (cursor.visible) wmove(pad_, cursor.row - 1, cursor.column - 1);
-  pnoutrefresh(pad_, 0, 0, 0, 0, kScreenRows - 1, kScreenColumns - 1);
+  leaveok(stdscr, cursor.visible ? FALSE : TRUE);
+  if (cursor.visible) wmove(stdscr, cursor.row - 1, cursor.column - 1);
+  wnoutrefresh(stdscr);
   doupdate();
   if (cursor.visible && !shownCursor_.visible) curs_set(1);
   shownCursor_ = cursor;

@@ -1,6 +1,6 @@
 // The console on a real terminal. ncursesw draws: the 100 x 43 screen lives
-// in a grid and an off-screen pad of its own, shown in the top-left corner of
-// the terminal, so that no resize can lose what was drawn. Input is read and
+// in a grid of its own, drawn in the top-left corner of the terminal, so that
+// no resize can lose what was drawn. Input is read and
 // decoded by the program itself (terminal_input.h), so that no key or click
 // of a burst is lost and an unfinished sequence never blocks.
 #pragma once
@@ -117,7 +117,6 @@ class TerminalConsole : public GridConsole {
   termios modesFound_{};  // the terminal's modes at start, restored exactly at every exit and stop
   std::unique_ptr<SignalWatch> signals_;
   screen* screen_ = nullptr;
-  _win_st* pad_ = nullptr;
   bool utf8_ = true;
   bool windowSequences_ = true;
   bool mouseCapable_ = true;

@@ -95,12 +95,17 @@ void recordExamEnd(StudyLog& log, std::optional<std::int64_t> exam, std::int64_t
 std::optional<study::StudyRecord> readStudyRecord(StudyLog& log, const study::StudyPool& pool,
                                                   const PoolEdition& edition) {
   if (!log.on()) return std::nullopt;
-  std::optional<std::vector<RecordedMemory>> memory = log.store->readMemory(edition.name);
-  if (!memory) {
+  // Each state goes straight to its question: no list of them is made.
+  std::vector<study::QuestionMemory> memory(pool.questionCount());
+  const bool read = log.store->visitMemory(edition.name, [&](const RecordedMemory& entry) {
+    if (const std::optional<std::size_t> index = pool.find(entry.question))
+      memory[*index] = study::MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
+  });
+  if (!read) {
     log.turnOff(log.store->lastFailure());
     return std::nullopt;
   }
-  return study::StudyRecord(pool, *memory);
+  return study::StudyRecord::fromPoolOrder(pool, std::move(memory));
 }
 
 }  // namespace pentrill

@@ -70,9 +70,17 @@ class RecordStore {
     if (!visitLog(pool, [&log](const RecordedAnswer& answer) { log.push_back(answer); })) return std::nullopt;
     return log;
   }
-  // The memory state of every answered question of one pool edition: the
-  // same as replaying readLog(pool), possibly from a cache.
-  [[nodiscard]] virtual std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) = 0;
+  // Calls `visit` with the memory state of every answered question of one
+  // pool edition, one at a time: the same as replaying readLog(pool),
+  // possibly from a cache. False when it could not be read.
+  [[nodiscard]] virtual bool visitMemory(std::string_view pool,
+                                         const std::function<void(const RecordedMemory&)>& visit) = 0;
+  // The same states in one list.
+  [[nodiscard]] std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) {
+    std::vector<RecordedMemory> memory;
+    if (!visitMemory(pool, [&memory](const RecordedMemory& entry) { memory.push_back(entry); })) return std::nullopt;
+    return memory;
+  }
   // The last `count` exams of one pool edition, newest first.
   [[nodiscard]] virtual std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool,
                                                                                int count) = 0;

@@ -52,8 +52,9 @@ bool MemoryRecordStore::visitLog(std::string_view pool, const std::function<void
   return true;
 }
 
-std::optional<std::vector<RecordedMemory>> MemoryRecordStore::readMemory(std::string_view pool) {
-  return study::replayMemory(*readLog(pool));
+bool MemoryRecordStore::visitMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit) {
+  for (const RecordedMemory& entry : study::replayMemory(*readLog(pool))) visit(entry);
+  return true;
 }
 
 std::optional<std::vector<RecordedExam>> MemoryRecordStore::readLastExams(std::string_view pool, int count) {

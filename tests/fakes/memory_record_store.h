@@ -16,7 +16,7 @@ class MemoryRecordStore final : public RecordStore {
   bool recordExamAnswer(const RecordedAnswer& answer) override;
   bool finishExam(std::int64_t exam, std::int64_t time, int right) override;
   bool visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) override;
-  std::optional<std::vector<RecordedMemory>> readMemory(std::string_view pool) override;
+  bool visitMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit) override;
   std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool, int count) override;
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;
   const std::string& lastFailure() const override { return failure_; }
