@@ -96,16 +96,12 @@ std::optional<study::StudyRecord> readStudyRecord(StudyLog& log, const study::St
                                                   const PoolEdition& edition) {
   if (!log.on()) return std::nullopt;
   // Each state goes straight to its question: no list of them is made.
-  std::vector<study::QuestionMemory> memory(pool.questionCount());
-  const bool read = log.store->visitMemory(edition.name, [&](const RecordedMemory& entry) {
-    if (const std::optional<std::size_t> index = pool.find(entry.question))
-      memory[*index] = study::MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
-  });
-  if (!read) {
+  study::StudyRecord record(pool, {});
+  if (!log.store->visitMemory(edition.name, [&record](const RecordedMemory& entry) { record.remember(entry); })) {
     log.turnOff(log.store->lastFailure());
     return std::nullopt;
   }
-  return study::StudyRecord::fromPoolOrder(pool, std::move(memory));
+  return record;
 }
 
 }  // namespace pentrill

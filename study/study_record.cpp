@@ -100,9 +100,12 @@ std::vector<RecordedMemory> replayMemory(std::span<const RecordedAnswer> log) {
 
 StudyRecord::StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> memory)
     : pool_(&pool), memory_(pool.questionCount()) {
-  for (const RecordedMemory& entry : memory)
-    if (const auto index = pool.find(entry.question))
-      memory_[*index] = MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
+  for (const RecordedMemory& entry : memory) remember(entry);
+}
+
+void StudyRecord::remember(const RecordedMemory& entry) {
+  if (const auto index = pool_->find(entry.question))
+    memory_[*index] = MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
 }
 
 StudyRecord StudyRecord::fromPoolOrder(const StudyPool& pool, std::vector<QuestionMemory> memory) {

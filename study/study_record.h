@@ -75,6 +75,9 @@ class StudyRecord {
   // From the memory of every question of the pool, in pool order.
   static StudyRecord fromPoolOrder(const StudyPool& pool, std::vector<QuestionMemory> memory);
 
+  // Takes one question's state as the record keeps it (questions in no
+  // group of the pool are left out).
+  void remember(const RecordedMemory& entry);
   // Keeps the memory in step with an answer just recorded (in time order).
   void addAnswer(std::string_view question, Rating rating, std::int64_t time);
 
