@@ -12,8 +12,10 @@
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/study_report.h"
-#include "drill/program_state.h"
+#include "fullscreen/full_face.h"
 #include "platform/platform.h"
+#include "session/session.h"
+#include "backends/posix_files.h"
 #include "backends/sdl_sound.h"
 #include "backends/sdl_windows.h"
 #include "backends/sqlite_record_store.h"
@@ -51,24 +53,26 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
 // comes last so that it goes first: the terminal is restored at once, before
 // the windows are closed and the SDL thread is shut down.
 int runInTerminal(const pentrill::CommandLine& commandLine) {
-  pentrill::ProgramState state(*commandLine.edition);
+  pentrill::SystemClock clock;
+  pentrill::PosixFiles files;
+  pentrill::Session session(*commandLine.edition, clock, files);
   // A record that cannot be used never stops the program: it runs without one.
   pentrill::RecordOpening record;
-  state.record.kept = !commandLine.noRecord;
-  if (state.record.kept) {
-    state.record.path = recordPath(commandLine);
-    record = state.record.path.empty() ? pentrill::RecordOpening{nullptr, "no home folder"}
-                                       : pentrill::openRecordCreatingFolder(state.record.path);
-    state.record.store = record.store.get();
-    state.record.offReason = record.failure;
+  session.record.kept = !commandLine.noRecord;
+  if (session.record.kept) {
+    session.record.path = recordPath(commandLine);
+    record = session.record.path.empty() ? pentrill::RecordOpening{nullptr, "no home folder"}
+                                         : pentrill::openRecordCreatingFolder(session.record.path);
+    session.record.store = record.store.get();
+    session.record.offReason = record.failure;
   }
-  pentrill::SystemClock clock;
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
   pentrill::SdlPictureWindows windows(sdl);
   pentrill::TerminalConsole console(commandLine.figures.value_or(pentrill::FigureProtocolSetting::Auto));
-  pentrill::Platform platform{console, windows, sound, clock};
-  return pentrill::runProgram(platform, state);
+  pentrill::Platform platform{console, windows, sound, clock, files};
+  pentrill::FullScreenFace face(platform);
+  return pentrill::runProgram(session, face);
 }
 
 }  // namespace

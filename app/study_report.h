@@ -3,14 +3,13 @@
 // day. The menu's rows, the progress screen and --stats all show it.
 #pragma once
 #include <cstdint>
-#include "app/command_line.h"
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "drill/study_log.h"
-#include "platform/console.h"
+#include "app/command_line.h"
 #include "platform/record_store.h"
+#include "session/study_log.h"
 #include "pool/edition.h"
 #include "study/study_record.h"
 
@@ -40,11 +39,6 @@ inline constexpr std::string_view kStudyKeysLine =
 std::string dateOf(std::int64_t time);
 // "41 of 50  82%  Pass", or "left unfinished".
 std::string examLineText(const study::ExamLine& exam);
-
-// The progress screen (T at the menu) in bright white on blue: the chance
-// today, a bar per subelement of how much of it is known with its counts,
-// the last exams, and the chance day by day as a chart of block characters.
-void drawProgressScreen(Console& console, const StudyReport& report);
 
 // The report as plain text (--stats), the chance to one decimal.
 std::string statsText(const StudyReport& report);

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "backends/sqlite_record_store.h"
-#include "drill/study_log.h"
+#include "session/study_log.h"
 #include "pool/edition.h"
 #include "study/study_record.h"
 

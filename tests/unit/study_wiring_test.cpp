@@ -10,10 +10,9 @@
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/study_report.h"
-#include "drill/drill.h"
-#include "drill/study_log.h"
+#include "session/study_log.h"
 #include "exam/exam_composer.h"
-#include "exam/practice_exam.h"
+#include "exam/exam.h"
 #include "screen/charset.h"
 #include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
@@ -27,7 +26,6 @@ namespace {
 char shownOtherThan(char correct) { return correct == 'A' ? 'B' : 'A'; }
 
 TEST_F(RecordedRun, DrillAnswersCarryThePoolLetterTheRatingAndTheMode) {
-  loadDrillPool(state, 0);
   console.typeKeys("s");
   console.typeKeys("1\r");
   std::vector<std::pair<std::string, char>> expected;  // question, pool letter
@@ -58,7 +56,7 @@ TEST_F(RecordedRun, DrillAnswersCarryThePoolLetterTheRatingAndTheMode) {
     return std::string(1, asked.correct);
   });
   console.typeKeys("S");
-  EXPECT_FALSE(runDrill(0, platform, state));
+  EXPECT_FALSE(runSubelementDrill(0));
 
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 4u);
@@ -88,7 +86,7 @@ TEST_F(RecordedRun, ShownLettersGoBackToThePoolsLetters) {
 TEST_F(RecordedRun, AnExamRecordsItsLastAnswerPerQuestionAndItsRightAnswersAtTheConfirmedEnd) {
   ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
   Random random;
-  const PracticeExam exam = composePracticeExam(state.edition, sameMoment, random);
+  const std::vector<AskedQuestion> exam = composePracticeExam(session.edition(), sameMoment, random);
   const AskedQuestion& first = exam[0];
   const char wrong = shownOtherThan(first.correct);
   console.typeKeys(std::string(1, wrong));  // question 1 wrong ...
@@ -97,7 +95,7 @@ TEST_F(RecordedRun, AnExamRecordsItsLastAnswerPerQuestionAndItsRightAnswersAtThe
   console.typeKeys(std::string(1, shownOtherThan(exam[1].correct)));  // question 2 wrong
   console.typeKeys("SY");
   console.typeKeys(" ");  // past the results
-  runPracticeExam(platform, state);
+  runPracticeExam();
 
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 2u);
@@ -121,7 +119,7 @@ TEST_F(RecordedRun, AnExamStoppedWithoutConfirmingStaysUnfinished) {
   console.typeKeys("A");
   console.typeKeys("SN");
   try {
-    runPracticeExam(platform, state);
+    runPracticeExam();
   } catch (const ScriptExhausted&) {
   }
   const std::vector<RecordedExam> exams = store.readLastExams("2020-2024", 10).value();
@@ -130,15 +128,21 @@ TEST_F(RecordedRun, AnExamStoppedWithoutConfirmingStaysUnfinished) {
   EXPECT_EQ(answers().size(), 1u);
 }
 
+TEST_F(RecordedRun, AnExamEndedBeforeAnyAnswerLeavesNothingInTheRecord) {
+  console.typeKeys("NNSY ");
+  runPracticeExam();
+  EXPECT_TRUE(store.readLastExams("2020-2024", 10).value().empty());
+  EXPECT_TRUE(answers().empty());
+}
+
 TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
   store.failWrites("disk full");
-  loadDrillPool(state, 0);
   console.typeKeys("s");
   console.typeKeys("1\r");
   console.typeLater([&] { return std::string(1, drillQuestion().correct); });
   console.typeKeys("S");
-  EXPECT_FALSE(runDrill(0, platform, state));
-  EXPECT_FALSE(state.record.on());
+  EXPECT_FALSE(runSubelementDrill(0));
+  EXPECT_FALSE(session.record.on());
 
   console.typeLater([&] {
     EXPECT_EQ(console.text(22, 10, 58), "Study record off: /tmp/record.sqlite3 (disk full)");
@@ -146,7 +150,7 @@ TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
     EXPECT_EQ(console.text(24), std::string(100, ' '));
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 }
 
 TEST(StudyLogOffLine, ALongPathLosesItsBeginningSoThatTheReasonStaysWhole) {
@@ -179,24 +183,24 @@ TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
     }
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 }
 
 TEST_F(RecordedRun, WithoutARecordTheRowsUnderTheMenuStayBlank) {
-  state.record = StudyLog{};
+  session.record = StudyLog{};
   console.typeLater([&] {
     EXPECT_EQ(console.text(22), std::string(100, ' '));
     EXPECT_EQ(console.text(24), std::string(100, ' '));
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 }
 
 TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanceChanged) {
-  const study::StudyPool pool = studyPoolOf(state.edition);
-  const std::vector<std::string> session =
+  const study::StudyPool pool = studyPoolOf(session.edition());
+  const std::vector<std::string> chosen =
       study::StudyRecord::fromLog(pool, {}).studySession(utcSecondsNow(clock));
-  ASSERT_EQ(session.size(), 20u);
+  ASSERT_EQ(chosen.size(), 20u);
   std::vector<std::string> asked;
   console.typeKeys("R");
   for (int i = 0; i < 20; ++i)
@@ -211,8 +215,8 @@ TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanc
     return std::string(" ");
   });
   console.typeKeys("\x1B");  // back at the menu
-  EXPECT_EQ(runProgram(platform, state), 0);
-  std::vector<std::string> sortedAsked = asked, sortedSession = session;
+  EXPECT_EQ(runProgram(session, face), 0);
+  std::vector<std::string> sortedAsked = asked, sortedSession = chosen;
   std::sort(sortedAsked.begin(), sortedAsked.end());
   std::sort(sortedSession.begin(), sortedSession.end());
   EXPECT_EQ(sortedAsked, sortedSession);
@@ -226,7 +230,7 @@ TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
   // Every question answered right an hour ago: all known, the chance today
   // about 100%, on the days before 0%. One exam finished, one left open.
   const std::int64_t now = utcSecondsNow(clock);
-  for (const Group* group : state.edition.poolGroups)
+  for (const Group* group : session.edition().poolGroups)
     for (const Question& question : group->questions)
       ASSERT_TRUE(store.appendAnswer({now - 3600, "2020-2024", std::string(question.id), question.correct, true, 3,
                                       AnswerMode::Drill, std::nullopt}));
@@ -240,7 +244,7 @@ TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
     return std::string(" ");
   });
   console.typeKeys("\x1B");
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 
   EXPECT_EQ(progress.text(2, 10, 44), "Your progress in the 2020-2024 pool");
   EXPECT_EQ(progress.text(4, 10, 86),

@@ -1,4 +1,4 @@
-#include "drill/study_log.h"
+#include "session/study_log.h"
 
 #include <algorithm>
 #include <string_view>

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "drill/random.h"
+#include "session/random.h"
 #include "pool/question.h"
 
 namespace pentrill {

@@ -6,22 +6,20 @@
 #include "pool/edition.h"
 #include "pool/question.h"
 #include "platform/console.h"
-#include "screen/answer_bar.h"
-#include "screen/hints.h"
+#include "fullscreen/answer_bar.h"
+#include "fullscreen/question_layout.h"
+#include "session/hints.h"
 
 namespace pentrill {
 
-inline constexpr int kDrillWrapWidth = 90;
-// The numbered question and its answers start on this row and must end by
-// kDrillLastTextRow: the wrong-answer lines follow from row 21.
-inline constexpr int kDrillTextRow = 4;
-inline constexpr int kDrillLastTextRow = 20;
 
 // Draws the whole screen for the question without clearing it first, so rows
 // that the screen does not own (27 and below) survive a redraw. The Figure
 // label shows when the question has a picture F can draw.
+// Every click on the answer bar is recorded in `clicks`.
 void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
-                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel = false);
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel,
+                     ClickMap<DrillCommand>& clicks);
 
 // Row 2 ("Question ID: " with the id field and, with peek on, the correct
 // letter) and the rule on row 3.

@@ -1,4 +1,4 @@
-#include "drill/shuffle.h"
+#include "session/shuffle.h"
 
 #include <string_view>
 

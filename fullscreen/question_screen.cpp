@@ -1,9 +1,9 @@
-#include "screen/question_screen.h"
+#include "fullscreen/question_screen.h"
 
 #include <string>
 
-#include "screen/answer_bar.h"
-#include "screen/command_bar.h"
+#include "fullscreen/answer_bar.h"
+#include "fullscreen/command_bar.h"
 #include "screen/text.h"
 #include "screen/wrap_text.h"
 
@@ -98,11 +98,12 @@ void showQuestionHeader(Console& console, std::string_view idField, char correct
 }
 
 void drawDrillScreen(Console& console, const PoolEdition& edition, const AskedQuestion& question, int shownNumber,
-                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel) {
+                     std::string_view drillTitle, bool peekOn, const HintIndex& hintIndex, bool figureLabel,
+                     ClickMap<DrillCommand>& clicks) {
   console.setColours(kBlack, kBrightWhite);
   drawRule(console, 1);
   drawRule(console, 24);
-  drawAnswerBar(console);
+  drawAnswerBar(console, clicks);
   drawRule(console, 26);
   showPeekIndicator(console, peekOn);
   console.setColours(kBlack, kBrightWhite);

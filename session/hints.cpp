@@ -1,18 +1,11 @@
-#include "screen/hints.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "session/hints.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
-#include "screen/text.h"
-#include "resources/bitmap_header.h"
 #include "screen/charset.h"
 #include "screen/input.h"
-#include "screen/wrap_text.h"
+#include "screen/text.h"
 
 namespace pentrill {
 
@@ -23,10 +16,6 @@ constexpr char kLineFeed = '\n';
 constexpr char kEndOfFile = '\x1A';  // Ctrl-Z
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kPictureMarker = "~Figure ";
-constexpr std::size_t kReadChunk = 64 * 1024;
-// Headers, palette and gaps before the rows of any sensible bitmap fit in
-// this; a file that puts its rows further away is not read.
-constexpr std::size_t kLargestPixelOffset = 1024 * 1024;
 
 // One UTF-8 sequence at the start of bytes: its code point and length, or
 // none when the bytes do not begin with a valid, shortest-form sequence.
@@ -103,85 +92,13 @@ std::string utf8Path(std::string_view path) {
   return result;
 }
 
-// A regular file opened for reading, or none. Never blocks: a pipe or device
-// named like the file is not read.
-class ReadOnlyFile {
- public:
-  explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
-    struct stat status {};
-    if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~ReadOnlyFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-  bool isOpen() const { return fd_ >= 0; }
-
-  // Up to `size` bytes into buffer; 0 at the end of the file or on an error.
-  std::size_t read(char* buffer, std::size_t size) {
-    for (;;) {
-      const ssize_t got = ::read(fd_, buffer, size);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) return 0;
-    }
-  }
-
-  // Exactly `size` bytes into buffer; false when the file ends first.
-  bool readFully(char* buffer, std::size_t size) {
-    while (size > 0) {
-      const std::size_t got = read(buffer, size);
-      if (got == 0) return false;
-      buffer += got;
-      size -= got;
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-};
-
-// Every line of hints.txt to the sink, read a piece at a time; nothing when
-// there is no such file.
-void readHintLines(const HintFileReader::LineSink& sink) {
-  ReadOnlyFile file(kHintsFile);
-  if (!file.isOpen()) return;
+// Every line of the file's bytes to the sink.
+void readHintLines(std::string_view fileBytes, const HintFileReader::LineSink& sink) {
   HintFileReader reader;
-  std::string buffer(kReadChunk, '\0');
-  for (;;) {
-    const std::size_t got = file.read(buffer.data(), buffer.size());
-    if (got == 0) break;
-    if (!reader.feed(std::string_view(buffer.data(), got), sink)) return;
-  }
-  reader.finish(sink);
+  if (reader.feed(fileBytes, sink)) reader.finish(sink);
 }
 
-struct Picture {
-  std::vector<unsigned char> bitmap;  // the whole file
-  PictureSize size;
-};
-
-// The bitmap file at path when it is one the program can draw.
-std::optional<Picture> readDrawableBitmap(std::string_view path) {
-  ReadOnlyFile file(utf8Path(path));
-  if (!file.isOpen()) return std::nullopt;
-  std::vector<unsigned char> bytes(kBitmapHeadersSize);
-  if (!file.readFully(reinterpret_cast<char*>(bytes.data()), bytes.size())) return std::nullopt;
-  const std::optional<BitmapHeader> header = readBitmapHeader(bytes);
-  const std::optional<std::size_t> length = drawableBitmapLength(header);
-  if (!length || header->pixelOffset > kLargestPixelOffset) return std::nullopt;
-  bytes.resize(*length);
-  if (!file.readFully(reinterpret_cast<char*>(bytes.data()) + kBitmapHeadersSize, *length - kBitmapHeadersSize))
-    return std::nullopt;
-  const std::optional<PictureSize> size = drawableBitmapSize(bytes);
-  if (!size) return std::nullopt;
-  return Picture{std::move(bytes), *size};
-}
+bool isFolderPart(std::string_view part) { return part == ".."; }
 
 }  // namespace
 
@@ -258,10 +175,16 @@ HintParts splitHintPicture(std::string_view hint) {
   return {std::string(hint.substr(0, marker)), trimBlanks(hint.substr(marker + kPictureMarker.size()))};
 }
 
-std::string hintPicturePath(std::string_view pictureName) {
-  std::string path = kHintPictureFolder + std::string(pictureName);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+std::optional<std::string> hintPicturePath(std::string_view pictureName) {
+  std::string name(pictureName);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (name.empty() || name.front() == '/') return std::nullopt;
+  for (std::size_t start = 0; start <= name.size();) {
+    const std::size_t end = std::min(name.find('/', start), name.size());
+    if (isFolderPart(std::string_view(name).substr(start, end - start))) return std::nullopt;
+    start = end + 1;
+  }
+  return kHintPictureFolder + name;
 }
 
 bool HintIndex::add(std::string key) {
@@ -271,9 +194,9 @@ bool HintIndex::add(std::string key) {
   return true;
 }
 
-HintIndex loadHintIndex() {
+HintIndex hintIndexOf(std::string_view fileBytes) {
   HintIndex index;
-  readHintLines([&index](std::string_view line) {
+  readHintLines(fileBytes, [&index](std::string_view line) {
     if (std::optional<std::string> key = hintIndexKey(line)) index.add(std::move(*key));
     return index.lines() < kHintIndexLimit;
   });
@@ -282,49 +205,46 @@ HintIndex loadHintIndex() {
 
 bool hasHint(std::string_view key, const HintIndex& index) { return index.contains(key); }
 
-std::optional<std::string> findHint(std::string_view key) {
+std::optional<std::string> findHint(std::string_view fileBytes, std::string_view key) {
   std::optional<std::string> hint;
-  readHintLines([&hint, key](std::string_view line) {
+  readHintLines(fileBytes, [&hint, key](std::string_view line) {
     hint = hintForKey(line, key);
     return !hint;
   });
   return hint;
 }
 
-void showHint(Console& console, PictureWindows& windows, std::string_view key, int& pictureHandle) {
-  const std::optional<std::string> hint = findHint(key);
-  if (!hint) return;
-  const HintParts parts = splitHintPicture(*hint);
-  if (parts.pictureName) showHintPicture(windows, hintPicturePath(*parts.pictureName), "", pictureHandle);
-  const std::vector<std::string> lines = wrapText(parts.text, kHintWrapWidth);
-  // A 16th line would have no row left; printing it would scroll the screen.
-  const size_t count = std::min<size_t>(lines.size(), kHintLastRow - kHintFirstRow + 1);
-  for (size_t i = 0; i < count; ++i) writeAt(console, kHintFirstRow + static_cast<int>(i), kHintColumn, lines[i]);
+Hints::Hints(Files& files) : files_(&files) {
+  if (const std::optional<std::string> bytes = files.readFile(kHintsFile, kHintFileLimit))
+    index_ = hintIndexOf(*bytes);
 }
 
-std::optional<HintPictureFile> hintPictureFile(std::string_view key) {
-  const std::optional<std::string> hint = findHint(key);
+std::optional<HintParts> Hints::find(std::string_view key) const {
+  const std::optional<std::string> bytes = files_->readFile(kHintsFile, kHintFileLimit);
+  if (!bytes) return std::nullopt;
+  const std::optional<std::string> hint = findHint(*bytes, key);
   if (!hint) return std::nullopt;
-  const HintParts parts = splitHintPicture(*hint);
-  if (!parts.pictureName) return std::nullopt;
-  std::optional<Picture> picture = readDrawableBitmap(hintPicturePath(*parts.pictureName));
-  if (!picture) return std::nullopt;
-  std::string name = *parts.pictureName;
-  if (name.size() > 4 && upperCase(name.substr(name.size() - 4)) == ".BMP") name.resize(name.size() - 4);
-  return HintPictureFile{"Figure " + name, std::move(picture->bitmap)};
+  return splitHintPicture(*hint);
 }
 
-void showHintPicture(PictureWindows& windows, std::string_view path, std::string_view caption, int& handle) {
-  if (handle != 0) {
-    windows.closePictureWindow(handle);
-    handle = 0;
-  }
-  const std::optional<Picture> picture = readDrawableBitmap(path);
-  if (!picture) return;
-  const PictureSize size = picture->size;
-  const int left = windows.desktopWidth() - (kHintPictureRightMargin + size.width);
-  handle = windows.openPictureWindow(caption, left, kHintPictureTop, size.width, size.height);
-  windows.drawPicture(handle, picture->bitmap, 0, 0, size.width - 1, size.height - 1);
+std::optional<HintPicture> Hints::pictureOf(const HintParts& hint) const {
+  if (!hint.pictureName) return std::nullopt;
+  const std::optional<std::string> path = hintPicturePath(*hint.pictureName);
+  if (!path) return std::nullopt;
+  const std::optional<std::string> bytes = files_->readFile(utf8Path(*path), kHintPictureFileLimit);
+  if (!bytes) return std::nullopt;
+  std::vector<unsigned char> bitmap(bytes->begin(), bytes->end());
+  const std::optional<PictureSize> size = drawableBitmapSize(bitmap);
+  if (!size) return std::nullopt;
+  std::string name = *hint.pictureName;
+  if (name.size() > 4 && upperCase(name.substr(name.size() - 4)) == ".BMP") name.resize(name.size() - 4);
+  return HintPicture{"Figure " + name, std::move(bitmap), *size};
+}
+
+std::optional<HintPicture> Hints::picture(std::string_view key) const {
+  const std::optional<HintParts> hint = find(key);
+  if (!hint) return std::nullopt;
+  return pictureOf(*hint);
 }
 
 }  // namespace pentrill

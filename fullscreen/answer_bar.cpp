@@ -1,19 +1,19 @@
-#include "screen/answer_bar.h"
+#include "fullscreen/answer_bar.h"
 
 namespace pentrill {
 
-void drawAnswerBar(Console& console) {
+void drawAnswerBar(Console& console, ClickMap<DrillCommand>& clicks) {
   console.setColours(kBlack, kBrightWhite);
   writeAt(console, kAnswerBarRow, 1, kAnswerBarText);
-  for (const BarButton<DrillCommand>& button : kAnswerBar)
+  clicks.clear();
+  for (const BarButton<DrillCommand>& button : kAnswerBar) {
+    clicks.add(kAnswerBarRow, button);
     if (button.command != DrillCommand::Hint && button.command != DrillCommand::Peek &&
         button.command != DrillCommand::Figure)
       drawButton(console, kAnswerBarRow, button);
+  }
+  clicks.add(kAnswerBarRow, 1, kScreenColumns, DrillCommand::Redraw);
   console.setColours(kBlack, kBrightWhite);
-}
-
-DrillCommand answerBarCommand(int column) {
-  return buttonAt<DrillCommand>(kAnswerBar, column).value_or(DrillCommand::Redraw);
 }
 
 }  // namespace pentrill

@@ -1,11 +1,12 @@
 // Hints keyed by question identifier, from the user's "hints.txt" in the
-// working directory, and the pictures that hints name.
+// working directory, and the pictures that hints name. Read through the
+// files seam; what a hint looks like on a screen is each face's concern.
 //
 // The file: one hint a line, "E5C10: the hint text"; only a line with a "]"
 // after the ": " counts for the "Hint" label; "'" at the start makes a line a
-// comment; "~Figure name.bmp" in a hint opens Figures/name.bmp beside the
-// terminal. Lines may end in CR LF, CR or LF; a Ctrl-Z ends the file; the
-// file may be Windows-1252 or UTF-8 (with or without a byte-order mark).
+// comment; "~Figure name.bmp" in a hint names Figures/name.bmp. Lines may end
+// in CR LF, CR or LF; a Ctrl-Z ends the file; the file may be Windows-1252 or
+// UTF-8 (with or without a byte-order mark).
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -15,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console.h"
-#include "platform/picture_windows.h"
+#include "platform/files.h"
+#include "resources/bitmap_header.h"
 
 namespace pentrill {
 
@@ -24,16 +25,14 @@ inline constexpr const char* kHintsFile = "hints.txt";
 inline constexpr const char* kHintPictureFolder = "Figures/";
 inline constexpr int kHintIndexLimit = 640;    // keys recorded at most
 inline constexpr std::size_t kHintTextLimit = 1425;  // characters of a hint shown: 15 lines of 95
-inline constexpr int kHintWrapWidth = 95;
-inline constexpr int kHintFirstRow = 29;
-inline constexpr int kHintLastRow = 43;
-inline constexpr int kHintColumn = 2;
-inline constexpr int kHintPictureTop = 50;
-inline constexpr int kHintPictureRightMargin = 100;
 // Bytes of a line that are kept; the rest of a longer line is skipped. No
 // hint needs more (only 1425 characters are ever shown), and no file can
 // make the program hold more than this of it.
 inline constexpr std::size_t kHintLineLimit = 64 * 1024;
+// Files larger than these are not read at all: 640 hints of 1,425 characters
+// come to under 1 MiB, and a picture beside a question to a few.
+inline constexpr std::size_t kHintFileLimit = 4 * 1024 * 1024;
+inline constexpr std::size_t kHintPictureFileLimit = 16 * 1024 * 1024;
 
 // Turns the bytes of a hints file, fed in pieces of any size, into its lines
 // as Windows-1252 text.
@@ -83,8 +82,9 @@ struct HintParts {
 HintParts splitHintPicture(std::string_view hint);
 
 // The file of a picture named in a hint: "Figures/" and the name, a
-// backslash in the name taken as a folder separator.
-std::string hintPicturePath(std::string_view pictureName);
+// backslash in the name taken as a folder separator; none for a name that
+// would leave the folder (an absolute path, a ".." part).
+std::optional<std::string> hintPicturePath(std::string_view pictureName);
 
 // The identifiers that have a hint: the keys of at most the first 640
 // indexed lines of the file.
@@ -102,34 +102,42 @@ class HintIndex {
   int lines_ = 0;
 };
 
-// Reads the index from hints.txt (empty without a file).
-HintIndex loadHintIndex();
-
 // True when one of the index's identifiers equals key exactly (same case).
 bool hasHint(std::string_view key, const HintIndex& index);
 
-// The first hint for the key in hints.txt, read again now.
-std::optional<std::string> findHint(std::string_view key);
-
-// The hint for the key, printed from row 29, column 2, wrapped at 95
-// columns, in the current colours; at most 15 lines, so the screen never
-// scrolls. A picture it names opens first, replacing the one the handle
-// holds. Nothing when the key has no hint.
-void showHint(Console& console, PictureWindows& windows, std::string_view key, int& pictureHandle);
-
-// The picture the key's hint in hints.txt names (captioned "Figure E7-2" for
-// "~Figure E7-2.bmp"), with its bitmap file, when the file is one the
-// program can draw.
-struct HintPictureFile {
+// A picture that a hint names, when it is a bitmap the program can draw:
+// its caption ("Figure E7-2" for "~Figure E7-2.bmp"), the whole file and its
+// size in pixels.
+struct HintPicture {
   std::string caption;
   std::vector<unsigned char> bitmap;
+  PictureSize size;
 };
-std::optional<HintPictureFile> hintPictureFile(std::string_view key);
 
-// Opens the bitmap file at path (Windows-1252) at its own size in a window
-// whose right edge is 100 pixels short of the desktop's, 50 pixels from the
-// top, after closing the window the handle holds. A file that is missing or
-// not a bitmap the program can draw opens nothing.
-void showHintPicture(PictureWindows& windows, std::string_view path, std::string_view caption, int& handle);
+// The hints of the file in the working folder: its index, read once, and
+// each hint and picture read again when asked for, so that a file edited
+// while the program runs is followed.
+class Hints {
+ public:
+  explicit Hints(Files& files);
+
+  bool has(std::string_view key) const { return hasHint(key, index_); }
+  const HintIndex& index() const { return index_; }
+  // The first hint for the key, split at its picture marker.
+  std::optional<HintParts> find(std::string_view key) const;
+  // The picture a hint names, when it is a bitmap the program can draw.
+  std::optional<HintPicture> pictureOf(const HintParts& hint) const;
+  // The picture the key's hint names.
+  std::optional<HintPicture> picture(std::string_view key) const;
+
+ private:
+  Files* files_;
+  HintIndex index_;
+};
+
+// The key's hint in the file's bytes, read again.
+std::optional<std::string> findHint(std::string_view fileBytes, std::string_view key);
+// The index of the file's bytes.
+HintIndex hintIndexOf(std::string_view fileBytes);
 
 }  // namespace pentrill

@@ -1,4 +1,4 @@
-#include "drill/random.h"
+#include "session/random.h"
 
 #include <bit>
 #include <cmath>

@@ -1,16 +1,14 @@
 // The drill's answer bar on row 25: the four answer buttons and Stop Drill,
-// the hint label and the peek label, and the commands a click there gives.
+// the figure, hint and peek labels, and the places a click there counts.
 #pragma once
 #include <array>
 #include <span>
 
+#include "drill/drill.h"
+#include "fullscreen/command_bar.h"
 #include "platform/console.h"
-#include "screen/command_bar.h"
 
 namespace pentrill {
-
-// What the user can ask of the drill's question screen.
-enum class DrillCommand { A, B, C, D, Stop, Peek, Hint, Figure, Redraw };
 
 inline constexpr int kAnswerBarRow = 25;
 
@@ -43,10 +41,9 @@ inline constexpr int kHintLabelColumn = answerBarButton(DrillCommand::Hint).firs
 inline constexpr int kPeekLabelColumn = answerBarButton(DrillCommand::Peek).first;
 
 // The bar text and the always-drawn buttons, leaving the colours 0 on 15.
-void drawAnswerBar(Console& console);
-
-// The command of a click on row 25: the button under the column, Redraw
-// anywhere else.
-DrillCommand answerBarCommand(int column);
+// Every button's columns give its command to a click, the hint's, figure's
+// and peek's whether or not their labels are drawn; the rest of the row
+// redraws the screen.
+void drawAnswerBar(Console& console, ClickMap<DrillCommand>& clicks);
 
 }  // namespace pentrill

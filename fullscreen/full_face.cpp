@@ -1,0 +1,146 @@
+#include "fullscreen/full_face.h"
+
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/pool_term.h"
+#include "app/program.h"
+#include "screen/calendar.h"
+#include "screen/input.h"
+
+namespace pentrill {
+
+namespace {
+
+constexpr int kMenuOriginRow = 6;
+constexpr int kMenuOriginColumn = 10;
+constexpr int kStudyRow = 22;
+constexpr int kStudyKeysRow = 24;
+constexpr int kExpiryRow = 26;
+constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
+
+// A pool used past its last day says so under the menu, and names the way to
+// the pool in force.
+void drawExpiryNotice(Console& console, const PoolEdition& edition, CivilDate today) {
+  const std::optional<std::string_view> notice = expiryNotice(edition.name, today);
+  if (!notice) return;
+  console.setColours(kYellow, kBlue);
+  writeAt(console, kExpiryRow, kMenuOriginColumn, *notice);
+  console.setColours(kBrightWhite, kBlue);
+}
+
+// The menu's command for a key, among those offered now.
+std::optional<MenuChoice> menuKeyChoice(const Key& key, const Session& session) {
+  if (key.isCharacter() && key.character >= '0' && key.character <= '9')
+    return MenuChoice{MenuCommand::Drill, key.character - '0'};
+  const std::optional<MenuCommand> command = commandForKey<MenuCommand>(kMenuCommands, key);
+  if (!command || !menuCommandOffered(*command, session)) return std::nullopt;
+  return MenuChoice{*command};
+}
+
+}  // namespace
+
+void FullScreenFace::start() {
+  Console& console = platform_.console;
+  console.moveWindow(100, 50);
+  console.setTitle(kWindowTitle);
+  console.setScreenSize(kScreenRows, kScreenColumns);
+  console.setColours(kBrightWhite, kBlue);
+  console.setCursorVisible(false);
+  setMouseReporting(console, kLeftButton, kMousePressed | kMouseDoubleClick);
+  setMouseInput(console, true);
+  console.clearScreen();
+}
+
+// The menu's lines, each a place a click chooses it.
+void FullScreenFace::drawMenu(Session& session) {
+  Console& console = platform_.console;
+  const PoolEdition& edition = session.edition();
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  const int row = kMenuOriginRow;
+  const int column = kMenuOriginColumn;
+  writeAt(console, row, column, "                       <<< Pentrill >>>");
+  writeAt(console, row + 1, column, rule(80));
+  menuClicks_.clear();
+  for (size_t i = 0; i < edition.menuLines.size(); ++i) {
+    const int lineRow = row + 2 + static_cast<int>(i);
+    writeAt(console, lineRow, column, edition.menuLines[i]);
+    const MenuChoice choice = i < kSubelementCount ? MenuChoice{MenuCommand::Drill, static_cast<int>(i)}
+                                                   : MenuChoice{MenuCommand::PracticeExam};
+    menuClicks_.add(lineRow, 1, kScreenColumns, choice);
+  }
+  writeAt(console, row + 14, column, "          Pick the sub element you want to practice (0-9, P, ?)");
+  drawExpiryNotice(console, edition, localDate(platform_.clock.now()));
+}
+
+// Rows 22 and 24 under the menu: the chance of passing and the study keys,
+// or why the record is off; nothing with --no-record.
+void FullScreenFace::drawStudyRows(Session& session) {
+  const StudyRows rows = studyRows(session);
+  Console& console = platform_.console;
+  console.setColours(kBrightWhite, kBlue);
+  if (rows.chanceLine) {
+    writeAt(console, kStudyRow, kMenuOriginColumn, *rows.chanceLine);
+    writeAt(console, kStudyKeysRow, kMenuOriginColumn, kStudyKeysLine);
+  } else if (rows.recordOff) {
+    writeAt(console, kStudyRow, kMenuOriginColumn,
+            session.record.offLine(kScreenColumns - kMenuOriginColumn + 1));
+  }
+}
+
+MenuChoice FullScreenFace::menu(Session& session) {
+  drawMenu(session);
+  drawStudyRows(session);
+  for (;;) {
+    const Key key = waitKey(platform_.console);
+    const std::optional<MenuChoice> choice =
+        key.isMouse() ? menuClicks_.at(key.row, key.column) : menuKeyChoice(key, session);
+    if (choice) return *choice;
+  }
+}
+
+void FullScreenFace::showHelp(const Session& session) {
+  Console& console = platform_.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  for (std::string_view line : session.edition().helpLines) {
+    console.write(line);
+    console.endLine();
+  }
+  console.locate(kTodaysPoolRow, 1);
+  for (const std::string& line : todaysPoolLines(session.edition(), localDate(platform_.clock.now()))) {
+    console.write("  " + line);
+    console.endLine();
+  }
+  waitKey(console);
+  console.clearScreen();
+}
+
+void FullScreenFace::showMessage(const std::vector<std::string>& lines) {
+  Console& console = platform_.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  int row = 21;
+  for (const std::string& line : lines) {
+    writeAt(console, row++, std::max(1, (kScreenColumns - static_cast<int>(line.size())) / 2 + 1), line);
+  }
+  writeAt(console, row + 1, 37, "Press any key to continue.");
+  waitKey(console);
+}
+
+void FullScreenFace::showProgress(const StudyReport& report) {
+  drawProgressScreen(platform_.console, report);
+  waitKey(platform_.console);
+}
+
+void FullScreenFace::farewell() {
+  Console& console = platform_.console;
+  console.setColours(kBrightWhite, kBlue);
+  console.clearScreen();
+  writeAt(console, 21, 28, "Thanks for playing.  Have a real nice day.");
+  console.endLine();
+  console.pause(5000);
+}
+
+}  // namespace pentrill
