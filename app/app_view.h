@@ -19,12 +19,12 @@ enum class MenuCommand { Drill, PracticeExam, StudySession, Progress, Help, Quit
 // The menu's commands besides the digits 0 to 9 of the drills. R and T
 // count only while the study record is on.
 inline constexpr CommandInfo<MenuCommand> kMenuCommands[] = {
-    {MenuCommand::PracticeExam, 'P', 'P', "Practice Test", "practice exam"},
-    {MenuCommand::StudySession, 'R', 'R', "Study session",
+    {MenuCommand::PracticeExam, 'P', 'P', "practice exam", "practice exam"},
+    {MenuCommand::StudySession, 'R', 'R', "study session",
      "study session: the 20 questions that raise your chance of passing most"},
-    {MenuCommand::Progress, 'T', 'T', "Progress", "progress: the chance of passing and what you know"},
-    {MenuCommand::Help, '?', '?', "Help", "help"},
-    {MenuCommand::Quit, kEscape, 'Q', "Quit", "quit"},
+    {MenuCommand::Progress, 'T', 'T', "progress", "progress: the chance of passing and what you know"},
+    {MenuCommand::Help, '?', '?', "help", "help"},
+    {MenuCommand::Quit, kEscape, 'Q', "quit", "quit"},
 };
 
 // Whether the command can be given now.

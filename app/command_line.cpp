@@ -12,7 +12,7 @@ constexpr std::string_view kRecordOption = "--record";
 constexpr std::string_view kFiguresOption = "--figures-in-terminal";
 
 constexpr std::string_view kUsage =
-    "Usage: pentrill [--pool NAME] [--record FILE | --no-record]\n"
+    "Usage: pentrill [--pool NAME] [--record FILE | --no-record] [--plain]\n"
     "                [--figures-in-terminal PROTOCOL]\n"
     "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
@@ -29,6 +29,9 @@ constexpr std::string_view kUsage =
     "  --record FILE  keep the study record in FILE instead of\n"
     "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
     "  --no-record  record nothing: the program writes no file at all\n"
+    "  --plain      plain lines for screen readers and braille displays: the\n"
+    "               whole program, a typed line per command, in any terminal\n"
+    "               or through a pipe (also chosen when TERM is dumb)\n"
     "  --figures-in-terminal PROTOCOL  how F draws a question's figure inside\n"
     "               the terminal: auto (the default: what the terminal supports,\n"
     "               symbols inside tmux or screen), kitty, iterm, sixel or symbols\n"
@@ -98,6 +101,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     }
     if (argument == "--no-record") {
       commandLine.noRecord = true;
+      continue;
+    }
+    if (argument == "--plain") {
+      commandLine.plain = true;
       continue;
     }
     if (argument == kRecordOption || argument.starts_with(std::string(kRecordOption) + "=")) {

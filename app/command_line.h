@@ -20,12 +20,13 @@ struct CommandLine {
   const PoolEdition* edition = nullptr;  // Run: the pool chosen, the default when none was
   std::optional<std::string> recordPath;  // --record FILE; else the default record
   bool noRecord = false;                  // --no-record: nothing recorded anywhere
+  bool plain = false;                     // --plain: lines for screen readers, not the full screen
   std::optional<FigureProtocolSetting> figures;  // --figures-in-terminal PROTOCOL; auto when absent
   std::string error;                     // Refuse: what is wrong, one line without a line end
 };
 
 // The arguments after the program's name: "--pool NAME" or "--pool=NAME"
-// (at most once), "--record FILE" or "--record=FILE", "--no-record",
+// (at most once), "--record FILE" or "--record=FILE", "--no-record", "--plain",
 // "--figures-in-terminal PROTOCOL" or "--figures-in-terminal=PROTOCOL" (auto,
 // kitty, iterm, sixel or symbols; at most once), "--help", "--version",
 // "--stats", "--export-record". Anything else, a pool

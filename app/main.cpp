@@ -1,9 +1,14 @@
-// Pentrill: drills the Amateur Extra (Element 4) question pool in a terminal.
+// Pentrill: drills the US amateur radio licence exams' question pools in a
+// terminal, on the full screen or as plain lines.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string_view>
@@ -13,9 +18,11 @@
 #include "app/program.h"
 #include "app/study_report.h"
 #include "fullscreen/full_face.h"
+#include "plain/plain_face.h"
 #include "platform/platform.h"
 #include "session/session.h"
 #include "backends/posix_files.h"
+#include "backends/stdio_lines.h"
 #include "backends/sdl_sound.h"
 #include "backends/sdl_windows.h"
 #include "backends/sqlite_record_store.h"
@@ -48,15 +55,9 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
   return pentrill::deliver(answer, stdout, stderr);
 }
 
-// Everything lives inside this call, so that the console's destructor has
-// given the terminal back before main reports anything or exits. The console
-// comes last so that it goes first: the terminal is restored at once, before
-// the windows are closed and the SDL thread is shut down.
-int runInTerminal(const pentrill::CommandLine& commandLine) {
-  pentrill::SystemClock clock;
-  pentrill::PosixFiles files;
-  pentrill::Session session(*commandLine.edition, clock, files);
-  // A record that cannot be used never stops the program: it runs without one.
+// The study record the session writes to. A record that cannot be used
+// never stops the program: it runs without one, and the menu says why.
+pentrill::RecordOpening openSessionRecord(pentrill::Session& session, const pentrill::CommandLine& commandLine) {
   pentrill::RecordOpening record;
   session.record.kept = !commandLine.noRecord;
   if (session.record.kept) {
@@ -66,6 +67,18 @@ int runInTerminal(const pentrill::CommandLine& commandLine) {
     session.record.store = record.store.get();
     session.record.offReason = record.failure;
   }
+  return record;
+}
+
+// Everything lives inside this call, so that the console's destructor has
+// given the terminal back before main reports anything or exits. The console
+// comes last so that it goes first: the terminal is restored at once, before
+// the windows are closed and the SDL thread is shut down.
+int runInTerminal(const pentrill::CommandLine& commandLine) {
+  pentrill::SystemClock clock;
+  pentrill::PosixFiles files;
+  pentrill::Session session(*commandLine.edition, clock, files);
+  const pentrill::RecordOpening record = openSessionRecord(session, commandLine);
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
   pentrill::SdlPictureWindows windows(sdl);
@@ -73,6 +86,67 @@ int runInTerminal(const pentrill::CommandLine& commandLine) {
   pentrill::Platform platform{console, windows, sound, clock, files};
   pentrill::FullScreenFace face(platform);
   return pentrill::runProgram(session, face);
+}
+
+// Libraries that print (the sound's, the windows') would put their words
+// among the lines a screen reader reads: standard error goes to /dev/null
+// while the plain face runs, and comes back for the program's own report.
+class QuietStandardError {
+ public:
+  QuietStandardError() : saved_(dup(STDERR_FILENO)) {
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull >= 0) {
+      dup2(devNull, STDERR_FILENO);
+      close(devNull);
+    }
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_;
+};
+
+// The plain face on standard input and output. The end of input ends the
+// program as Q does; output that cannot be written ends it with status 1.
+int runPlain(const pentrill::CommandLine& commandLine) {
+  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write that fails, not a death
+  pentrill::SystemClock clock;
+  pentrill::PosixFiles files;
+  pentrill::Session session(*commandLine.edition, clock, files);
+  const pentrill::RecordOpening record = openSessionRecord(session, commandLine);
+  int failure = 0;
+  {
+    const QuietStandardError quiet;
+    pentrill::SdlThread sdl;
+    pentrill::SdlSound sound(sdl);
+    pentrill::SdlPictureWindows windows(sdl);
+    pentrill::StdioLines lines(stdin, stdout, pentrill::localeIsUtf8());
+    pentrill::PlainFace face(lines, sound, windows, clock);
+    try {
+      try {
+        return pentrill::runProgram(session, face);
+      } catch (const pentrill::EndOfInput&) {
+        face.farewell();
+        return 0;
+      }
+    } catch (const pentrill::OutputFailed& failed) {
+      failure = failed.error;
+    }
+  }
+  std::fprintf(stderr, "pentrill: cannot write to standard output: %s\n", std::strerror(failure));
+  return 1;
+}
+
+// TERM=dumb names a terminal that can do nothing but lines.
+bool wantsPlain(const pentrill::CommandLine& commandLine) {
+  const char* term = std::getenv("TERM");
+  return commandLine.plain || (term != nullptr && std::string_view(term) == "dumb");
 }
 
 }  // namespace
@@ -87,8 +161,9 @@ int main(int argc, char** argv) {
           pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now())))
     return pentrill::deliver(*answer, stdout, stderr);
   if (commandLine.action != pentrill::CommandLine::Action::Run) return answerFromRecord(commandLine, clock);
+  if (wantsPlain(commandLine)) return runPlain(commandLine);
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    std::fputs("pentrill: needs an interactive terminal\n", stderr);
+    std::fputs("pentrill: needs an interactive terminal (pentrill --plain works without one)\n", stderr);
     return 1;
   }
   try {

@@ -23,11 +23,11 @@ inline constexpr CommandInfo<DrillCommand> kDrillCommands[] = {
     {DrillCommand::B, 'B', 'B', "B", "answer B"},
     {DrillCommand::C, 'C', 'C', "C", "answer C"},
     {DrillCommand::D, 'D', 'D', "D", "answer D"},
-    {DrillCommand::Peek, ' ', 'P', "Peek", "peek at the right letter, on or off"},
-    {DrillCommand::Hint, 'H', 'H', "Hint", "show the right answer and your hint"},
-    {DrillCommand::Figure, 'F', 'F', "Figure", "show the question's figure"},
-    {DrillCommand::Stop, 'S', 'S', "Stop Drill", "stop, back to the menu"},
-    {DrillCommand::Redraw, 'Z', 'R', "Repeat", "repeat the question"},
+    {DrillCommand::Peek, ' ', 'P', "peek", "peek at the right letter, on or off"},
+    {DrillCommand::Hint, 'H', 'H', "hint", "show the right answer and your hint"},
+    {DrillCommand::Figure, 'F', 'F', "figure", "show the question's figure"},
+    {DrillCommand::Redraw, 'Z', 'R', "repeat", "repeat the question"},
+    {DrillCommand::Stop, 'S', 'S', "stop", "stop the drill, back to the menu"},
 };
 
 // The answer letter of an answer command, 0 for the others.

@@ -22,11 +22,11 @@ inline constexpr CommandInfo<ExamCommand> kExamCommands[] = {
     {ExamCommand::B, 'B', 'B', "B", "answer B, and go on"},
     {ExamCommand::C, 'C', 'C', "C", "answer C, and go on"},
     {ExamCommand::D, 'D', 'D', "D", "answer D, and go on"},
-    {ExamCommand::Next, 'N', 'N', "Next", "next question"},
-    {ExamCommand::Prev, 'P', 'P', "Prev", "previous question"},
-    {ExamCommand::Review, 'R', 'R', "Review", "the answer sheet with the running score"},
-    {ExamCommand::Stop, 'S', 'S', "Stop Exam", "end the exam and see the results"},
-    {ExamCommand::Figure, 'F', 'F', "Figure", "show the question's figure"},
+    {ExamCommand::Next, 'N', 'N', "next", "next question"},
+    {ExamCommand::Prev, 'P', 'P', "previous", "previous question"},
+    {ExamCommand::Review, 'R', 'R', "answer sheet", "the answer sheet with the running score"},
+    {ExamCommand::Figure, 'F', 'F', "figure", "show the question's figure"},
+    {ExamCommand::Stop, 'S', 'S', "stop", "end the exam, after a yes, and see the results"},
 };
 
 // A command with the question number it names (GoTo only, from 1).

@@ -16,6 +16,8 @@ class ExamView {
   // The next command; input that is no command is ignored.
   virtual ExamInput readCommand(const Exam& exam) = 0;
   virtual void figureAsked(const Exam& exam) = 0;
+  // R: the answer sheet was switched on or off.
+  virtual void reviewAsked(const Exam& exam) = 0;
   virtual void alert() = 0;
   // After every command that did not end the exam, before the question is
   // shown again: the answer sheet follows the answers.

@@ -47,6 +47,7 @@ void runExam(Exam& exam, ExamView& view) {
       return;
     }
     const Exam::Move move = carryOut(exam, input);
+    if (input.command == ExamCommand::Review) view.reviewAsked(exam);
     if (move.alert) view.alert();
     view.commandDone(exam);
     if (move.pastLast) view.pastLastQuestion(exam);

@@ -29,6 +29,7 @@ class FullExamView : public ExamView {
   void questionShown(const Exam& exam) override;
   ExamInput readCommand(const Exam& exam) override;
   void figureAsked(const Exam& exam) override;
+  void reviewAsked(const Exam&) override {}  // the panel follows in commandDone
   void alert() override { platform_.sound.playAlert(); }
   void commandDone(const Exam& exam) override;
   void pastLastQuestion(const Exam& exam) override;

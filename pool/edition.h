@@ -25,6 +25,7 @@ struct Figure {
   int height = 0;
   std::string_view caption;              // "Figure 5-1"
   const CompressedBitmap* bitmap = nullptr;  // the whole bitmap file (inflatedBytes gives its bytes)
+  std::string_view description;          // for a listener, Windows-1252, lines separated by line ends
 };
 
 struct PoolEdition {

@@ -36,7 +36,7 @@ constexpr bool allFiguresFitTheirRows(const EmbeddedFigure (&figures)[N]) {
 }
 
 inline Figure figureOf(const EmbeddedFigure& figure) {
-  return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption, figure.bitmap};
+  return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption, figure.bitmap, {}};
 }
 
 // The figure table of an edition, its rows in the given order.

@@ -54,6 +54,7 @@ class WatchedFace : public FullScreenFace {
     void questionShown(const Exam& e) override { real->questionShown(e); }
     ExamInput readCommand(const Exam& e) override { return real->readCommand(e); }
     void figureAsked(const Exam& e) override { real->figureAsked(e); }
+    void reviewAsked(const Exam& e) override { real->reviewAsked(e); }
     void alert() override { real->alert(); }
     void commandDone(const Exam& e) override { real->commandDone(e); }
     void pastLastQuestion(const Exam& e) override { real->pastLastQuestion(e); }
