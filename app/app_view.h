@@ -14,15 +14,16 @@
 
 namespace pentrill {
 
-enum class MenuCommand { Drill, PracticeExam, StudySession, Progress, Help, Quit };
+enum class MenuCommand { Drill, PracticeExam, StudySession, Progress, Mistakes, Help, Quit };
 
-// The menu's commands besides the digits 0 to 9 of the drills. R and T
+// The menu's commands besides the digits 0 to 9 of the drills. R, T and W
 // count only while the study record is on.
 inline constexpr CommandInfo<MenuCommand> kMenuCommands[] = {
     {MenuCommand::PracticeExam, 'P', 'P', "practice exam", "practice exam"},
     {MenuCommand::StudySession, 'R', 'R', "study session",
      "study session: the 20 questions that raise your chance of passing most"},
     {MenuCommand::Progress, 'T', 'T', "progress", "progress: the chance of passing and what you know"},
+    {MenuCommand::Mistakes, 'W', 'W', "your mistakes", "a drill of the questions whose last answer was wrong"},
     {MenuCommand::Help, '?', '?', "help", "help"},
     {MenuCommand::Quit, kEscape, 'Q', "quit", "quit"},
 };

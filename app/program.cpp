@@ -10,26 +10,53 @@ namespace {
 
 int secondsOfDayNow(Clock& clock) { return static_cast<int>(std::lround(secondsSinceMidnight(clock.now()))); }
 
+std::string studySessionTitle(int questions) { return countedTitle(kStudySessionTitle, questions); }
+
+std::string mistakesTitle(int questions) {
+  return "Your mistakes: " + std::to_string(questions) + (questions == 1 ? " question" : " questions");
+}
+
 // R at the menu: the questions of largest gain, asked like a drill, then how
-// the chance of passing changed.
+// the chance of passing and the number of questions known changed.
 void runStudySession(Session& session, AppView& view) {
   const std::optional<study::StudyRecord> record = session.readRecord();
   if (!record) return;
   const std::int64_t now = session.utcNow();
-  const double before = record->chanceOfPassing(now);
+  const double chanceBefore = record->chanceOfPassing(now);
+  const int knownBefore = record->progress(now).known;
   const std::vector<std::string> questions = record->studySession(now);
-  std::string message;
   if (questions.empty()) {
-    message = "There is nothing to study: every question was answered right today.";
-  } else {
-    Drill drill = drillOfQuestions(session, questions, kStudySessionTitle, AnswerMode::Session);
-    runDrill(drill, view.drillView(), false);
-    const std::optional<study::StudyRecord> after = session.readRecord();
-    message = after ? "Your chance of passing went from " + study::percentText(before) + " to " +
-                          study::percentText(after->chanceOfPassing(session.utcNow())) + "."
-                    : session.record.offLine();
+    view.showMessage({"There is nothing to study: every question was answered right today."});
+    return;
   }
-  view.showMessage({message});
+  Drill drill = drillOfQuestions(session, questions, studySessionTitle, AnswerMode::Session);
+  runDrill(drill, view.drillView(), false);
+  const std::optional<study::StudyRecord> after = session.readRecord();
+  if (!after) {
+    view.showMessage({session.record.offLine()});
+    return;
+  }
+  const std::int64_t later = session.utcNow();
+  const study::Progress progress = after->progress(later);
+  view.showMessage({"Your chance of passing went from " + study::percentText(chanceBefore) + " to " +
+                        study::percentText(after->chanceOfPassing(later)) + ".",
+                    "Known: " + std::to_string(progress.known) + " of " + std::to_string(progress.questions) +
+                        " (was " + std::to_string(knownBefore) + ")."});
+}
+
+// W at the menu: a drill of the questions whose last answer was wrong; one
+// answered right leaves the list.
+void drillMistakes(Session& session, AppView& view) {
+  const std::optional<std::vector<std::string>> mistakes =
+      readMistakes(session.record, session.studyPool(), session.edition());
+  if (!mistakes) return;
+  if (mistakes->empty()) {
+    view.showMessage({"You have no mistakes to drill: your last answer to every question was right."});
+    return;
+  }
+  Drill drill = drillOfQuestions(session, *mistakes, mistakesTitle, AnswerMode::Drill);
+  if (runDrill(drill, view.drillView(), false) == DrillEnd::Completed)
+    view.showMessage({"You answered every one of your mistakes right."});
 }
 
 // T at the menu: the progress screen until any key.
@@ -60,6 +87,9 @@ MenuChoice runMenu(Session& session, AppView& view) {
       case MenuCommand::Progress:
         showProgress(session, view);
         break;
+      case MenuCommand::Mistakes:
+        drillMistakes(session, view);
+        break;
       case MenuCommand::Drill:
       case MenuCommand::PracticeExam:
       case MenuCommand::Quit:
@@ -78,7 +108,8 @@ void runPracticeExam(Session& session, AppView& view) {
 }  // namespace
 
 bool menuCommandOffered(MenuCommand command, const Session& session) {
-  const bool needsRecord = command == MenuCommand::StudySession || command == MenuCommand::Progress;
+  const bool needsRecord = command == MenuCommand::StudySession || command == MenuCommand::Progress ||
+                           command == MenuCommand::Mistakes;
   return !needsRecord || session.record.on();
 }
 

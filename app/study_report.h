@@ -33,7 +33,7 @@ std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition
 std::string studyMenuLine(double chance, const study::Progress& progress);
 // The menu's row 24: the study keys.
 inline constexpr std::string_view kStudyKeysLine =
-    "R. Study session (the 20 questions that raise your chance most)   T. Progress";
+    "R. Study session (20 questions that raise your chance most)   T. Progress   W. Mistakes";
 
 // "2026-12-09": the UTC date of a time.
 std::string dateOf(std::int64_t time);

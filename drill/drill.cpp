@@ -92,8 +92,8 @@ Drill subelementDrill(Session& session, int subelement) {
       questions.push_back(&question);
     title = edition.subelementTitles[static_cast<std::size_t>(subelement)];
   }
-  const std::string n = plainNumberText(static_cast<long long>(questions.size()));
-  Drill drill(session, std::move(questions), std::string(title) + " [" + n + " Questions]", AnswerMode::Drill);
+  const int count = static_cast<int>(questions.size());
+  Drill drill(session, std::move(questions), countedTitle(title, count), AnswerMode::Drill);
   drill.setOffersAnother(true);
   return drill;
 }
@@ -109,13 +109,17 @@ const Question* findQuestion(const PoolEdition& edition, std::string_view id) {
 
 }  // namespace
 
-Drill drillOfQuestions(Session& session, const std::vector<std::string>& ids, std::string_view title,
-                       AnswerMode mode) {
+Drill drillOfQuestions(Session& session, const std::vector<std::string>& ids,
+                       std::string (*title)(int questions), AnswerMode mode) {
   std::vector<const Question*> questions;
   for (const std::string& id : ids)
     if (const Question* question = findQuestion(session.edition(), id)) questions.push_back(question);
-  const std::string n = plainNumberText(static_cast<long long>(questions.size()));
-  return Drill(session, std::move(questions), std::string(title) + " [" + n + " Questions]", mode);
+  const int count = static_cast<int>(questions.size());
+  return Drill(session, std::move(questions), title(count), mode);
+}
+
+std::string countedTitle(std::string_view title, int questions) {
+  return std::string(title) + " [" + plainNumberText(questions) + " Questions]";
 }
 
 }  // namespace pentrill

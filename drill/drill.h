@@ -26,7 +26,7 @@ inline constexpr CommandInfo<DrillCommand> kDrillCommands[] = {
     {DrillCommand::Peek, ' ', 'P', "peek", "peek at the right letter, on or off"},
     {DrillCommand::Hint, 'H', 'H', "hint", "show the right answer and your hint"},
     {DrillCommand::Figure, 'F', 'F', "figure", "show the question's figure"},
-    {DrillCommand::Redraw, 'Z', 'R', "repeat", "repeat the question"},
+    {DrillCommand::Redraw, 'Z', 'R', "repeat", "show the question again"},
     {DrillCommand::Stop, 'S', 'S', "stop", "stop the drill, back to the menu"},
 };
 
@@ -110,8 +110,11 @@ class Drill {
 Drill subelementDrill(Session& session, int subelement);
 
 // A drill over the questions named (identifiers of the session's edition,
-// in the order given), under the title with " [n Questions]" added.
-Drill drillOfQuestions(Session& session, const std::vector<std::string>& ids, std::string_view title,
-                       AnswerMode mode);
+// in the order given); `title` makes its title from their number.
+Drill drillOfQuestions(Session& session, const std::vector<std::string>& ids,
+                       std::string (*title)(int questions), AnswerMode mode);
+
+// "title [n Questions]", as a drill's title counts its questions.
+std::string countedTitle(std::string_view title, int questions);
 
 }  // namespace pentrill

@@ -1,6 +1,7 @@
 #include "fullscreen/full_face.h"
 
 #include <algorithm>
+#include <span>
 
 #include "app/command_line.h"
 #include "app/pool_term.h"
@@ -18,6 +19,44 @@ constexpr int kStudyRow = 22;
 constexpr int kStudyKeysRow = 24;
 constexpr int kExpiryRow = 26;
 constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
+constexpr int kMoreKeysRow = 39;
+constexpr char kKeysPageKey = '?';
+
+// A key as the help names it.
+std::string keyName(char key) {
+  if (key == ' ') return "Space";
+  if (key == kEscape) return "Esc";
+  return std::string(1, key);
+}
+
+// "    P        practice exam": the table's keys and what they do, the four
+// answers on one line.
+template <typename Command>
+void keyLines(std::span<const CommandInfo<Command>> table, std::vector<std::string>& lines) {
+  for (const CommandInfo<Command>& entry : table) {
+    if (entry.help.empty() || entry.key == 'B' || entry.key == 'C' || entry.key == 'D') continue;
+    const bool answers = entry.key == 'A';
+    std::string name = answers ? "A to D" : keyName(entry.key);
+    name.resize(10, ' ');
+    lines.push_back("    " + name + (answers ? "answer" + std::string(entry.help.substr(8)) : std::string(entry.help)));
+  }
+}
+
+// The second help page: every key of the menu, the drill and the exam, from
+// their command tables.
+std::vector<std::string> keysPage() {
+  std::vector<std::string> lines = {"", "  Keys", "", "  At the menu:",
+                                    "    0 to 9    drill the subelement of that number (or a click on its line)"};
+  keyLines<MenuCommand>(kMenuCommands, lines);
+  lines.insert(lines.end(), {"", "  In a drill (a click on a button does what its key does):"});
+  keyLines<DrillCommand>(kDrillCommands, lines);
+  lines.insert(lines.end(), {"", "  In the practice exam (a click on a button does what its key does):"});
+  keyLines<ExamCommand>(kExamCommands, lines);
+  lines.push_back("    a number and Enter: go to that question (or a click on its entry on the answer sheet)");
+  lines.insert(lines.end(), {"", "  Ctrl-C ends the program at once; Ctrl-Z suspends it.", "",
+                             "  Press any key to return to the menu."});
+  return lines;
+}
 
 // A pool used past its last day says so under the menu, and names the way to
 // the pool in force.
@@ -100,6 +139,8 @@ MenuChoice FullScreenFace::menu(Session& session) {
   }
 }
 
+// The help text, the pool in force, and what else there is; ? turns to
+// the page of every key, any other key or click returns to the menu.
 void FullScreenFace::showHelp(const Session& session) {
   Console& console = platform_.console;
   console.setColours(kBrightWhite, kBlue);
@@ -113,7 +154,18 @@ void FullScreenFace::showHelp(const Session& session) {
     console.write("  " + line);
     console.endLine();
   }
-  waitKey(console);
+  writeAt(console, kMoreKeysRow, 1,
+          "  At the menu R starts a study session and T shows your progress; F shows a question's figure.");
+  writeAt(console, kMoreKeysRow + 2, 1,
+          "  Press ? for the keys of every screen; any other key returns to the menu.");
+  if (waitKey(console).is(kKeysPageKey)) {
+    console.clearScreen();
+    for (const std::string& line : keysPage()) {
+      console.write(line);
+      console.endLine();
+    }
+    waitKey(console);
+  }
   console.clearScreen();
 }
 

@@ -92,6 +92,23 @@ void recordExamEnd(StudyLog& log, std::optional<std::int64_t> exam, std::int64_t
   keep(log, log.store->finishExam(*exam, time, right));
 }
 
+// The log goes by once; only the last answer of each question is kept.
+std::optional<std::vector<std::string>> readMistakes(StudyLog& log, const study::StudyPool& pool,
+                                                     const PoolEdition& edition) {
+  if (!log.on()) return std::nullopt;
+  std::vector<std::optional<bool>> lastRight(pool.questionCount());
+  if (!log.store->visitLog(edition.name, [&](const RecordedAnswer& answer) {
+        if (const std::optional<std::size_t> index = pool.find(answer.question)) lastRight[*index] = answer.correct;
+      })) {
+    log.turnOff(log.store->lastFailure());
+    return std::nullopt;
+  }
+  std::vector<std::string> wrong;
+  for (std::size_t q = 0; q < lastRight.size(); ++q)
+    if (lastRight[q] == false) wrong.push_back(pool.question(q));
+  return wrong;
+}
+
 std::optional<study::StudyRecord> readStudyRecord(StudyLog& log, const study::StudyPool& pool,
                                                   const PoolEdition& edition) {
   if (!log.on()) return std::nullopt;

@@ -55,6 +55,11 @@ void recordExamAnswer(StudyLog& log, std::optional<std::int64_t> exam, const Poo
                       const AskedQuestion& asked, char shownLetter, std::int64_t time);
 void recordExamEnd(StudyLog& log, std::optional<std::int64_t> exam, std::int64_t time, int right);
 
+// The questions of the edition whose last answer was wrong, in pool order;
+// nothing when the record is off or cannot be read (which turns it off).
+std::optional<std::vector<std::string>> readMistakes(StudyLog& log, const study::StudyPool& pool,
+                                                     const PoolEdition& edition);
+
 // The study record of one edition read now; nothing when the record is off
 // or cannot be read (which turns it off).
 std::optional<study::StudyRecord> readStudyRecord(StudyLog& log, const study::StudyPool& pool,

@@ -176,7 +176,7 @@ TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
     EXPECT_EQ(console.text(22, 1, 9), std::string(9, ' '));
     EXPECT_EQ(console.text(22, 10, 83),
               "Chance of passing an exam today: 0%   Known: 11 of 620   Due for review: 0");
-    EXPECT_EQ(console.text(24, 10, 86), std::string(kStudyKeysLine));
+    EXPECT_EQ(console.text(24, 10, 9 + static_cast<int>(kStudyKeysLine.size())), std::string(kStudyKeysLine));
     for (int column = 1; column <= 100; ++column) {
       EXPECT_EQ(console.grid().cell(22, column).foreground, kBrightWhite);
       EXPECT_EQ(console.grid().cell(22, column).background, kBlue);
@@ -316,6 +316,52 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   EXPECT_EQ(empty.status, 0);
   EXPECT_EQ(empty.out, "time,pool,question,answer,correct,rating,mode\n");
   EXPECT_EQ(exported.err + report.err + empty.err, "");
+}
+
+}  // namespace
+}  // namespace pentrill
+
+namespace pentrill {
+namespace {
+
+// W drills the questions whose last answer was wrong, whatever came before;
+// answered right there, they leave the list.
+TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
+  const std::pair<const char*, bool> history[] = {{"E0A01", false}, {"E0A02", true}, {"E0A03", false},
+                                                  {"E0A03", true},  {"E0A04", true}, {"E0A04", false}};
+  std::int64_t time = utcSecondsNow(clock) - 3600;
+  for (const auto& [question, correct] : history) {
+    RecordedAnswer answer;
+    answer.time = time++;
+    answer.pool = "2020-2024";
+    answer.question = question;
+    answer.correct = correct;
+    answer.rating = correct ? 3 : 1;
+    ASSERT_TRUE(store.appendAnswer(answer));
+  }
+  std::vector<std::string> asked;
+  console.typeKeys("w");
+  for (int i = 0; i < 2; ++i)
+    console.typeLater([&] {
+      EXPECT_EQ(console.text(2, 72, 97), "Your mistakes: 2 questions");
+      asked.push_back(std::string(drillQuestion().question->id));
+      return std::string(1, drillQuestion().correct);
+    });
+  console.typeLater([&] {
+    EXPECT_NE(console.text(21).find("You answered every one of your mistakes right."), std::string::npos);
+    return std::string(" ");
+  });
+  console.typeKeys("W");
+  console.typeLater([&] {
+    EXPECT_NE(console.text(21).find("You have no mistakes to drill"), std::string::npos) << console.text(21);
+    return std::string(" ");
+  });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(session, face), 0);
+  std::sort(asked.begin(), asked.end());
+  EXPECT_EQ(asked, (std::vector<std::string>{"E0A01", "E0A04"}));
+  EXPECT_EQ(answers().size(), 8u);
+  EXPECT_EQ(answers().back().mode, AnswerMode::Drill);
 }
 
 }  // namespace
