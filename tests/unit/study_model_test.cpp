@@ -81,6 +81,7 @@ TEST(StudyModelReference, MemoryOfEveryHistoryMatchesTheTable) {
   EXPECT_EQ(probes, 72);
 }
 
+// This table's exams are Amateur Extra's: 37 of 50 pass.
 TEST(StudyModelReference, ChanceOfPassingAndDecidingChanceMatchTheTable) {
   const ReferenceTable table = readReference();
   ASSERT_EQ(table.passingRows.size(), 10u);
@@ -88,8 +89,8 @@ TEST(StudyModelReference, ChanceOfPassingAndDecidingChanceMatchTheTable) {
     std::vector<double> chances;
     for (const std::string& value : splitFields(row[3], ',')) chances.push_back(std::stod(value));
     ASSERT_EQ(chances.size(), 50u) << row[0];
-    expectClose(chanceOfPassing(chances), std::stod(row[1]), row[0] + " pass");
-    expectClose(decidingChances(chances).at(0), std::stod(row[2]), row[0] + " deciding chance of group 1");
+    expectClose(chanceOfPassing(chances, 37), std::stod(row[1]), row[0] + " pass");
+    expectClose(decidingChances(chances, 37).at(0), std::stod(row[2]), row[0] + " deciding chance of group 1");
   }
 }
 
@@ -150,20 +151,28 @@ TEST(StudyModelGain, IsTheRiseInTheChanceOfPassingWhenTheQuestionIsKnown) {
   std::vector<double> chances(50, 0.74);
   chances[3] = 0.6;
   const double questionChance = 0.4;
-  const double gain = studyGain(decidingChances(chances)[3], questionChance, 4);
+  const double gain = studyGain(decidingChances(chances, 37)[3], questionChance, 4);
   std::vector<double> raised = chances;
   raised[3] += (1 - questionChance) / 4;
-  EXPECT_NEAR(gain, chanceOfPassing(raised) - chanceOfPassing(chances), 1e-12);
+  EXPECT_NEAR(gain, chanceOfPassing(raised, 37) - chanceOfPassing(chances, 37), 1e-12);
   EXPECT_GT(gain, 0);
   EXPECT_EQ(studyGain(0.3, 1.0, 4), 0.0);
 }
 
-TEST(StudyModelOrder, LargestGainFirstTiesInPoolOrderZeroNever) {
+TEST(StudyModelOrder, LargestGainFirstTiesByRankThenInPoolOrderZeroNever) {
   const double two = 2e-3;
-  const std::vector<double> gains = {1e-3, two, two * (1 + 4e-13), 0.0, two * (1 - 4e-13), 1.5e-3, two * (1 + 1e-11)};
-  EXPECT_EQ(studyOrder(gains, 20), (std::vector<std::size_t>{6, 1, 2, 4, 5, 0}));
-  EXPECT_EQ(studyOrder(gains, 3), (std::vector<std::size_t>{6, 1, 2}));
-  EXPECT_TRUE(studyOrder(std::vector<double>(5, 0.0), 20).empty());
+  using enum TieRank;
+  const std::vector<double> gains = {1e-3,  two, two * (1 + 4e-13), 0.0, two * (1 - 4e-13), 1.5e-3, two * (1 + 1e-11),
+                                     1e-3,  two, 1e-3 * (1 + 2e-13)};
+  const std::vector<TieRank> ranks = {Other, Other, Unseen, Missed, Other, Missed, Other, Unseen, Missed, Missed};
+  EXPECT_EQ(studyOrder(gains, ranks, 20), (std::vector<std::size_t>{6, 8, 2, 1, 4, 5, 9, 7, 0}));
+  EXPECT_EQ(studyOrder(gains, ranks, 3), (std::vector<std::size_t>{6, 8, 2}));
+  const std::vector<TieRank> allOther(gains.size(), Other);
+  EXPECT_EQ(studyOrder(gains, allOther, 20), (std::vector<std::size_t>{6, 1, 2, 4, 8, 5, 0, 7, 9}));
+  EXPECT_TRUE(studyOrder(std::vector<double>(5, 0.0), std::vector<TieRank>(5, Missed), 20).empty());
+  EXPECT_EQ(tieRank(QuestionMemory()), Unseen);
+  EXPECT_EQ(tieRank(firstAnswer(Rating::Again, 0)), Missed);
+  EXPECT_EQ(tieRank(laterAnswer(firstAnswer(Rating::Again, 0), Rating::Good, 60)), Other);
 }
 
 TEST(StudyModelRating, OnlyARightAnswerWithoutPeekOrHintIsGood) {
@@ -191,6 +200,37 @@ TEST(StudyModelClock, AnAnswerInTheFutureCountsAsNoTimeElapsed) {
   EXPECT_DOUBLE_EQ(earlier.difficulty, sameDay.difficulty);
 }
 
+// Known and the chance of a right answer follow the last answer: a miss
+// makes a known question a guess again at once, a right answer after it
+// makes it known.
+TEST(StudyModelMemory, KnownNeedsARightLastAnswerAndAChanceOfNinetyPerCent) {
+  const std::int64_t day = kSecondsPerDay;
+  const QuestionMemory good = firstAnswer(Rating::Good, 0);  // S 2.3065
+  const QuestionMemory missed = laterAnswer(*good, Rating::Again, 600);
+  const QuestionMemory again = laterAnswer(*missed, Rating::Good, 1200);
+  struct Case {
+    const char* what;
+    QuestionMemory memory;
+    std::int64_t now;
+    bool known;
+  } cases[] = {
+      {"never answered", {}, 0, false},
+      {"right just now", good, 60, true},
+      {"right a day ago: c 0.960", good, day, true},
+      {"right three days ago: c 0.911", good, 3 * day, true},
+      {"right four days ago: c 0.894", good, 4 * day, false},
+      {"missed just after being right", missed, 660, false},
+      {"missed a week ago", missed, 7 * day, false},
+      {"right again after the miss", again, 1260, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isKnown(c.memory, c.now), c.known) << c.what;
+    const bool guessed = !c.memory || c.memory->lastRating == Rating::Again;
+    EXPECT_EQ(chanceRight(c.memory, c.now) == 0.25, guessed) << c.what;
+    EXPECT_EQ(chanceRight(c.memory, c.now) >= kKnownChance, c.known) << c.what;
+  }
+}
+
 TEST(StudyModelMemory, NeverAnsweredIsAGuessAndNeverDue) {
   const QuestionMemory never;
   EXPECT_EQ(retrievability(never, 1'800'000'000), 0.0);
@@ -211,9 +251,15 @@ TEST(StudyModelMemory, StabilityAndDifficultyStayInTheirBounds) {
 }
 
 TEST(StudyModelText, WholePerCentAndOneDecimalWithTheirEdges) {
-  EXPECT_EQ(percentText(5e-13), "0%");
-  EXPECT_EQ(percentText(0.00499), "0%");
-  EXPECT_EQ(percentText(0.0051), "1%");
+  EXPECT_EQ(percentText(0.0), "<0.1%");
+  EXPECT_EQ(percentText(5e-13), "<0.1%");
+  EXPECT_EQ(percentText(0.000499), "<0.1%");
+  EXPECT_EQ(percentText(0.00051), "0.1%");
+  EXPECT_EQ(percentText(0.003), "0.3%");
+  EXPECT_EQ(percentText(0.00949), "0.9%");
+  EXPECT_EQ(percentText(0.0095), "1%");
+  EXPECT_EQ(percentText(0.0149), "1%");
+  EXPECT_EQ(percentText(0.015), "2%");
   EXPECT_EQ(percentText(0.413), "41%");
   EXPECT_EQ(percentText(0.4151), "42%");
   EXPECT_EQ(percentText(0.99499), "99%");
