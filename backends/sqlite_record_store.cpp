@@ -295,14 +295,17 @@ std::string migrate(sqlite3* db) {
   if (version >= kSchemaVersion) return "";
   if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
     return reasonFor(sqlite3_errcode(db));
+  // Read again under the lock: another copy may have migrated it meanwhile.
   std::string failure;
   if (const int code = queryInteger(db, "PRAGMA user_version", version); code != SQLITE_OK) failure = reasonFor(code);
-  for (; failure.empty() && version >= 1 && version < kSchemaVersion; ++version)
-    if (sqlite3_exec(db, kMigrations[static_cast<std::size_t>(version - 1)], nullptr, nullptr, nullptr) != SQLITE_OK)
+  if (failure.empty() && version >= 1 && version < kSchemaVersion) {
+    for (; failure.empty() && version < kSchemaVersion; ++version)
+      if (sqlite3_exec(db, kMigrations[static_cast<std::size_t>(version - 1)], nullptr, nullptr, nullptr) != SQLITE_OK)
+        failure = reasonFor(sqlite3_errcode(db));
+    const std::string done = "PRAGMA user_version = " + std::to_string(kSchemaVersion) + "; COMMIT;";
+    if (failure.empty() && sqlite3_exec(db, done.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
       failure = reasonFor(sqlite3_errcode(db));
-  const std::string done = "PRAGMA user_version = " + std::to_string(kSchemaVersion) + "; COMMIT;";
-  if (failure.empty() && sqlite3_exec(db, done.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-    failure = reasonFor(sqlite3_errcode(db));
+  }
   if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
   return failure;
 }
