@@ -42,8 +42,8 @@ std::string dateOf(std::int64_t time) { return study::isoUtcTime(time).substr(0,
 
 std::string examLineText(const study::ExamLine& exam) {
   if (!exam.right) return "left unfinished";
-  return std::to_string(*exam.right) + " of " + std::to_string(exam.questions) + "  " + std::to_string(exam.score) + "%  " +
-         (exam.passed ? "Pass" : "Fail");
+  return std::to_string(*exam.right) + " of " + std::to_string(exam.questions) + "  " +
+         std::to_string(exam.score) + "%  " + (exam.passed ? "Pass" : "Fail");
 }
 
 namespace {

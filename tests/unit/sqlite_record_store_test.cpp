@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -341,12 +340,16 @@ TEST(SqliteRecordStore, ARecordOfTheFirstVersionKeepsEveryAnswerAndGainsRatingsA
   TemporaryFolder folder;
   const std::string path = folder.file("record.sqlite3");
   runSql(path, kFirstVersion);
-  std::string answersBefore;
+  const std::string answersBefore =
+      "time,pool,question,answer,correct,rating,mode\n"
+      "1970-01-01T00:16:40Z,2024-2028,E5C10,C,1,3,drill\n"
+      "1970-01-01T00:17:40Z,2024-2028,E5C10,A,0,1,drill\n"
+      "1970-01-01T00:33:30Z,2024-2028,E1A01,B,1,3,exam\n"
+      "1970-01-01T00:50:00Z,2020-2024,E2B03,D,1,1,session\n";
   {
     auto store = open(path);
     ASSERT_TRUE(store);
-    answersBefore = study::recordCsv(*store->readAllAnswers());
-    EXPECT_EQ(std::count(answersBefore.begin(), answersBefore.end(), '\n'), 5) << answersBefore;
+    EXPECT_EQ(study::recordCsv(*store->readAllAnswers()), answersBefore);
     const auto exams = store->readLastExams("2024-2028", 10);
     ASSERT_TRUE(exams && exams->size() == 1u);
     EXPECT_EQ((*exams)[0].right, 38);
@@ -360,23 +363,13 @@ TEST(SqliteRecordStore, ARecordOfTheFirstVersionKeepsEveryAnswerAndGainsRatingsA
     EXPECT_TRUE(store->writeSetting("pool", "2020-2024")) << store->lastFailure();
     EXPECT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 90'000, true)));
   }
+  // Opened again as a record of this version (a second migration would fail).
   auto store = open(path);
   ASSERT_TRUE(store);
   EXPECT_EQ(store->readSetting("pool"), "2020-2024");
   const std::string answersAfter = study::recordCsv(*store->readAllAnswers());
   EXPECT_TRUE(answersAfter.starts_with(answersBefore)) << answersAfter;
   expectMemoryIsTheReplayedLog(*store, "2024-2028");
-  store.reset();
-  std::int64_t version = 0;
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  sqlite3_stmt* statement = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-  version = sqlite3_column_int64(statement, 0);
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  EXPECT_EQ(version, 2);
 }
 
 TEST(SqliteRecordStoreRefuses, AFileLockedByAnotherProgram) {
