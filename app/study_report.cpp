@@ -27,7 +27,7 @@ std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition
   report.now = now;
   report.chance = record.chanceOfPassing(now);
   report.progress = record.progress(now);
-  report.exams = study::examLines(exams);
+  report.exams = study::examLines(exams, pool);
   return report;
 }
 
@@ -41,8 +41,8 @@ std::string dateOf(std::int64_t time) { return study::isoUtcTime(time).substr(0,
 
 std::string examLineText(const study::ExamLine& exam) {
   if (!exam.right) return "left unfinished";
-  return std::to_string(*exam.right) + " of 50  " + std::to_string(exam.score) + "%  " +
-         (exam.passed ? "Pass" : "Fail");
+  return std::to_string(*exam.right) + " of " + std::to_string(exam.questions) + "  " +
+         std::to_string(exam.score) + "%  " + (exam.passed ? "Pass" : "Fail");
 }
 
 namespace {

@@ -21,11 +21,12 @@ namespace {
 
 // "Pntr": tells a Pentrill record from every other SQLite database.
 constexpr std::int32_t kApplicationId = 0x506E7472;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // Bumped when the model's arithmetic changes, so that cached states are rebuilt.
-constexpr int kModelVersion = 1;
+// 2: the last answer's rating decides whether a question counts as recalled.
+constexpr int kModelVersion = 2;
 
-constexpr const char* kSchema = R"sql(
+constexpr const char* kTables = R"sql(
 CREATE TABLE exam(
   id INTEGER PRIMARY KEY,
   pool TEXT NOT NULL,
@@ -55,13 +56,35 @@ CREATE TABLE memory(
   stability REAL NOT NULL,
   difficulty REAL NOT NULL,
   last_answer INTEGER NOT NULL,
+  last_rating INTEGER NOT NULL DEFAULT 1,
   PRIMARY KEY(pool, question)) WITHOUT ROWID;
 CREATE TABLE memory_cover(
   answers INTEGER NOT NULL,
   last_id INTEGER NOT NULL,
   model INTEGER NOT NULL);
-INSERT INTO memory_cover VALUES (0, 0, 1);
+-- Settings kept with the record, such as the pool chosen last.
+CREATE TABLE setting(
+  name TEXT PRIMARY KEY,
+  value TEXT NOT NULL) WITHOUT ROWID;
 )sql";
+
+// A new record: the tables of this version, the cache covering the empty log.
+const std::string kSchema =
+    std::string(kTables) + "INSERT INTO memory_cover VALUES (0, 0, " + std::to_string(kModelVersion) + ");\n";
+
+// What brings a record of version v to v + 1 (entry v - 1). Answers and exams
+// are never touched. The memory cache of an older model is rebuilt from the
+// log at its first read, as the model version it records is not this one.
+// A copy of the older program still running on the record keeps working: the
+// rating's column has a default, and what it caches is rebuilt in turn.
+constexpr std::array<const char*, kSchemaVersion - 1> kMigrations = {
+    R"sql(
+ALTER TABLE memory ADD COLUMN last_rating INTEGER NOT NULL DEFAULT 1;
+CREATE TABLE setting(
+  name TEXT PRIMARY KEY,
+  value TEXT NOT NULL) WITHOUT ROWID;
+)sql",
+};
 
 constexpr const char* kLocked = "locked by another program";
 constexpr const char* kAnswerColumns = "time, pool, question, answer, correct, rating, mode, exam";
@@ -264,12 +287,36 @@ std::string useSmallCache(sqlite3* db) {
   return "";
 }
 
+// Brings a record of an earlier version to this one, in one transaction
+// under the write lock: another copy doing the same at once finds it done.
+std::string migrate(sqlite3* db) {
+  std::int64_t version = 0;
+  if (const int code = queryInteger(db, "PRAGMA user_version", version); code != SQLITE_OK) return reasonFor(code);
+  if (version >= kSchemaVersion) return "";
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return reasonFor(sqlite3_errcode(db));
+  // Read again under the lock: another copy may have migrated it meanwhile.
+  std::string failure;
+  if (const int code = queryInteger(db, "PRAGMA user_version", version); code != SQLITE_OK) failure = reasonFor(code);
+  if (failure.empty() && version >= 1 && version < kSchemaVersion) {
+    for (; failure.empty() && version < kSchemaVersion; ++version)
+      if (sqlite3_exec(db, kMigrations[static_cast<std::size_t>(version - 1)], nullptr, nullptr, nullptr) != SQLITE_OK)
+        failure = reasonFor(sqlite3_errcode(db));
+    const std::string done = "PRAGMA user_version = " + std::to_string(kSchemaVersion) + "; COMMIT;";
+    if (failure.empty() && sqlite3_exec(db, done.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+      failure = reasonFor(sqlite3_errcode(db));
+  }
+  if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return failure;
+}
+
 // Everything an opening does before the record is used.
 std::string setUp(sqlite3* db, bool fresh) {
   std::string failure = fresh ? createIfEmpty(db) : "";
   if (failure.empty()) failure = checkOurs(db);
   if (failure.empty()) failure = useWal(db);
   if (failure.empty()) failure = useSmallCache(db);
+  if (failure.empty()) failure = migrate(db);
   return failure;
 }
 
@@ -355,11 +402,13 @@ struct SqliteRecordStore::Statements {
   sqlite3_stmt* startExam = nullptr;
   sqlite3_stmt* finishExam = nullptr;
   sqlite3_stmt* lastExams = nullptr;
+  sqlite3_stmt* readSetting = nullptr;
+  sqlite3_stmt* writeSetting = nullptr;
 
   auto all() {
-    return std::array{&insertAnswer, &deleteExamAnswer, &questionLog, &saveMemory, &advanceCover,
-                      &readCover,    &logExtent,        &readMemory,  &clearMemory, &saveCover,
-                      &poolLog,      &allLog,           &startExam,   &finishExam, &lastExams};
+    return std::array{&insertAnswer, &deleteExamAnswer, &questionLog, &saveMemory,  &advanceCover, &readCover,
+                      &logExtent,    &readMemory,       &clearMemory, &saveCover,   &poolLog,      &allLog,
+                      &startExam,    &finishExam,       &lastExams,   &readSetting, &writeSetting};
   }
 };
 
@@ -373,19 +422,20 @@ SqliteRecordStore::~SqliteRecordStore() {
 
 bool SqliteRecordStore::prepare() {
   const std::string columns = kAnswerColumns;
-  const std::array<std::pair<sqlite3_stmt**, std::string>, 15> sources = {{
+  const std::array<std::pair<sqlite3_stmt**, std::string>, 17> sources = {{
       {&statements_->insertAnswer, "INSERT INTO answer(" + columns + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
       {&statements_->deleteExamAnswer, "DELETE FROM answer WHERE exam = ?1 AND question = ?2"},
       {&statements_->questionLog,
        "SELECT " + columns + " FROM answer WHERE pool = ?1 AND question = ?2 ORDER BY time, id"},
       {&statements_->saveMemory,
-       "INSERT OR REPLACE INTO memory(pool, question, stability, difficulty, last_answer) VALUES (?1, ?2, ?3, ?4, ?5)"},
+       "INSERT OR REPLACE INTO memory(pool, question, stability, difficulty, last_answer, last_rating) "
+       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"},
       {&statements_->advanceCover,
        "UPDATE memory_cover SET answers = answers + ?1, last_id = ?2 WHERE model = ?3"},
       {&statements_->readCover, "SELECT answers, last_id, model FROM memory_cover"},
       {&statements_->logExtent, "SELECT (SELECT count(*) FROM answer), (SELECT coalesce(max(id), 0) FROM answer)"},
       {&statements_->readMemory,
-       "SELECT question, stability, difficulty, last_answer FROM memory WHERE pool = ?1"},
+       "SELECT question, stability, difficulty, last_answer, last_rating FROM memory WHERE pool = ?1"},
       {&statements_->clearMemory, "DELETE FROM memory"},
       {&statements_->saveCover, "UPDATE memory_cover SET answers = ?1, last_id = ?2, model = ?3"},
       {&statements_->poolLog, "SELECT " + columns + " FROM answer WHERE pool = ?1 ORDER BY time, id"},
@@ -395,6 +445,8 @@ bool SqliteRecordStore::prepare() {
       {&statements_->lastExams,
        "SELECT id, pool, started, finished, right_answers FROM exam WHERE pool = ?1 "
        "ORDER BY started DESC, id DESC LIMIT ?2"},
+      {&statements_->readSetting, "SELECT value FROM setting WHERE name = ?1"},
+      {&statements_->writeSetting, "INSERT OR REPLACE INTO setting(name, value) VALUES (?1, ?2)"},
   }};
   for (const auto& [statement, sql] : sources)
     if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr) != SQLITE_OK) {
@@ -476,10 +528,13 @@ bool SqliteRecordStore::refreshQuestion(std::string_view pool, std::string_view 
   }
   if (!log) return false;
   const std::vector<RecordedMemory> memory = study::replayMemory(*log);
-  if (memory.empty()) return true;
+  return memory.empty() || saveMemory(pool, memory.front());
+}
+
+bool SqliteRecordStore::saveMemory(std::string_view pool, const RecordedMemory& entry) {
   Use save(statements_->saveMemory);
-  save.text(1, pool).text(2, question).real(3, memory.front().stability).real(4, memory.front().difficulty);
-  save.integer(5, memory.front().lastAnswer);
+  save.text(1, pool).text(2, entry.question).real(3, entry.stability).real(4, entry.difficulty);
+  save.integer(5, entry.lastAnswer).integer(6, entry.lastRating);
   if (const int code = save.step(); code != SQLITE_DONE) return fail(code);
   return true;
 }
@@ -585,7 +640,7 @@ bool SqliteRecordStore::visitCachedMemory(std::string_view pool,
   while ((code = read.step()) == SQLITE_ROW) {
     sqlite3_stmt* row = read.get();
     visit({columnText(row, 0), sqlite3_column_double(row, 1), sqlite3_column_double(row, 2),
-           sqlite3_column_int64(row, 3)});
+           sqlite3_column_int64(row, 3), sqlite3_column_int(row, 4)});
   }
   return code == SQLITE_DONE || fail(code);
 }
@@ -611,12 +666,8 @@ bool SqliteRecordStore::rebuildMemory() {
     if (const int code = clear.step(); code != SQLITE_DONE) return fail(code);
   }
   for (const auto& [pool, answers] : pools)
-    for (const RecordedMemory& entry : study::replayMemory(answers)) {
-      Use save(statements_->saveMemory);
-      save.text(1, pool).text(2, entry.question).real(3, entry.stability).real(4, entry.difficulty);
-      save.integer(5, entry.lastAnswer);
-      if (const int code = save.step(); code != SQLITE_DONE) return fail(code);
-    }
+    for (const RecordedMemory& entry : study::replayMemory(answers))
+      if (!saveMemory(pool, entry)) return false;
   {
     Use extent(statements_->logExtent);
     if (const int code = extent.step(); code != SQLITE_ROW) return fail(code);
@@ -624,6 +675,25 @@ bool SqliteRecordStore::rebuildMemory() {
     cover.integer(1, sqlite3_column_int64(extent.get(), 0)).integer(2, sqlite3_column_int64(extent.get(), 1));
     cover.integer(3, kModelVersion);
     if (const int code = cover.step(); code != SQLITE_DONE) return fail(code);
+  }
+  return execute("COMMIT");
+}
+
+std::optional<std::string> SqliteRecordStore::readSetting(std::string_view name) {
+  Use read(statements_->readSetting);
+  read.text(1, name);
+  const int code = read.step();
+  if (code == SQLITE_ROW) return columnText(read.get(), 0);
+  if (code != SQLITE_DONE) fail(code);
+  return std::nullopt;
+}
+
+bool SqliteRecordStore::writeSetting(std::string_view name, std::string_view value) {
+  if (!execute("BEGIN IMMEDIATE")) return false;
+  {
+    Use write(statements_->writeSetting);
+    write.text(1, name).text(2, value);
+    if (const int code = write.step(); code != SQLITE_DONE) return fail(code);
   }
   return execute("COMMIT");
 }

@@ -55,6 +55,8 @@ class SqliteRecordStore final : public RecordStore {
   bool visitMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit) override;
   std::optional<std::vector<RecordedExam>> readLastExams(std::string_view pool, int count) override;
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;
+  std::optional<std::string> readSetting(std::string_view name) override;
+  bool writeSetting(std::string_view name, std::string_view value) override;
   const std::string& lastFailure() const override { return failure_; }
 
   const std::string& path() const { return path_; }
@@ -72,6 +74,7 @@ class SqliteRecordStore final : public RecordStore {
   bool replaceExamAnswer(const RecordedAnswer& answer);
   bool insertAndRefresh(const RecordedAnswer& answer, int replaced);
   bool refreshQuestion(std::string_view pool, std::string_view question);
+  bool saveMemory(std::string_view pool, const RecordedMemory& entry);
   std::optional<bool> memoryCoversLog();
   bool visitCachedMemory(std::string_view pool, const std::function<void(const RecordedMemory&)>& visit);
   bool rebuildMemory();

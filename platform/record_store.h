@@ -1,5 +1,6 @@
-// The study record's storage: the log of every answer and the practice
-// exams, kept by a backend (SQLite in the program, memory in the tests).
+// The study record's storage: the log of every answer, the practice exams
+// and a few settings, kept by a backend (SQLite in the program, memory in
+// the tests).
 // No call throws: a write that fails returns false and lastFailure() says
 // why in a few words; the caller then turns the record off.
 #pragma once
@@ -32,7 +33,7 @@ struct RecordedExam {
   std::string pool;
   std::int64_t started = 0;
   std::optional<std::int64_t> finished;
-  std::optional<int> right;  // right answers of 50
+  std::optional<int> right;  // right answers (of the pool's groups, one question each)
 };
 
 // The remembered state of one question, as the study model computes it
@@ -42,6 +43,7 @@ struct RecordedMemory {
   double stability = 0;
   double difficulty = 0;
   std::int64_t lastAnswer = 0;
+  int lastRating = 1;  // of the last answer: 1 (Again) or 3 (Good)
 };
 
 class RecordStore {
@@ -86,6 +88,12 @@ class RecordStore {
                                                                                int count) = 0;
   // Every answer of every pool in time order, for the export.
   [[nodiscard]] virtual std::optional<std::vector<RecordedAnswer>> readAllAnswers() = 0;
+
+  // A setting kept with the record ("pool": the pool chosen last), or
+  // nothing when it was never written or cannot be read.
+  [[nodiscard]] virtual std::optional<std::string> readSetting(std::string_view name) = 0;
+  // Writes a setting, replacing its earlier value; committed.
+  [[nodiscard]] virtual bool writeSetting(std::string_view name, std::string_view value) = 0;
 
   // Why the last call failed ("disk full", "locked by another program", ...).
   virtual const std::string& lastFailure() const = 0;

@@ -68,8 +68,8 @@ const std::vector<Placed>& menuTexts() {
       {17, 10, "9. SUBELEMENT E9 - ANTENNAS AND TRANSMISSION LINES [8 Exam Questions - 8 Groups]"},
       {18, 10, "P. Practice Test"},
       {20, 10, "          Pick the sub element you want to practice (0-9, P, ?)"},
-      // A fresh study record: nothing known, the chance of passing 0%.
-      {22, 10, "Chance of passing an exam today: 0%   Known: 0 of 620   Due for review: 0"},
+      // A fresh study record: nothing known, the chance of passing below 0.1%.
+      {22, 10, "Chance of passing an exam today: <0.1%   Known: 0 of 620   Due for review: 0"},
       {24, 10, "R. Study session (20 questions that raise your chance most)   T. Progress   W. Mistakes"},
     };
     if (defaultPoolExpired()) placed.push_back({kExpiryRow, 10, kExpired});

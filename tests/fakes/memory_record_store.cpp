@@ -72,4 +72,16 @@ std::optional<std::vector<RecordedAnswer>> MemoryRecordStore::readAllAnswers() {
   return all;
 }
 
+std::optional<std::string> MemoryRecordStore::readSetting(std::string_view name) {
+  const auto found = settings_.find(name);
+  if (found == settings_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool MemoryRecordStore::writeSetting(std::string_view name, std::string_view value) {
+  if (!writable()) return false;
+  settings_.insert_or_assign(std::string(name), std::string(value));
+  return true;
+}
+
 }  // namespace pentrill

@@ -96,6 +96,7 @@ void expectMemoryIsTheReplayedLog(SqliteRecordStore& store, const std::string& p
     EXPECT_EQ(cached.stability, expected.stability) << expected.question;
     EXPECT_EQ(cached.difficulty, expected.difficulty) << expected.question;
     EXPECT_EQ(cached.lastAnswer, expected.lastAnswer) << expected.question;
+    EXPECT_EQ(cached.lastRating, expected.lastRating) << expected.question;
   }
 }
 
@@ -119,9 +120,15 @@ TEST(SqliteRecordStore, KeepsAnswersAndExamsAcrossRuns) {
     const auto unfinished = store->startExam("2024-2028", 3000);
     ASSERT_TRUE(unfinished);
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*unfinished, "E1A01", 3010, 'A', false)));
+    ASSERT_TRUE(store->writeSetting("pool", "2020-2024"));
+    ASSERT_TRUE(store->writeSetting("pool", "2024-2028"));
+    ASSERT_TRUE(store->writeSetting("other", ""));
   }
   auto store = open(path);
   ASSERT_TRUE(store);
+  EXPECT_EQ(store->readSetting("pool"), "2024-2028");
+  EXPECT_EQ(store->readSetting("other"), "");
+  EXPECT_EQ(store->readSetting("never written"), std::nullopt);
   const auto log = store->readLog("2024-2028");
   ASSERT_TRUE(log);
   std::vector<std::string> summary;
@@ -296,8 +303,73 @@ TEST(SqliteRecordStoreRefuses, ARecordOfANewerPentrill) {
     auto store = open(path);
     ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
   }
-  runSql(path, "PRAGMA user_version = 2;");
+  runSql(path, "PRAGMA user_version = 3;");
   expectRefusedUntouched(path, "written by a newer Pentrill");
+}
+
+// A record of the first version, as that version made it: no rating in its
+// memory cache (whose rows cover the log but hold another model's states),
+// no settings.
+constexpr const char* kFirstVersion = R"sql(
+CREATE TABLE exam(id INTEGER PRIMARY KEY, pool TEXT NOT NULL, started INTEGER NOT NULL, finished INTEGER,
+  right_answers INTEGER);
+CREATE INDEX exam_by_pool ON exam(pool, started);
+CREATE TABLE answer(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, pool TEXT NOT NULL, question TEXT NOT NULL,
+  answer TEXT NOT NULL, correct INTEGER NOT NULL, rating INTEGER NOT NULL, mode TEXT NOT NULL,
+  exam INTEGER REFERENCES exam(id));
+CREATE INDEX answer_by_pool ON answer(pool, time);
+CREATE INDEX answer_by_question ON answer(pool, question, time);
+CREATE UNIQUE INDEX answer_of_exam ON answer(exam, question) WHERE exam IS NOT NULL;
+CREATE TABLE memory(pool TEXT NOT NULL, question TEXT NOT NULL, stability REAL NOT NULL, difficulty REAL NOT NULL,
+  last_answer INTEGER NOT NULL, PRIMARY KEY(pool, question)) WITHOUT ROWID;
+CREATE TABLE memory_cover(answers INTEGER NOT NULL, last_id INTEGER NOT NULL, model INTEGER NOT NULL);
+INSERT INTO exam VALUES (1, '2024-2028', 2000, 2100, 38);
+INSERT INTO answer VALUES (1, 1000, '2024-2028', 'E5C10', 'C', 1, 3, 'drill', NULL);
+INSERT INTO answer VALUES (2, 1060, '2024-2028', 'E5C10', 'A', 0, 1, 'drill', NULL);
+INSERT INTO answer VALUES (3, 2010, '2024-2028', 'E1A01', 'B', 1, 3, 'exam', 1);
+INSERT INTO answer VALUES (4, 3000, '2020-2024', 'E2B03', 'D', 1, 1, 'session', NULL);
+INSERT INTO memory VALUES ('2024-2028', 'E5C10', 0.5, 7.0, 1060), ('2024-2028', 'E1A01', 2.3065, 2.1181, 2010),
+  ('2020-2024', 'E2B03', 0.212, 6.4133, 3000);
+INSERT INTO memory_cover VALUES (4, 4, 1);
+PRAGMA application_id = 1349416050;  -- "Pntr"
+PRAGMA user_version = 1;
+PRAGMA journal_mode = WAL;
+)sql";
+
+TEST(SqliteRecordStore, ARecordOfTheFirstVersionKeepsEveryAnswerAndGainsRatingsAndSettings) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  runSql(path, kFirstVersion);
+  const std::string answersBefore =
+      "time,pool,question,answer,correct,rating,mode\n"
+      "1970-01-01T00:16:40Z,2024-2028,E5C10,C,1,3,drill\n"
+      "1970-01-01T00:17:40Z,2024-2028,E5C10,A,0,1,drill\n"
+      "1970-01-01T00:33:30Z,2024-2028,E1A01,B,1,3,exam\n"
+      "1970-01-01T00:50:00Z,2020-2024,E2B03,D,1,1,session\n";
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store);
+    EXPECT_EQ(study::recordCsv(*store->readAllAnswers()), answersBefore);
+    const auto exams = store->readLastExams("2024-2028", 10);
+    ASSERT_TRUE(exams && exams->size() == 1u);
+    EXPECT_EQ((*exams)[0].right, 38);
+    // The cache of the older model is replaced by the replayed log: E5C10,
+    // missed last, is a guess again.
+    expectMemoryIsTheReplayedLog(*store, "2024-2028");
+    expectMemoryIsTheReplayedLog(*store, "2020-2024");
+    const auto memory = store->readMemory("2024-2028");
+    ASSERT_TRUE(memory);
+    for (const RecordedMemory& entry : *memory) EXPECT_EQ(entry.lastRating, entry.question == "E5C10" ? 1 : 3);
+    EXPECT_TRUE(store->writeSetting("pool", "2020-2024")) << store->lastFailure();
+    EXPECT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 90'000, true)));
+  }
+  // Opened again as a record of this version (a second migration would fail).
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->readSetting("pool"), "2020-2024");
+  const std::string answersAfter = study::recordCsv(*store->readAllAnswers());
+  EXPECT_TRUE(answersAfter.starts_with(answersBefore)) << answersAfter;
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
 }
 
 TEST(SqliteRecordStoreRefuses, AFileLockedByAnotherProgram) {

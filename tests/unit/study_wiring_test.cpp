@@ -174,8 +174,8 @@ TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
                                     question.correct, true, 3, AnswerMode::Drill, std::nullopt}));
   console.typeLater([&] {
     EXPECT_EQ(console.text(22, 1, 9), std::string(9, ' '));
-    EXPECT_EQ(console.text(22, 10, 83),
-              "Chance of passing an exam today: 0%   Known: 11 of 620   Due for review: 0");
+    EXPECT_EQ(console.text(22, 10, 86),
+              "Chance of passing an exam today: <0.1%   Known: 11 of 620   Due for review: 0");
     EXPECT_EQ(console.text(24, 10, 9 + static_cast<int>(kStudyKeysLine.size())), std::string(kStudyKeysLine));
     for (int column = 1; column <= 100; ++column) {
       EXPECT_EQ(console.grid().cell(22, column).foreground, kBrightWhite);
@@ -220,7 +220,7 @@ TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanc
   std::sort(sortedAsked.begin(), sortedAsked.end());
   std::sort(sortedSession.begin(), sortedSession.end());
   EXPECT_EQ(sortedAsked, sortedSession);
-  EXPECT_NE(message.find("Your chance of passing went from 0% to 0%."), std::string::npos) << message;
+  EXPECT_NE(message.find("Your chance of passing went from <0.1% to <0.1%."), std::string::npos) << message;
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 20u);
   for (const RecordedAnswer& answer : recorded) EXPECT_EQ(answer.mode, AnswerMode::Session);
