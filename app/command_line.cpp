@@ -12,8 +12,8 @@ constexpr std::string_view kRecordOption = "--record";
 constexpr std::string_view kFiguresOption = "--figures-in-terminal";
 
 constexpr std::string_view kUsage =
-    "Usage: pentrill [--pool NAME] [--record FILE | --no-record] [--plain]\n"
-    "                [--figures-in-terminal PROTOCOL]\n"
+    "Usage: pentrill [--pool NAME] [--record FILE | --no-record]\n"
+    "                [--figures-in-terminal PROTOCOL] [--plain]\n"
     "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
     "\n"
