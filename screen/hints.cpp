@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 
 #include "screen/text.h"
 #include "resources/bitmap_header.h"
@@ -113,6 +114,7 @@ class ReadOnlyFile {
       ::close(fd_);
       fd_ = -1;
     }
+    size_ = static_cast<std::uint64_t>(status.st_size);
   }
   ~ReadOnlyFile() {
     if (fd_ >= 0) ::close(fd_);
@@ -121,6 +123,7 @@ class ReadOnlyFile {
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
   bool isOpen() const { return fd_ >= 0; }
+  std::uint64_t size() const { return size_; }  // when opened
 
   // Up to `size` bytes into buffer; 0 at the end of the file or on an error.
   std::size_t read(char* buffer, std::size_t size) {
@@ -144,6 +147,7 @@ class ReadOnlyFile {
 
  private:
   int fd_;
+  std::uint64_t size_ = 0;
 };
 
 // Every line of hints.txt to the sink, read a piece at a time; nothing when
@@ -173,7 +177,7 @@ std::optional<Picture> readDrawableBitmap(std::string_view path) {
   std::vector<unsigned char> bytes(kBitmapHeadersSize);
   if (!file.readFully(reinterpret_cast<char*>(bytes.data()), bytes.size())) return std::nullopt;
   const std::optional<BitmapHeader> header = readBitmapHeader(bytes);
-  const std::optional<std::size_t> length = drawableBitmapLength(header);
+  const std::optional<std::size_t> length = drawableBitmapLength(header, file.size());
   if (!length || header->pixelOffset > kLargestPixelOffset) return std::nullopt;
   bytes.resize(*length);
   if (!file.readFully(reinterpret_cast<char*>(bytes.data()) + kBitmapHeadersSize, *length - kBitmapHeadersSize))
