@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,46 +24,47 @@
 
 namespace {
 
-std::string recordPath(const pentrill::CommandLine& commandLine) {
-  return commandLine.recordPath ? *commandLine.recordPath : pentrill::defaultRecordPath();
+pentrill::RecordPlace recordPlace(const pentrill::CommandLine& commandLine) {
+  return commandLine.recordPath ? pentrill::RecordPlace{*commandLine.recordPath, ""} : pentrill::defaultRecordPlace();
 }
 
-// --stats and --export-record read the record without creating one.
+// --stats and --export-record read the record without creating one, and
+// without writing to it: a read-only record is read.
 int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& clock) {
-  const std::string path = recordPath(commandLine);
-  pentrill::RecordOpening record;
+  const pentrill::RecordPlace place = recordPlace(commandLine);
+  pentrill::RecordOpening record{nullptr, place.failure};
   // Only a record that does not exist reads as empty; one that cannot even
   // be looked at (a folder in its path not readable) is a failure.
   struct stat status {};
-  if (!path.empty() && (stat(path.c_str(), &status) == 0 || errno != ENOENT)) {
-    record = pentrill::openRecord(path);
-    if (!record.store) {
-      std::fprintf(stderr, "pentrill: cannot read the study record %s: %s\n", path.c_str(), record.failure.c_str());
-      return 1;
-    }
+  if (place.failure.empty() && (stat(place.path.c_str(), &status) == 0 || errno != ENOENT))
+    record = pentrill::openRecordForReading(place.path);
+  if (!record.failure.empty()) {
+    std::fprintf(stderr, "pentrill: cannot read the study record %s: %s\n", place.path.c_str(), record.failure.c_str());
+    return 1;
   }
   const pentrill::CommandAnswer answer = pentrill::answerFromRecord(
-      commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), path,
+      commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), place.path,
       *commandLine.edition, pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
   return pentrill::deliver(answer, stdout, stderr);
+}
+
+// A record that cannot be used never stops the program: it runs without one.
+pentrill::RecordOpening openRunRecord(const pentrill::RecordPlace& place) {
+  if (!place.failure.empty()) return {nullptr, place.failure};
+  return pentrill::openRecordCreatingFolder(place.path);
 }
 
 // Everything lives inside this call, so that the console's destructor has
 // given the terminal back before main reports anything or exits. The console
 // comes last so that it goes first: the terminal is restored at once, before
 // the windows are closed and the SDL thread is shut down.
-int runInTerminal(const pentrill::CommandLine& commandLine) {
+int runInTerminal(const pentrill::CommandLine& commandLine, const std::string& recordPath,
+                  const pentrill::RecordOpening& record) {
   pentrill::ProgramState state(*commandLine.edition);
-  // A record that cannot be used never stops the program: it runs without one.
-  pentrill::RecordOpening record;
   state.record.kept = !commandLine.noRecord;
-  if (state.record.kept) {
-    state.record.path = recordPath(commandLine);
-    record = state.record.path.empty() ? pentrill::RecordOpening{nullptr, "no home folder"}
-                                       : pentrill::openRecordCreatingFolder(state.record.path);
-    state.record.store = record.store.get();
-    state.record.offReason = record.failure;
-  }
+  state.record.path = recordPath;
+  state.record.store = record.store.get();
+  state.record.offReason = record.failure;
   pentrill::SystemClock clock;
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
@@ -69,6 +72,50 @@ int runInTerminal(const pentrill::CommandLine& commandLine) {
   pentrill::TerminalConsole console(commandLine.figures.value_or(pentrill::FigureProtocolSetting::Auto));
   pentrill::Platform platform{console, windows, sound, clock};
   return pentrill::runProgram(platform, state);
+}
+
+// "3 answers given in this run are", "a practice exam's start or end is".
+std::string keptWritesText(const pentrill::SqliteRecordStore& store) {
+  const std::size_t answers = store.keptAnswers();
+  if (answers == 0) return "a practice exam's start or end is";
+  return std::to_string(answers) + (answers == 1 ? " answer given in this run is" : " answers given in this run are");
+}
+
+// At the end of the run, with the terminal given back: what a locked record
+// kept gets a last, longer chance; what still cannot be written is reported,
+// never lost silently. False then.
+bool commitKeptAtEnd(pentrill::SqliteRecordStore* store) {
+  if (store == nullptr || !store->keepsWrites() || store->commitKept(0)) return true;
+  const std::string kept = keptWritesText(*store);
+  if (store->locked()) {
+    std::fprintf(stderr, "pentrill: the study record %s is locked by another program: waiting up to %d s\n",
+                 store->path().c_str(), pentrill::kLastChanceMilliseconds / 1000);
+    if (store->commitKept(pentrill::kLastChanceMilliseconds)) return true;
+  }
+  std::fprintf(stderr, "pentrill: cannot write to the study record %s (%s): %s not in it\n", store->path().c_str(),
+               store->lastFailure().c_str(), kept.c_str());
+  return false;
+}
+
+int runWithRecord(const pentrill::CommandLine& commandLine) {
+  pentrill::RecordPlace place;
+  pentrill::RecordOpening record;
+  if (!commandLine.noRecord) {
+    place = recordPlace(commandLine);
+    record = openRunRecord(place);
+  }
+  int status = 1;
+  try {
+    status = runInTerminal(commandLine, place.path, record);
+  } catch (const pentrill::ProgramExit& exit) {
+    status = exit.status;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pentrill: %s\n", error.what());
+  } catch (...) {
+    std::fputs("pentrill: unexpected failure\n", stderr);
+  }
+  const bool allWritten = commitKeptAtEnd(record.store.get());
+  return allWritten ? status : std::max(status, 1);
 }
 
 }  // namespace
@@ -87,15 +134,5 @@ int main(int argc, char** argv) {
     std::fputs("pentrill: needs an interactive terminal\n", stderr);
     return 1;
   }
-  try {
-    return runInTerminal(commandLine);
-  } catch (const pentrill::ProgramExit& exit) {
-    return exit.status;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "pentrill: %s\n", error.what());
-    return 1;
-  } catch (...) {
-    std::fputs("pentrill: unexpected failure\n", stderr);
-    return 1;
-  }
+  return runWithRecord(commandLine);
 }
