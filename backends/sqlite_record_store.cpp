@@ -515,7 +515,7 @@ bool SqliteRecordStore::prepare() {
   }};
   for (const auto& [statement, sql] : sources)
     if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr) != SQLITE_OK) {
-      failure_ = kDamaged;
+      failure_ = "damaged record";
       return false;
     }
   return true;
