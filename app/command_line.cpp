@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/program.h"
 
 namespace pentrill {
@@ -223,9 +226,12 @@ std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLin
 }
 
 int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err) {
+  errno = 0;
   const bool written = std::fwrite(answer.out.data(), 1, answer.out.size(), out) == answer.out.size() &&
                        std::fflush(out) == 0;
+  const int error = errno != 0 ? errno : EIO;
   std::fwrite(answer.err.data(), 1, answer.err.size(), err);
+  if (!written) std::fprintf(err, "pentrill: cannot write to standard output: %s\n", std::strerror(error));
   std::fflush(err);
   return written ? answer.status : 1;
 }

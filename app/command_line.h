@@ -61,7 +61,7 @@ struct CommandAnswer {
 std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today);
 
 // Writes the answer to `out` and `err` and returns its status, or 1 when
-// `out` cannot be written (a full disk, a closed pipe).
+// `out` cannot be written (a full disk, a closed pipe), which `err` then says.
 int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err);
 
 }  // namespace pentrill

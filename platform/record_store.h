@@ -3,6 +3,9 @@
 // the tests).
 // No call throws: a write that fails returns false and lastFailure() says
 // why in a few words; the caller then turns the record off.
+// A backend may keep a write that another program's lock holds back, to
+// commit it later in order: such a write counts as done, and every read
+// counts it as if committed.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -161,7 +161,8 @@ TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
   EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), kToday), std::nullopt);
 }
 
-// Standard output on a full disk (/dev/full): the status says the text is lost.
+// Standard output on a full disk (/dev/full): the status says the text is
+// lost, and standard error why.
 TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
@@ -177,12 +178,24 @@ TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
   EXPECT_EQ(contents(err), "pentrill: wrong\n");
   std::fclose(out);
 
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  EXPECT_EQ(deliver({0, versionText(), ""}, full, err), 1);
-  EXPECT_EQ(deliver({0, "", ""}, full, err), 0);
-  std::fclose(full);
   std::fclose(err);
+
+  // A text that fits the output's buffer (lost at the flush) and one that
+  // does not (lost at the write): either is said on standard error, after
+  // what was to go there.
+  for (const std::string& text : {versionText(), std::string(100'000, 'x')}) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    std::FILE* told = std::tmpfile();
+    ASSERT_TRUE(full && told);
+    EXPECT_EQ(deliver({0, text, "pentrill: note\n"}, full, told), 1);
+    std::rewind(told);
+    std::string said(256, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), told));
+    EXPECT_EQ(said, "pentrill: note\npentrill: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(deliver({0, "", ""}, full, told), 0);
+    std::fclose(full);
+    std::fclose(told);
+  }
 }
 
 }  // namespace

@@ -302,6 +302,35 @@ TEST_F(HintFiles, PictureThatIsNoDrawableBitmapOpensNothingButTheTextShows) {
   EXPECT_EQ(handle, 0);
 }
 
+// A field of /proc/self/status in KiB ("VmHWM", the peak resident size).
+long statusKib(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.starts_with(field + ":")) return std::stol(line.substr(field.size() + 1));
+  return -1;
+}
+
+// A 54-byte file whose header claims 4096 x 4096 pixels of 32 bits is
+// refused like any picture the program cannot draw, at H and for the figure
+// key alike, and no memory is taken for rows the file does not hold: the
+// peak resident size (reset first) stays near where it was.
+TEST_F(HintFiles, AHeaderClaimingRowsTheFileLacksTakesNoMemoryForThem) {
+  std::vector<unsigned char> header = makeBitmap({.width = 1, .height = 1, .bits = 32});
+  testing::put32(header, 18, 4096);
+  testing::put32(header, 22, 4096);
+  header.resize(kBitmapHeadersSize);
+  testing::writeFile("Figures/huge.bmp", header);
+  writeHints("E5C10: [p] words ~Figure huge.bmp\r\n");
+  std::ofstream reset("/proc/self/clear_refs");
+  if (!(reset << "5" << std::flush)) GTEST_SKIP() << "the peak resident size cannot be reset here";
+  const long before = statusKib("VmHWM");
+  showHint(console, windows, "E5C10", handle);
+  EXPECT_FALSE(Hints(files).picture("E5C10"));
+  EXPECT_EQ(console.text(29, 2, 10), "[p] words");
+  EXPECT_TRUE(windows.calls.empty());
+  EXPECT_LT(statusKib("VmHWM") - before, 16 * 1024) << "KiB more at the peak";
+}
+
 TEST_F(HintFiles, NoFileOrAPipeInItsPlaceGivesAnEmptyIndexAtOnce) {
   EXPECT_EQ(loaded().lines(), 0);
   EXPECT_EQ(findHint("E5C10"), std::nullopt);
