@@ -9,6 +9,7 @@
 #include "app/study_report.h"
 #include "drill/drill_view.h"
 #include "exam/exam_view.h"
+#include "exam/missed.h"
 #include "session/commands.h"
 #include "session/session.h"
 
@@ -55,7 +56,12 @@ class AppView {
   virtual void showHelp(const Session& session) = 0;
   // Lines shown until a key: the end of a study session.
   virtual void showMessage(const std::vector<std::string>& lines) = 0;
-  virtual void showProgress(const StudyReport& report) = 0;
+  // The progress screen until a key; with `missedOffered` the keys for the
+  // last exam's missed questions count too.
+  virtual MissedChoice showProgress(const StudyReport& report, bool missedOffered) = 0;
+  // The missed questions with their right answers, a page at a time, until
+  // the user goes back (Done) or asks for a drill of them.
+  virtual MissedChoice showMissed(const std::vector<MissedQuestion>& missed) = 0;
   // Shown while the exam is composed.
   virtual void preparingExam() = 0;
   virtual DrillView& drillView() = 0;

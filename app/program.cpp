@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <cmath>
+#include <functional>
 
 #include "exam/exam_composer.h"
 
@@ -59,7 +60,24 @@ void drillMistakes(Session& session, AppView& view) {
     view.showMessage({"You answered every one of your mistakes right."});
 }
 
-// T at the menu: the progress screen until any key.
+std::string missedTitle(int questions) { return countedTitle(kMissedTitle, questions); }
+
+// M and D where an exam's missed questions are offered: the list, until
+// the user goes back to the screen that offered it (shown again by
+// `offer`), and a drill of exactly those questions.
+void followMissed(Session& session, AppView& view, MissedChoice choice, const std::vector<MissedQuestion>& missed,
+                  const std::function<MissedChoice()>& offer) {
+  while (choice == MissedChoice::List) {
+    choice = view.showMissed(missed);
+    if (choice == MissedChoice::Done) choice = offer();
+  }
+  if (choice != MissedChoice::Drill || missed.empty()) return;
+  Drill drill = drillOfQuestions(session, missedIds(missed), missedTitle, AnswerMode::Drill);
+  runDrill(drill, view.drillView(), false);
+}
+
+// T at the menu: the progress screen until any key; the last exam's missed
+// questions are offered there, from the record.
 void showProgress(Session& session, AppView& view) {
   const std::optional<StudyReport> report =
       readStudyReport(session.record.store, session.edition(), session.studyPool(), session.utcNow(),
@@ -68,7 +86,13 @@ void showProgress(Session& session, AppView& view) {
     session.record.turnOff(session.record.store->lastFailure());
     return;
   }
-  view.showProgress(*report);
+  std::vector<MissedQuestion> missed;
+  if (report->lastExam)
+    if (std::optional<std::vector<MissedQuestion>> read =
+            readMissedQuestions(session.record, session.edition(), *report->lastExam))
+      missed = std::move(*read);
+  auto offer = [&] { return view.showProgress(*report, !missed.empty()); };
+  followMissed(session, view, offer(), missed, offer);
 }
 
 // One visit of the menu: the help screen, a study session and the progress
@@ -102,7 +126,9 @@ MenuChoice runMenu(Session& session, AppView& view) {
 void runPracticeExam(Session& session, AppView& view) {
   view.preparingExam();
   Exam exam(session, composePracticeExam(session.edition(), session.clock, session.random));
-  runExam(exam, view.examView());
+  const MissedChoice choice = runExam(exam, view.examView());
+  const std::vector<MissedQuestion> missed = missedQuestions(exam);
+  followMissed(session, view, choice, missed, [&] { return view.examView().showResults(exam, true); });
 }
 
 }  // namespace

@@ -12,5 +12,6 @@ inline constexpr std::string_view kVersion = "2021.05.03a";
 static_assert(std::string_view(kWindowTitle).ends_with(kVersion));
 
 inline constexpr std::string_view kStudySessionTitle = "Study Session \x96 Your Chance of Passing";
+inline constexpr std::string_view kMissedTitle = "Missed in the Practice Exam";
 
 }  // namespace pentrill

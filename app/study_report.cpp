@@ -1,6 +1,7 @@
 #include "app/study_report.h"
 
 #include <cmath>
+#include <set>
 #include <span>
 
 #include "study/record_csv.h"
@@ -12,15 +13,23 @@ std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition
                                            const study::StudyPool& pool, std::int64_t now, int utcOffsetSeconds) {
   // One pass over the log gives the chart and, at its end, today's memory:
   // the chart's last day and the chance shown beside it always agree.
+  // An exam ended before any answer (kept by an older Pentrill) is no exam
+  // taken: only exams with an answer in the log are listed.
   study::DailyChances daily(pool, now, utcOffsetSeconds);
   std::vector<RecordedExam> exams;
   if (store != nullptr) {
     std::optional<std::vector<RecordedExam>> readExams = store->readLastExams(edition.name, study::kShownExams);
-    if (!readExams || !store->visitLog(edition.name, [&daily](const RecordedAnswer& answer) { daily.add(answer); }))
+    std::set<std::int64_t> answered;
+    if (!readExams || !store->visitLog(edition.name, [&](const RecordedAnswer& answer) {
+          daily.add(answer);
+          if (answer.exam) answered.insert(*answer.exam);
+        }))
       return std::nullopt;
     exams = std::move(*readExams);
+    std::erase_if(exams, [&answered](const RecordedExam& exam) { return !answered.contains(exam.id); });
   }
   StudyReport report;
+  if (!exams.empty()) report.lastExam = exams.front();
   report.daily = daily.finish();
   const study::StudyRecord record = study::StudyRecord::fromPoolOrder(pool, daily.memory());
   report.pool = std::string(edition.name);

@@ -21,6 +21,7 @@ struct StudyReport {
   double chance = 0;  // of passing an exam drawn now
   study::Progress progress;
   std::vector<study::ExamLine> exams;  // newest first, at most ten
+  std::optional<RecordedExam> lastExam;  // the newest exam with an answer
   std::vector<double> daily;           // the chance at the end of each of the last 30 days, oldest first
 };
 

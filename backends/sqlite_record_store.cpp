@@ -35,7 +35,8 @@ CREATE TABLE exam(
   pool TEXT NOT NULL,
   started INTEGER NOT NULL,
   finished INTEGER,
-  right_answers INTEGER);
+  right_answers INTEGER,
+  questions TEXT);
 CREATE INDEX exam_by_pool ON exam(pool, started);
 CREATE TABLE answer(
   id INTEGER PRIMARY KEY,
@@ -83,6 +84,7 @@ const std::string kSchema =
 constexpr std::array<const char*, kSchemaVersion - 1> kMigrations = {
     R"sql(
 ALTER TABLE memory ADD COLUMN last_rating INTEGER NOT NULL DEFAULT 1;
+ALTER TABLE exam ADD COLUMN questions TEXT;
 CREATE TABLE setting(
   name TEXT PRIMARY KEY,
   value TEXT NOT NULL) WITHOUT ROWID;
@@ -557,10 +559,10 @@ bool SqliteRecordStore::prepare() {
       {&statements_->saveCover, "UPDATE memory_cover SET answers = ?1, last_id = ?2, model = ?3"},
       {&statements_->poolLog, "SELECT " + columns + " FROM answer WHERE pool = ?1 ORDER BY time, id"},
       {&statements_->allLog, "SELECT " + columns + " FROM answer ORDER BY time, id"},
-      {&statements_->startExam, "INSERT INTO exam(pool, started) VALUES (?1, ?2)"},
+      {&statements_->startExam, "INSERT INTO exam(pool, started, questions) VALUES (?1, ?2, ?3)"},
       {&statements_->finishExam, "UPDATE exam SET finished = ?2, right_answers = ?3 WHERE id = ?1"},
       {&statements_->lastExams,
-       "SELECT id, pool, started, finished, right_answers FROM exam WHERE pool = ?1 "
+       "SELECT id, pool, started, finished, right_answers, questions FROM exam WHERE pool = ?1 "
        "ORDER BY started DESC, id DESC LIMIT ?2"},
       {&statements_->readSetting, "SELECT value FROM setting WHERE name = ?1"},
       {&statements_->writeSetting, "INSERT OR REPLACE INTO setting(name, value) VALUES (?1, ?2)"},
@@ -658,7 +660,7 @@ bool SqliteRecordStore::apply(const Write& write, std::map<std::int64_t, std::in
     }
     case Write::Kind::StartExam: {
       Use insert(statements_->startExam);
-      insert.text(1, write.exam.pool).integer(2, write.exam.started);
+      insert.text(1, write.exam.pool).integer(2, write.exam.started).text(3, write.exam.questions);
       if (const int code = insert.step(); code != SQLITE_DONE) return fail(code);
       started[write.exam.id] = sqlite3_last_insert_rowid(db_);
       return true;
@@ -760,14 +762,16 @@ std::optional<std::vector<RecordedAnswer>> SqliteRecordStore::readAnswers(sqlite
 
 // Its id, provisional while the record is locked: later calls with it are
 // matched to the committed one.
-std::optional<std::int64_t> SqliteRecordStore::startExam(std::string_view pool, std::int64_t time) {
+std::optional<std::int64_t> SqliteRecordStore::startExam(std::string_view pool, std::int64_t time,
+                                                         std::string_view questions) {
   const std::int64_t provisional = nextProvisionalExam_--;
-  if (!write({Write::Kind::StartExam, {}, {provisional, std::string(pool), time, {}, {}}})) return std::nullopt;
+  if (!write({Write::Kind::StartExam, {}, {provisional, std::string(pool), time, {}, {}, std::string(questions)}}))
+    return std::nullopt;
   return examId(provisional);
 }
 
 bool SqliteRecordStore::finishExam(std::int64_t exam, std::int64_t time, int right) {
-  return write({Write::Kind::FinishExam, {}, {exam, {}, 0, time, right}});
+  return write({Write::Kind::FinishExam, {}, {exam, {}, 0, time, right, {}}});
 }
 
 // The kept answers that `belongs` takes, as they will read once committed:
@@ -858,9 +862,10 @@ std::optional<std::vector<RecordedExam>> SqliteRecordStore::readLastExams(std::s
   int code;
   while ((code = read.step()) == SQLITE_ROW) {
     sqlite3_stmt* row = read.get();
-    RecordedExam exam{sqlite3_column_int64(row, 0), columnText(row, 1), sqlite3_column_int64(row, 2), {}, {}};
+    RecordedExam exam{sqlite3_column_int64(row, 0), columnText(row, 1), sqlite3_column_int64(row, 2), {}, {}, {}};
     if (sqlite3_column_type(row, 3) != SQLITE_NULL) exam.finished = sqlite3_column_int64(row, 3);
     if (sqlite3_column_type(row, 4) != SQLITE_NULL) exam.right = sqlite3_column_int(row, 4);
+    exam.questions = columnText(row, 5);
     exams.push_back(std::move(exam));
   }
   if (code != SQLITE_DONE) {

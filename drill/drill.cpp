@@ -98,17 +98,6 @@ Drill subelementDrill(Session& session, int subelement) {
   return drill;
 }
 
-namespace {
-
-const Question* findQuestion(const PoolEdition& edition, std::string_view id) {
-  for (const Subelement& subelement : edition.subelements)
-    for (const Question& question : subelement.questions)
-      if (question.id == id) return &question;
-  return nullptr;
-}
-
-}  // namespace
-
 Drill drillOfQuestions(Session& session, const std::vector<std::string>& ids,
                        std::string (*title)(int questions), AnswerMode mode) {
   std::vector<const Question*> questions;

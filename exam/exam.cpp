@@ -1,6 +1,7 @@
 #include "exam/exam.h"
 
 #include "screen/text.h"
+#include "exam/missed.h"
 #include "session/study_log.h"
 
 namespace pentrill {
@@ -40,7 +41,8 @@ Exam::Exam(Session& session, std::vector<AskedQuestion> questions)
 Exam::Move Exam::answer(char letter) {
   ExamItem& item = items_[static_cast<std::size_t>(current_)];
   item.answer = letter;
-  if (!recorded_) recorded_ = recordExamStart(session_->record, session_->edition(), started_);
+  if (!recorded_)
+    recorded_ = recordExamStart(session_->record, session_->edition(), started_, examQuestionsText(items_));
   recordExamAnswer(session_->record, recorded_, session_->edition(), item.asked, letter, session_->utcNow());
   if (current_ + 1 < size()) {
     ++current_;

@@ -5,6 +5,11 @@
 
 namespace pentrill {
 
+// What the user asks for once an exam's results are shown (and where its
+// missed questions are offered again): nothing more, the list of the
+// questions missed, or a drill of them.
+enum class MissedChoice { Done, List, Drill };
+
 class ExamView {
  public:
   virtual ~ExamView() = default;
@@ -25,12 +30,14 @@ class ExamView {
   // The user went past the last question: a notice, until a key.
   virtual void pastLastQuestion(const Exam& exam) = 0;
   virtual bool confirmStop(const Exam& exam) = 0;
-  // After the confirmed end: the results, until a key.
-  virtual void showResults(const Exam& exam) = 0;
+  // After the confirmed end: the results, until a key; with `missedOffered`
+  // the keys for the missed questions' list and drill count too.
+  virtual MissedChoice showResults(const Exam& exam, bool missedOffered) = 0;
   virtual void examLeft(const Exam& exam) = 0;
 };
 
-// Runs the exam until the user confirms its end and has seen the results.
-void runExam(Exam& exam, ExamView& view);
+// Runs the exam until the user confirms its end and has seen the results;
+// what the user asked for then.
+MissedChoice runExam(Exam& exam, ExamView& view);
 
 }  // namespace pentrill

@@ -31,7 +31,7 @@ Exam::Move carryOut(Exam& exam, const ExamInput& input) {
 
 }  // namespace
 
-void runExam(Exam& exam, ExamView& view) {
+MissedChoice runExam(Exam& exam, ExamView& view) {
   view.examStarted(exam);
   view.questionShown(exam);
   for (;;) {
@@ -42,9 +42,10 @@ void runExam(Exam& exam, ExamView& view) {
     }
     if (input.command == ExamCommand::Stop && view.confirmStop(exam)) {
       exam.finish();
-      view.showResults(exam);
+      const ExamCounts counts = exam.counts();
+      const MissedChoice choice = view.showResults(exam, counts.incorrect + counts.skipped > 0);
       view.examLeft(exam);
-      return;
+      return choice;
     }
     const Exam::Move move = carryOut(exam, input);
     if (input.command == ExamCommand::Review) view.reviewAsked(exam);

@@ -123,7 +123,13 @@ void showReviewPanel(Console& console, const Exam& exam, ClickMap<int>& clicks) 
   drawSummary(console, exam.counts());
 }
 
-void showExamResults(Console& console, const Exam& exam) {
+MissedChoice missedChoiceOf(const Key& key, bool missedOffered) {
+  if (!missedOffered || !key.isCharacter()) return MissedChoice::Done;
+  const char letter = upperLetter(key.character);
+  return letter == 'M' ? MissedChoice::List : letter == 'D' ? MissedChoice::Drill : MissedChoice::Done;
+}
+
+MissedChoice showExamResults(Console& console, const Exam& exam, bool missedOffered) {
   const ExamCounts counts = exam.counts();
   const float score = finalScore(counts);
   console.setColours(kBrightWhite, kBlue);
@@ -135,7 +141,8 @@ void showExamResults(Console& console, const Exam& exam) {
   writeAt(console, 23, 39, "      Your Status:" + std::string(" ") + verdict(score));
   writeAt(console, 25, 35, "Press any key to end the exam.");
   console.endLine();
-  waitKey(console);
+  if (missedOffered) writeAt(console, 27, (kScreenColumns - static_cast<int>(kMissedOffer.size())) / 2 + 1, kMissedOffer);
+  return missedChoiceOf(waitKey(console), missedOffered);
 }
 
 void FullExamView::showPreparingNotice() {
@@ -267,7 +274,9 @@ bool FullExamView::confirmStop(const Exam&) {
   return answer == Choice::First;
 }
 
-void FullExamView::showResults(const Exam& exam) { showExamResults(console(), exam); }
+MissedChoice FullExamView::showResults(const Exam& exam, bool missedOffered) {
+  return showExamResults(console(), exam, missedOffered);
+}
 
 void FullExamView::examLeft(const Exam&) { closeFigure(platform_.windows, figure_); }
 

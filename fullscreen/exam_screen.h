@@ -34,7 +34,7 @@ class FullExamView : public ExamView {
   void commandDone(const Exam& exam) override;
   void pastLastQuestion(const Exam& exam) override;
   bool confirmStop(const Exam& exam) override;
-  void showResults(const Exam& exam) override;
+  MissedChoice showResults(const Exam& exam, bool missedOffered) override;
   void examLeft(const Exam& exam) override;
 
  private:
@@ -64,7 +64,14 @@ void drawExamBar(Console& console, bool figureLabel, ClickMap<ExamCommand>& clic
 void showReviewPanel(Console& console, const Exam& exam, ClickMap<int>& clicks);
 
 // The results screen in white on blue: correct, incorrect and skipped
-// counts, the score and the verdict. Returns after any key or click.
-void showExamResults(Console& console, const Exam& exam);
+// counts, the score and the verdict, and with `missedOffered` the keys for
+// the missed questions. Returns what the key or click after it asks for.
+MissedChoice showExamResults(Console& console, const Exam& exam, bool missedOffered = false);
+
+// The row that offers the missed questions' list (M) and drill (D), and
+// what a key there asks for.
+inline constexpr std::string_view kMissedOffer =
+    "M. The questions you missed, with the right answers      D. A drill of them";
+MissedChoice missedChoiceOf(const Key& key, bool missedOffered);
 
 }  // namespace pentrill

@@ -181,9 +181,12 @@ void FullScreenFace::showMessage(const std::vector<std::string>& lines) {
   waitKey(console);
 }
 
-void FullScreenFace::showProgress(const StudyReport& report) {
+MissedChoice FullScreenFace::showProgress(const StudyReport& report, bool missedOffered) {
   drawProgressScreen(platform_.console, report);
-  waitKey(platform_.console);
+  if (missedOffered)
+    writeAt(platform_.console, 42, 10,
+            "M. The questions you missed in the last exam, with the right answers   D. A drill of them");
+  return missedChoiceOf(waitKey(platform_.console), missedOffered);
 }
 
 void FullScreenFace::farewell() {

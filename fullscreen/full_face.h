@@ -18,7 +18,8 @@ class FullScreenFace : public AppView {
   MenuChoice menu(Session& session) override;
   void showHelp(const Session& session) override;
   void showMessage(const std::vector<std::string>& lines) override;
-  void showProgress(const StudyReport& report) override;
+  MissedChoice showProgress(const StudyReport& report, bool missedOffered) override;
+  MissedChoice showMissed(const std::vector<MissedQuestion>& missed) override;
   void preparingExam() override { exam_.showPreparingNotice(); }
   DrillView& drillView() override { return drill_; }
   ExamView& examView() override { return exam_; }

@@ -133,7 +133,32 @@ void PlainFace::showMessage(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) write(line);
 }
 
-void PlainFace::showProgress(const StudyReport& report) {
+// M or D where the missed questions are offered; any other line goes on.
+MissedChoice PlainFace::askMissedChoice(bool missedOffered, std::string_view where) {
+  if (!missedOffered) return MissedChoice::Done;
+  write("Type M for the questions you missed " + std::string(where) +
+        " with the right answers, D for a drill of them, or Enter to go on.");
+  const std::string word = firstWord(read());
+  const char letter = word.empty() ? '\0' : upperLetter(word[0]);
+  return letter == 'M' ? MissedChoice::List : letter == 'D' ? MissedChoice::Drill : MissedChoice::Done;
+}
+
+MissedChoice PlainFace::showMissed(const std::vector<MissedQuestion>& missed) {
+  write("The questions you missed in the practice exam: " + plainNumberText(static_cast<long long>(missed.size())) +
+        ".");
+  for (const MissedQuestion& question : missed) {
+    const AskedQuestion& asked = question.asked;
+    write("Question " + plainNumberText(question.number) + ", " + std::string(asked.question->id) + ".");
+    write(withoutEdgeBlanks(asked.question->text));
+    write(question.given ? "Your answer: " + answerText(asked, *question.given) : std::string("Your answer: skipped."));
+    write("Right answer: " + answerText(asked, asked.correct));
+  }
+  write("Type D for a drill of these questions, or Enter to go back.");
+  const std::string word = firstWord(read());
+  return !word.empty() && upperLetter(word[0]) == 'D' ? MissedChoice::Drill : MissedChoice::Done;
+}
+
+MissedChoice PlainFace::showProgress(const StudyReport& report, bool missedOffered) {
   const std::string text = statsText(report);
   size_t start = 0;
   while (start < text.size()) {
@@ -143,6 +168,7 @@ void PlainFace::showProgress(const StudyReport& report) {
     if (end == std::string::npos) break;
     start = end + 1;
   }
+  return askMissedChoice(missedOffered, "in the last exam");
 }
 
 void PlainFace::farewell() { write("Thanks for playing.  Have a real nice day."); }
@@ -306,7 +332,7 @@ void PlainFace::pastLastQuestion(const Exam&) {
 
 bool PlainFace::confirmStop(const Exam&) { return askYesNo("Are you sure you want to end the Exam? [Y] or [N]"); }
 
-void PlainFace::showResults(const Exam& exam) {
+MissedChoice PlainFace::showResults(const Exam& exam, bool missedOffered) {
   const ExamCounts counts = exam.counts();
   const float score = finalScore(counts);
   write("Correct Answers: " + countText(counts.correct));
@@ -314,6 +340,7 @@ void PlainFace::showResults(const Exam& exam) {
   write("Skipped Questions: " + countText(counts.skipped));
   write("Your Score: " + trimBlanks(singleNumberText(score)) + "%");
   write(std::string("Your Status: ") + (passes(score) ? "Pass" : "Fail"));
+  return askMissedChoice(missedOffered, "");
 }
 
 void PlainFace::examLeft(const Exam&) { closeFigure(windows_, figure_); }

@@ -30,7 +30,8 @@ class PlainFace : public AppView, DrillView, ExamView {
   MenuChoice menu(Session& session) override;
   void showHelp(const Session& session) override;
   void showMessage(const std::vector<std::string>& lines) override;
-  void showProgress(const StudyReport& report) override;
+  MissedChoice showProgress(const StudyReport& report, bool missedOffered) override;
+  MissedChoice showMissed(const std::vector<MissedQuestion>& missed) override;
   void preparingExam() override {}
   DrillView& drillView() override { return *this; }
   ExamView& examView() override { return *this; }
@@ -60,13 +61,14 @@ class PlainFace : public AppView, DrillView, ExamView {
   void commandDone(const Exam&) override {}
   void pastLastQuestion(const Exam& exam) override;
   bool confirmStop(const Exam& exam) override;
-  void showResults(const Exam& exam) override;
+  MissedChoice showResults(const Exam& exam, bool missedOffered) override;
   void examLeft(const Exam& exam) override;
 
  private:
   void write(std::string_view line) { lines_.writeLine(line); }
   std::string read();
   bool askYesNo(std::string_view prompt);
+  MissedChoice askMissedChoice(bool missedOffered, std::string_view where);
   void writeQuestion(const AskedQuestion& asked, const PoolEdition& edition);
   void showFigure(const Figure* figure);
 

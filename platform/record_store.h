@@ -37,6 +37,10 @@ struct RecordedExam {
   std::int64_t started = 0;
   std::optional<std::int64_t> finished;
   std::optional<int> right;  // right answers (of the pool's groups, one question each)
+  // Its questions in order, each with its answers as shown:
+  // "E5C10:2031 E1A01:0123" (the pool's answer at each shown place, A
+  // first); empty for an exam recorded before the record kept them.
+  std::string questions;
 };
 
 // The remembered state of one question, as the study model computes it
@@ -56,7 +60,8 @@ class RecordStore {
   // A drill or study-session answer, committed before returning.
   [[nodiscard]] virtual bool appendAnswer(const RecordedAnswer& answer) = 0;
   // A new practice exam; its id, or nothing on failure.
-  [[nodiscard]] virtual std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time) = 0;
+  [[nodiscard]] virtual std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time,
+                                                               std::string_view questions) = 0;
   // An exam answer (answer.exam set), committed; it replaces an earlier
   // answer of the same exam to the same question.
   [[nodiscard]] virtual bool recordExamAnswer(const RecordedAnswer& answer) = 0;

@@ -50,6 +50,9 @@ const Figure* figureOf(const PoolEdition& edition, const Question& question);
 // a question with a figure.
 std::string idField(const PoolEdition& edition, const Question& question);
 
+// The question with that identifier; null when the edition has none.
+const Question* findQuestion(const PoolEdition& edition, std::string_view id);
+
 // The 2020-2024 pool, the program's default.
 const PoolEdition& pool2020To2024();
 

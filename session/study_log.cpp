@@ -70,9 +70,10 @@ void recordAnswer(StudyLog& log, const PoolEdition& edition, const AskedQuestion
   keep(log, log.store->appendAnswer(answerOf(edition, asked, shownLetter, rating, mode, time)));
 }
 
-std::optional<std::int64_t> recordExamStart(StudyLog& log, const PoolEdition& edition, std::int64_t time) {
+std::optional<std::int64_t> recordExamStart(StudyLog& log, const PoolEdition& edition, std::int64_t time,
+                                            std::string_view questions) {
   if (!log.on()) return std::nullopt;
-  std::optional<std::int64_t> exam = log.store->startExam(edition.name, time);
+  std::optional<std::int64_t> exam = log.store->startExam(edition.name, time, questions);
   keep(log, exam.has_value());
   return exam;
 }

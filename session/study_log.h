@@ -50,7 +50,8 @@ void recordAnswer(StudyLog& log, const PoolEdition& edition, const AskedQuestion
 
 // A practice exam in the record: started, each answer as given (a changed
 // answer replaces the earlier one), its confirmed end.
-std::optional<std::int64_t> recordExamStart(StudyLog& log, const PoolEdition& edition, std::int64_t time);
+std::optional<std::int64_t> recordExamStart(StudyLog& log, const PoolEdition& edition, std::int64_t time,
+                                            std::string_view questions);
 void recordExamAnswer(StudyLog& log, std::optional<std::int64_t> exam, const PoolEdition& edition,
                       const AskedQuestion& asked, char shownLetter, std::int64_t time);
 void recordExamEnd(StudyLog& log, std::optional<std::int64_t> exam, std::int64_t time, int right);

@@ -17,10 +17,11 @@ bool MemoryRecordStore::appendAnswer(const RecordedAnswer& answer) {
   return true;
 }
 
-std::optional<std::int64_t> MemoryRecordStore::startExam(std::string_view pool, std::int64_t time) {
+std::optional<std::int64_t> MemoryRecordStore::startExam(std::string_view pool, std::int64_t time,
+                                                         std::string_view questions) {
   if (!writable()) return std::nullopt;
   const std::int64_t id = static_cast<std::int64_t>(exams_.size()) + 1;
-  exams_.push_back({id, std::string(pool), time, std::nullopt, std::nullopt});
+  exams_.push_back({id, std::string(pool), time, std::nullopt, std::nullopt, std::string(questions)});
   return id;
 }
 

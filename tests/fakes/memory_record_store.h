@@ -13,7 +13,7 @@ namespace pentrill {
 class MemoryRecordStore final : public RecordStore {
  public:
   bool appendAnswer(const RecordedAnswer& answer) override;
-  std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time) override;
+  std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time, std::string_view questions) override;
   bool recordExamAnswer(const RecordedAnswer& answer) override;
   bool finishExam(std::int64_t exam, std::int64_t time, int right) override;
   bool visitLog(std::string_view pool, const std::function<void(const RecordedAnswer&)>& visit) override;

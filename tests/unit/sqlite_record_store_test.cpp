@@ -114,14 +114,14 @@ TEST(SqliteRecordStore, KeepsAnswersAndExamsAcrossRuns) {
     ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 1000, true)));
     ASSERT_TRUE(store->appendAnswer(drill("2020-2024", "E5C10", 1100, false)));
     ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 900, false)));  // another copy's clock
-    const auto exam = store->startExam("2024-2028", 2000);
+    const auto exam = store->startExam("2024-2028", 2000, "");
     ASSERT_TRUE(exam);
     finished = *exam;
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2010, 'A', false)));
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1B02", 2020, 'B', true)));
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2030, 'D', true)));  // changed its mind
     ASSERT_TRUE(store->finishExam(*exam, 2100, 41));
-    const auto unfinished = store->startExam("2024-2028", 3000);
+    const auto unfinished = store->startExam("2024-2028", 3000, "");
     ASSERT_TRUE(unfinished);
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*unfinished, "E1A01", 3010, 'A', false)));
     ASSERT_TRUE(store->writeSetting("pool", "2020-2024"));
@@ -195,7 +195,7 @@ std::string answerAway(const std::string& path, int copy) {
     if (!opening.store->appendAnswer(drill(pool, question, 10'000 + i * 1000 + copy, random() % 2)))
       return opening.store->lastFailure();
   }
-  const auto exam = opening.store->startExam("2024-2028", 500'000);
+  const auto exam = opening.store->startExam("2024-2028", 500'000, "");
   if (!exam) return "exam: " + opening.store->lastFailure();
   for (int i = 0; i < 20; ++i)  // ten questions, each answered twice
     if (!opening.store->recordExamAnswer(examAnswer(*exam, "E9B0" + std::to_string(i % 10), 500'000 + i, 'A', i % 2)))
@@ -461,8 +461,8 @@ TEST(SqliteRecordStore, WritesALockKeepsBackAreReadAsIfCommittedAndCommittedAtTh
   MemoryRecordStore expected;
   const auto both = [&](const auto& write) { return write(static_cast<RecordStore&>(store)) && write(expected); };
   ASSERT_TRUE(both([](RecordStore& s) { return s.appendAnswer(drill("2024-2028", "E3A01", 1000, true)); }));
-  const auto earlier = store.startExam("2024-2028", 2000);
-  const auto earlierExpected = expected.startExam("2024-2028", 2000);
+  const auto earlier = store.startExam("2024-2028", 2000, "");
+  const auto earlierExpected = expected.startExam("2024-2028", 2000, "");
   ASSERT_TRUE(earlier && earlierExpected);
   ASSERT_TRUE(store.recordExamAnswer(examAnswer(*earlier, "E1A01", 2010, 'A', false)));
   ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*earlierExpected, "E1A01", 2010, 'A', false)));
@@ -476,8 +476,8 @@ TEST(SqliteRecordStore, WritesALockKeepsBackAreReadAsIfCommittedAndCommittedAtTh
   ASSERT_TRUE(store.recordExamAnswer(examAnswer(*earlier, "E1A01", 3010, 'D', true)));  // replaces a committed one
   ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*earlierExpected, "E1A01", 3010, 'D', true)));
   ASSERT_TRUE(store.finishExam(*earlier, 3020, 40) && expected.finishExam(*earlierExpected, 3020, 40));
-  const auto later = store.startExam("2024-2028", 4000);
-  const auto laterExpected = expected.startExam("2024-2028", 4000);
+  const auto later = store.startExam("2024-2028", 4000, "");
+  const auto laterExpected = expected.startExam("2024-2028", 4000, "");
   ASSERT_TRUE(later && laterExpected);
   ASSERT_TRUE(store.recordExamAnswer(examAnswer(*later, "E2B03", 4010, 'B', false)));
   ASSERT_TRUE(store.recordExamAnswer(examAnswer(*later, "E2B03", 4020, 'C', true)));  // replaces a kept one

@@ -190,7 +190,7 @@ TEST(StudyRecordMemory, OnlyTheLastAnswerOfAnExamToAQuestionCounts) {
 
   // The store replaces a changed answer: the log holds the last one only.
   MemoryRecordStore store;
-  const auto exam = store.startExam("2024-2028", 990);
+  const auto exam = store.startExam("2024-2028", 990, "");
   ASSERT_TRUE(exam);
   ASSERT_TRUE(store.recordExamAnswer(answer("E1A01", 1000, false, AnswerMode::Exam, *exam)));
   ASSERT_TRUE(store.recordExamAnswer(answer("E1A01", 1020, true, AnswerMode::Exam, *exam)));
@@ -326,7 +326,8 @@ TEST(StudyRecordExams, LinesSayRightScoreAndVerdictByThePoolsSizeOrUnfinished) {
   for (const auto& c : cases) {
     const NumberedPool numbered(c.groups);
     const StudyPool pool(numbered.views, c.passMark);
-    const std::vector<RecordedExam> exams = {{2, "2020-2024", kNow, {}, {}}, {1, "2020-2024", kNow - kDay, kNow, c.right}};
+    const std::vector<RecordedExam> exams = {{2, "2020-2024", kNow, {}, {}, {}},
+                                             {1, "2020-2024", kNow - kDay, kNow, c.right, {}}};
     const std::vector<ExamLine> lines = examLines(exams, pool);
     const std::string what = std::to_string(c.right) + " of " + std::to_string(c.groups);
     ASSERT_EQ(lines.size(), 2u) << what;

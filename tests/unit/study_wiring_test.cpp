@@ -14,6 +14,7 @@
 #include "exam/exam_composer.h"
 #include "exam/exam.h"
 #include "screen/charset.h"
+#include "screen/text.h"
 #include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
@@ -234,9 +235,18 @@ TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
     for (const Question& question : group->questions)
       ASSERT_TRUE(store.appendAnswer({now - 3600, "2020-2024", std::string(question.id), question.correct, true, 3,
                                       AnswerMode::Drill, std::nullopt}));
-  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200);
-  ASSERT_TRUE(exam && store.finishExam(*exam, now - 7000, 40));
-  ASSERT_TRUE(store.startExam("2020-2024", now - 600));
+  // Exams list only with an answer: one with none, ended at once, is left out.
+  const Question& first = session.edition().subelements[0].questions[0];
+  auto examAnswer = [&](std::int64_t exam, std::int64_t time) {
+    return store.recordExamAnswer(
+        {time, "2020-2024", std::string(first.id), first.correct, true, 3, AnswerMode::Exam, exam});
+  };
+  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200, "");
+  ASSERT_TRUE(exam && examAnswer(*exam, now - 7100) && store.finishExam(*exam, now - 7000, 40));
+  const std::optional<std::int64_t> empty = store.startExam("2020-2024", now - 900, "");
+  ASSERT_TRUE(empty && store.finishExam(*empty, now - 899, 0));
+  const std::optional<std::int64_t> open = store.startExam("2020-2024", now - 600, "");
+  ASSERT_TRUE(open && examAnswer(*open, now - 500));
   console.typeKeys("T");
   ScreenGrid progress;
   console.typeLater([&] {
@@ -362,6 +372,85 @@ TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
   EXPECT_EQ(asked, (std::vector<std::string>{"E0A01", "E0A04"}));
   EXPECT_EQ(answers().size(), 8u);
   EXPECT_EQ(answers().back().mode, AnswerMode::Drill);
+}
+
+}  // namespace
+}  // namespace pentrill
+
+namespace pentrill {
+namespace {
+
+// "3, E1A04": the entries of the missed list on the screen, added to those
+// already seen (a page shown again adds nothing).
+void addListed(const MemoryConsole& console, std::vector<std::string>& listed) {
+  for (int row = 3; row <= 40; ++row) {
+    if (console.text(row, 3, 11) != "Question ") continue;
+    const std::string entry = trimBlanks(console.text(row, 12, 30));
+    if (std::find(listed.begin(), listed.end(), entry) == listed.end()) listed.push_back(entry);
+  }
+}
+
+// Reads every page of the missed list (Space turns; on the last page it
+// does nothing), then gives `then`.
+void readMissedList(MemoryConsole& console, std::vector<std::string>& listed, const std::string& then) {
+  for (int page = 0; page < 3; ++page)
+    console.typeLater([&console, &listed] {
+      addListed(console, listed);
+      return std::string(" ");
+    });
+  console.typeLater([&console, &listed, then] {
+    EXPECT_NE(console.text(42).find("D: a drill of these questions"), std::string::npos);
+    addListed(console, listed);
+    return then;
+  });
+}
+
+// Three wrong and two skipped answers: M after the results lists exactly
+// those five with their right answers; D drills exactly them; after a
+// restart the progress screen offers the same list from the record.
+TEST_F(RecordedRun, TheMissedQuestionsOfAnExamAreListedDrilledAndKeptForLater) {
+  ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
+  Random random;
+  const std::vector<AskedQuestion> exam = composePracticeExam(session.edition(), sameMoment, random);
+  std::vector<std::string> expected, expectedIds;
+  console.typeKeys("P");
+  for (int q = 1; q <= 50; ++q) {
+    const AskedQuestion& asked = exam[static_cast<size_t>(q - 1)];
+    const bool wrong = q == 3 || q == 7 || q == 50, skipped = q == 20 || q == 21;
+    if (wrong || skipped) {
+      expected.push_back(std::to_string(q) + ", " + std::string(asked.question->id));
+      expectedIds.emplace_back(asked.question->id);
+    }
+    console.typeKeys(skipped ? "N" : std::string(1, wrong ? shownOtherThan(asked.correct) : asked.correct));
+  }
+  console.typeKeys(" ");  // past the last-question notice
+  console.typeKeys("SYM");
+  std::vector<std::string> listed;
+  readMissedList(console, listed, "D");
+  std::vector<std::string> drilled;
+  for (int i = 0; i < 5; ++i)
+    console.typeLater([&] {
+      EXPECT_EQ(console.text(2, 57, 97), "Missed in the Practice Exam [5 Questions]");
+      drilled.push_back(std::string(drillQuestion().question->id));
+      return std::string(1, drillQuestion().correct);
+    });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(session, face), 0);
+  EXPECT_EQ(listed, expected);
+  std::sort(drilled.begin(), drilled.end());
+  std::sort(expectedIds.begin(), expectedIds.end());
+  EXPECT_EQ(drilled, expectedIds);
+
+  // A restart: a new session on the same record.
+  Session restarted(pool2020To2024(), clock, files);
+  restarted.record = session.record;
+  WatchedFace restartedFace(platform);
+  console.typeKeys("TM");
+  std::vector<std::string> listedAgain;
+  readMissedList(console, listedAgain, "\x1B");
+  console.typeKeys(" \x1B");  // the progress screen again, then the menu
+  EXPECT_EQ(runProgram(restarted, restartedFace), 0);
+  EXPECT_EQ(listedAgain, expected);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ class WatchedFace : public FullScreenFace {
     void commandDone(const Exam& e) override { real->commandDone(e); }
     void pastLastQuestion(const Exam& e) override { real->pastLastQuestion(e); }
     bool confirmStop(const Exam& e) override { return real->confirmStop(e); }
-    void showResults(const Exam& e) override { real->showResults(e); }
+    MissedChoice showResults(const Exam& e, bool offered) override { return real->showResults(e, offered); }
     void examLeft(const Exam& e) override { real->examLeft(e); }
   };
   DrillSpy drillSpy_;
