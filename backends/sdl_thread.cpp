@@ -17,7 +17,7 @@
 namespace pentrill {
 
 struct SdlThread::Shared {
-  Shared(const SdlApi& sdl, int wakeDescriptor) : api(sdl), wakeFd(wakeDescriptor) {}
+  explicit Shared(int wakeDescriptor) : wakeFd(wakeDescriptor) {}
   ~Shared() { close(wakeFd); }
   Shared(const Shared&) = delete;
   Shared& operator=(const Shared&) = delete;
@@ -29,9 +29,9 @@ struct SdlThread::Shared {
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
   }
 
-  const SdlApi& api;
   const int wakeFd;  // an eventfd
   std::mutex mutex;
+  bool unavailable = false;  // SDL2 could not be loaded: no task will run
   std::condition_variable finished;  // from the thread: it is about to end
   std::deque<Task> tasks;
   std::multimap<Clock::time_point, Task> timers;
@@ -105,11 +105,9 @@ const SdlApi* SdlThread::api() { return loadSdl(); }
 
 bool SdlThread::post(Task task) {
   if (!shared_) {
-    const SdlApi* sdl = api();
-    if (!sdl) return false;
     const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0) return false;
-    auto shared = std::make_shared<Shared>(*sdl, wakeFd);
+    auto shared = std::make_shared<Shared>(wakeFd);
     try {
       thread_ = std::thread(run, shared);
     } catch (const std::system_error&) {
@@ -119,6 +117,7 @@ bool SdlThread::post(Task task) {
   }
   {
     std::lock_guard lock(shared_->mutex);
+    if (shared_->unavailable) return false;
     shared_->tasks.push_back(std::move(task));
   }
   shared_->wake();
@@ -152,9 +151,20 @@ SdlThread::~SdlThread() {
     thread_.detach();
 }
 
+// SDL2 and its dozens of libraries are loaded here, never on the program's
+// thread: the frame that a first alert comes with must not wait for them.
 void SdlThread::run(std::shared_ptr<Shared> shared) {
   blockAsynchronousSignals();
-  const SdlApi& api = shared->api;
+  const SdlApi* const loaded = loadSdl();
+  if (loaded == nullptr) {
+    std::lock_guard lock(shared->mutex);
+    shared->unavailable = true;
+    shared->tasks.clear();
+    shared->done = true;
+    shared->finished.notify_all();
+    return;
+  }
+  const SdlApi& api = *loaded;
   setProgramHints(api);
   std::unique_lock lock(shared->mutex);
   for (;;) {

@@ -2,8 +2,8 @@
 // threads, and windows must be served by the thread that made them, so sound
 // and picture windows hand their work to this thread as tasks.
 //
-// Nothing happens until the first task: then SDL2 is loaded and the thread
-// started. It sleeps in poll() until a task or a timer is due, or, while a
+// Nothing happens until the first task: then the thread is started, and it
+// loads SDL2. It sleeps in poll() until a task or a timer is due, or, while a
 // window is open, until the window system has something for it, so windows
 // are repainted and closed by the user without any polling. (SDL's own event
 // wait can fall back to waking every millisecond, for good.)
@@ -34,8 +34,10 @@ class SdlThread {
   const SdlApi* api();
 
   // Runs the task on the SDL thread, after the tasks handed over before it;
-  // starts the thread first. False (and the task dropped) where SDL2 cannot
-  // be loaded or no thread can be started.
+  // starts the thread first, which loads SDL2, so that the caller never
+  // waits for the library. False (and the task dropped) where no thread can
+  // be started or SDL2 is known not to load; tasks handed over before that
+  // was known are dropped too.
   bool post(Task task);
 
   // True once the thread has been started.
