@@ -588,20 +588,20 @@ short TerminalConsole::colourPair(int foreground, int background) {
 void TerminalConsole::drawCell(int row, int column) {
   const Cell& cell = grid_.cell(row, column);
   const short pair = colourPair(cell.foreground, cell.background);
-  const attr_t bold = noColour_ ? markWithoutColour(cell, screenBackground_) : brightness(cell, colours_);
+  const attr_t marks = noColour_ ? markWithoutColour(cell, screenBackground_) : brightness(cell, colours_);
   cchar_t shown{};
   if (cell.byte == kRuleByte && !utf8_) {
     wchar_t lineDrawing[CCHARW_MAX + 1] = {};
     attr_t attributes = 0;
     short unusedPair = 0;
     getcchar(WACS_HLINE, lineDrawing, &attributes, &unusedPair, nullptr);
-    setcchar(&shown, lineDrawing, attributes | bold, pair, nullptr);
+    setcchar(&shown, lineDrawing, attributes | marks, pair, nullptr);
   } else {
     const char32_t codePoint = displayCodePoint(cell.byte);
     const wchar_t character[2] = {utf8_ ? static_cast<wchar_t>(codePoint)
                                         : static_cast<wchar_t>(asciiLookAlike(codePoint)),
                                   L'\0'};
-    setcchar(&shown, character, bold, pair, nullptr);
+    setcchar(&shown, character, marks, pair, nullptr);
   }
   mvwadd_wch(stdscr, row - 1, column - 1, &shown);
 }

@@ -123,6 +123,9 @@ def main():
     print(f"key to finished frame in a drill, {args.runs} runs (target: median <= {TARGET_MEDIAN_MS:g} ms for every key)")
     for kind in KINDS:
         own = times[kind]
+        if not own:  # every answer A of every run wrong, for example
+            print(f"  {kind + ':':31} no keys")
+            continue
         median = statistics.median(own)
         met = met and median <= TARGET_MEDIAN_MS
         print(f"  {kind + ':':31} median {median:6.2f} ms, worst {max(own):6.2f} ms, {len(own):3d} keys"

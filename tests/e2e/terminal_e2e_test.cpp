@@ -3,13 +3,12 @@
 // pastes, keys typed at the too-small notice or while the program ends,
 // Ctrl-Z under a job-control parent, hang-ups, crashes, second signals,
 // huge sizes, LINES/COLUMNS left in the environment, terminfo entries
-// without a size, a locale that is not UTF-8 and NO_COLOR.
+// without a size, and NO_COLOR.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -202,21 +201,6 @@ TEST(TerminalEndToEnd, APasteAtTheMenuDoesNothing) {
   const std::optional<ExitStatus> status = term.waitExit();
   ASSERT_TRUE(status) << "still running";
   expectTerminalRestored(term);
-}
-
-// Under the C locale the program draws in ASCII, as it cannot know that the
-// terminal shows UTF-8.
-TEST(TerminalEndToEnd, UnderALocaleThatIsNotUtf8TheScreenIsAscii) {
-  PtyOptions options;
-  options.environment = {"LANG=C", "LC_ALL=C"};
-  PtyTerminal term(kBinary, options);
-  ASSERT_TRUE(waitForMenu(term));
-  term.settle(kSettleTime);
-  EXPECT_EQ(term.cell(8, 27).text, "-");  // an en dash under UTF-8
-  EXPECT_EQ(term.cell(9, 27).text, "-");  // an em dash
-  const std::string& sent = term.received();
-  const auto high = std::find_if(sent.begin(), sent.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  EXPECT_EQ(high, sent.end()) << "a byte above 127 at offset " << (high - sent.begin());
 }
 
 // The colour parameters of every SGR sequence sent ("ESC [ ... m").
