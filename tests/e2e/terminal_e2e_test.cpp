@@ -29,7 +29,6 @@ using std::chrono::milliseconds;
 constexpr const char* kBinary = PENTRILL_BINARY;
 constexpr const char* kJobParent = PENTRILL_JOB_PARENT;
 constexpr int kBlue = 1;
-constexpr int kLightGrey = 7;
 constexpr int kBrightWhite = 15;
 constexpr int kBarRow = 25;
 constexpr int kRows = 43;
