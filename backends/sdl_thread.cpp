@@ -12,7 +12,10 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace pentrill {
 
@@ -43,6 +46,11 @@ struct SdlThread::Shared {
 };
 
 namespace {
+
+// Which SdlThreads hold tasks for after the frame, and whether a console
+// says when a frame is finished. Used on the program thread only.
+bool framesReported = false;
+std::vector<SdlThread*> waitingForFrame;
 
 // How long the destructor waits for SDL to shut down before leaving the
 // thread to the process's exit.
@@ -103,7 +111,9 @@ void deliverEvents(const SdlApi& api, const SdlThread::EventHandler& current) {
 
 const SdlApi* SdlThread::api() { return loadSdl(); }
 
-bool SdlThread::post(Task task) {
+bool SdlThread::post(Task task) { return handOver(std::move(task), std::nullopt); }
+
+bool SdlThread::handOver(Task task, std::optional<Clock::time_point> due) {
   if (!shared_) {
     const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0) return false;
@@ -118,10 +128,35 @@ bool SdlThread::post(Task task) {
   {
     std::lock_guard lock(shared_->mutex);
     if (shared_->unavailable) return false;
-    shared_->tasks.push_back(std::move(task));
+    if (due) {
+      shared_->timers.emplace(*due, std::move(task));
+    } else {
+      shared_->tasks.push_back(std::move(task));
+    }
   }
   shared_->wake();
   return true;
+}
+
+void SdlThread::postAfterFrame(Task task) {
+  if (!framesReported) {
+    handOver(std::move(task), Clock::now() + kFrameShowTime);
+    return;
+  }
+  if (afterFrame_.empty()) waitingForFrame.push_back(this);
+  afterFrame_.push_back(std::move(task));
+}
+
+void SdlThread::reportFrames(bool on) {
+  framesReported = on;
+  if (!on) frameFinished();
+}
+
+void SdlThread::frameFinished() {
+  if (waitingForFrame.empty()) return;
+  const Clock::time_point due = Clock::now() + kFrameShowTime;
+  for (SdlThread* sdl : std::exchange(waitingForFrame, {}))
+    for (Task& task : std::exchange(sdl->afterFrame_, {})) sdl->handOver(std::move(task), due);
 }
 
 void SdlThread::postAt(Clock::time_point when, Task task) {
@@ -135,6 +170,7 @@ void SdlThread::setEventHandler(EventHandler handler, int connection) {
 }
 
 SdlThread::~SdlThread() {
+  std::erase(waitingForFrame, this);
   if (!shared_) return;
   std::unique_lock lock(shared_->mutex);
   shared_->stopping = true;
@@ -151,21 +187,12 @@ SdlThread::~SdlThread() {
     thread_.detach();
 }
 
-// SDL2 and its dozens of libraries are loaded here, never on the program's
-// thread: the frame that a first alert comes with must not wait for them.
+// SDL2 and its dozens of libraries are loaded here, when the first task is
+// due, never on the program's thread: the frame that a first alert comes
+// with must not wait for them.
 void SdlThread::run(std::shared_ptr<Shared> shared) {
   blockAsynchronousSignals();
-  const SdlApi* const loaded = loadSdl();
-  if (loaded == nullptr) {
-    std::lock_guard lock(shared->mutex);
-    shared->unavailable = true;
-    shared->tasks.clear();
-    shared->done = true;
-    shared->finished.notify_all();
-    return;
-  }
-  const SdlApi& api = *loaded;
-  setProgramHints(api);
+  const SdlApi* loaded = nullptr;
   std::unique_lock lock(shared->mutex);
   for (;;) {
     const Clock::time_point now = Clock::now();
@@ -173,18 +200,29 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
       shared->tasks.push_back(std::move(shared->timers.begin()->second));
       shared->timers.erase(shared->timers.begin());
     }
+    if (!shared->tasks.empty() && loaded == nullptr) {
+      lock.unlock();
+      loaded = loadSdl();
+      if (loaded != nullptr) setProgramHints(*loaded);
+      lock.lock();
+      if (loaded == nullptr) {
+        shared->unavailable = true;
+        shared->tasks.clear();
+        break;
+      }
+    }
     if (!shared->tasks.empty()) {
       Task task = std::move(shared->tasks.front());
       shared->tasks.pop_front();
       lock.unlock();
-      task(api);
+      task(*loaded);
       lock.lock();
       continue;
     }
     if (shared->stopping) break;
     if (shared->handler) {
       lock.unlock();
-      deliverEvents(api, shared->handler);
+      deliverEvents(*loaded, shared->handler);
       lock.lock();
       if (!shared->tasks.empty() || shared->stopping) continue;
     }
@@ -200,7 +238,7 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
   shared->timers.clear();
   shared->handler = nullptr;
   lock.unlock();
-  api.Quit();
+  if (loaded != nullptr) loaded->Quit();
   lock.lock();
   shared->done = true;
   shared->finished.notify_all();

@@ -1,5 +1,8 @@
 #include "backends/terminal_console.h"
 
+// SDL's headers before term.h, whose capability macros clash with their names.
+#include "backends/sdl_thread.h"
+
 #define NCURSES_NOMACROS
 #include <curses.h>
 #include <term.h>
@@ -313,6 +316,7 @@ TerminalConsole::TerminalConsole(FigureProtocolSetting figures) : figureSetting_
   utf8_ = localeIsUtf8();
   decoder_ = InputDecoder(utf8_);
   startCurses();
+  SdlThread::reportFrames(true);
 }
 
 void TerminalConsole::startCurses() {
@@ -365,6 +369,7 @@ void TerminalConsole::startCurses() {
 }
 
 TerminalConsole::~TerminalConsole() {
+  SdlThread::reportFrames(false);
   if (screen_ == nullptr) return;
   leaveTerminal();
   if (sizeBefore_) {
@@ -819,6 +824,7 @@ std::optional<Key> TerminalConsole::nextEvent() {
 void TerminalConsole::waitForInput(int milliseconds) {
   serviceSignals();
   flushScreen();
+  SdlThread::frameFinished();
   if (!queue_.empty() && !tooSmall()) return;
   int timeout = milliseconds < 0 ? -1 : milliseconds;
   if (decoder_.pending()) {
@@ -838,6 +844,7 @@ void TerminalConsole::waitForInput(int milliseconds) {
 void TerminalConsole::pause(int milliseconds) {
   serviceSignals();
   flushScreen();
+  SdlThread::frameFinished();
   const std::int64_t deadline = monotonicMilliseconds() + milliseconds;
   for (;;) {
     const std::int64_t remaining = deadline - monotonicMilliseconds();
