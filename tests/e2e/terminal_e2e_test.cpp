@@ -602,9 +602,10 @@ void suspendAndResume(JobParent& job, const std::function<bool()>& screenBack) {
   PtyTerminal& term = job.term();
   term.send("\x1a");
   EXPECT_EQ(job.nextReport(), "stopped same");
-  EXPECT_TRUE(term.waitFor([&] { return !term.altScreen() && term.cursorVisible() && term.mouseMode() == 0; }))
-      << "alternate screen " << term.altScreen() << ", cursor " << term.cursorVisible() << ", mouse "
-      << term.mouseMode();
+  EXPECT_TRUE(term.waitFor([&] {
+    return !term.altScreen() && term.cursorVisible() && term.mouseMode() == 0 && !term.decMode(2004);
+  })) << "alternate screen " << term.altScreen() << ", cursor " << term.cursorVisible() << ", mouse "
+      << term.mouseMode() << ", bracketed paste " << term.decMode(2004);
   job.continueJob();
   EXPECT_EQ(job.nextReport(), "continued");
   EXPECT_TRUE(term.waitFor(screenBack)) << term.screenDump();

@@ -171,20 +171,15 @@ TEST(InputDecoder, ALateKittyGraphicsReplyIsDroppedWhole) {
   expectSameInAnySplit("a\x1b_Gi=31;OK\x1b\\b\x1b[A");
 }
 
-// Between the markers of a bracketed paste nothing is a key, whatever it
-// holds and however long it waits for its end; after the end marker keys
-// count again.
+// Between the markers of a bracketed paste nothing is a key, however the
+// bytes are split and however long the end marker takes.
 TEST(InputDecoder, ABracketedPasteGivesNothing) {
-  EXPECT_DECODES("a\x1b[200~bc\r\x1b\x1b[A\x1b[<0;5;5M\x1b[201\x1b[20~\x1b[\x1b[201~d", key('a'), key('d'));
-  EXPECT_DECODES("\x1b[200~\x1b\x1b[201~\x1b", key(kEscape));  // an Esc right before the end marker
-  EXPECT_DECODES("\x1b[200~" + std::string(100000, 'p') + "\x1b[201~x", key('x'));
-  EXPECT_DECODES("\x1b[200~\x1b[200~x\x1b[201~y", key('y'));  // not nested
+  EXPECT_DECODES("a\x1b[200~b\r\x1b\x1b[A\x1b[201\x1b[\x1b[201~\x1b", key('a'), key(kEscape));
   expectSameInAnySplit("a\x1b[200~b\x1b[A\x1b[201\x1b[201~c\x1b[B");
-
   InputDecoder decoder;
   std::vector<Key> events;
   decoder.feed("\x1b[200~pasted", events);
-  EXPECT_FALSE(decoder.pending()) << "a paste is waited for without a time limit";
+  EXPECT_FALSE(decoder.pending());
   decoder.expire(events);
   decoder.feed(" more\x1b[201~z", events);
   EXPECT_EQ(describe(events), describe({key('z')}));
