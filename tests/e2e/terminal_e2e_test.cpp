@@ -252,8 +252,19 @@ TEST(TerminalEndToEnd, TheCursorRestsWhereTheScreenAsksAfterEveryFrame) {
     ASSERT_TRUE(term.waitFor([&] { return term.asleepInPoll(); }));
     term.pump(milliseconds{0});
     EXPECT_FALSE(term.cursorVisible());
-    EXPECT_EQ(std::pair(term.cursorRow(), term.cursorColumn()), std::pair(1, 1)) << "after the clock showed " << runTime(term);
+    // The start of the question, "001. ...", not the clock that just ticked.
+    EXPECT_EQ(std::pair(term.cursorRow(), term.cursorColumn()), std::pair(4, 5)) << "after the clock showed " << runTime(term);
   }
+  // After a wrong answer: the line that says so.
+  term.send(" ");
+  ASSERT_TRUE(term.waitFor([&] { return peekOn(term); }));
+  term.send(term.cell(2, 21).text == "A" ? "b" : "a");
+  ASSERT_TRUE(term.waitForText(21, 29, "Incorrect Answer, the correct answer is "));
+  ASSERT_TRUE(term.waitFor([&] { return term.cursorRow() == 21; })) << term.cursorRow();
+  EXPECT_EQ(term.cursorColumn(), 29);
+  EXPECT_FALSE(term.cursorVisible());
+  term.send(" ");
+  ASSERT_TRUE(waitForQuestion(term));
   term.send("s");
   ASSERT_TRUE(waitForMenu(term));
   term.send("0");
