@@ -136,7 +136,7 @@ void PlainFace::showMessage(const std::vector<std::string>& lines) {
 // M or D where the missed questions are offered; any other line goes on.
 MissedChoice PlainFace::askMissedChoice(bool missedOffered, std::string_view where) {
   if (!missedOffered) return MissedChoice::Done;
-  write("Type M for the questions you missed " + std::string(where) +
+  write("Type M for the questions you missed" + std::string(where) +
         " with the right answers, D for a drill of them, or Enter to go on.");
   const std::string word = firstWord(read());
   const char letter = word.empty() ? '\0' : upperLetter(word[0]);
@@ -168,7 +168,7 @@ MissedChoice PlainFace::showProgress(const StudyReport& report, bool missedOffer
     if (end == std::string::npos) break;
     start = end + 1;
   }
-  return askMissedChoice(missedOffered, "in the last exam");
+  return askMissedChoice(missedOffered, " in the last exam");
 }
 
 void PlainFace::farewell() { write("Thanks for playing.  Have a real nice day."); }

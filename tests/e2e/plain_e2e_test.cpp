@@ -278,6 +278,15 @@ TEST_F(PlainEndToEnd, APracticeExamWithASkipAndAChangedAnswerEndsInItsResults) {
   for (const char* line : {"Correct Answers: 2", "Incorrect Answers: 0", "Skipped Questions: 48", "Your Score: 4%",
                            "Your Status: Fail"})
     EXPECT_EQ(plain.nextLine(), line);
+  EXPECT_EQ(plain.nextLine(),
+            "Type M for the questions you missed with the right answers, D for a drill of them, or Enter to go on.");
+  plain.send("m");
+  EXPECT_EQ(plain.nextLine(), "The questions you missed in the practice exam: 48.");
+  EXPECT_EQ(plain.nextLine(), "Question 2, " + byText(second[second.size() - 6]).id + ".");
+  plain.linesThrough("Type D for a drill of these questions, or Enter to go back.");
+  plain.send("");
+  plain.linesThrough("Type M for the questions you missed");
+  plain.send("");
   plain.linesThrough("Type 0 to 9 for a drill");
   plain.send("q");
   EXPECT_EQ(plain.exitCode(), 0);
