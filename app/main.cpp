@@ -1,4 +1,5 @@
-// Pentrill: drills the Amateur Extra (Element 4) question pool in a terminal.
+// Pentrill: drills the question pools of the US amateur radio licence exams
+// in a terminal.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "app/study_report.h"
 #include "drill/program_state.h"
 #include "platform/platform.h"
+#include "screen/calendar.h"
 #include "backends/sdl_sound.h"
 #include "backends/sdl_windows.h"
 #include "backends/sqlite_record_store.h"
@@ -21,6 +23,11 @@
 #include "backends/terminal_console.h"
 
 namespace {
+
+// The pool chosen with --pool, else the default.
+const pentrill::PoolEdition& poolInUse(const pentrill::CommandLine& commandLine) {
+  return commandLine.edition != nullptr ? *commandLine.edition : *pentrill::poolEditions().front();
+}
 
 std::string recordPath(const pentrill::CommandLine& commandLine) {
   return commandLine.recordPath ? *commandLine.recordPath : pentrill::defaultRecordPath();
@@ -42,7 +49,7 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
   }
   const pentrill::CommandAnswer answer = pentrill::answerFromRecord(
       commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), path,
-      *commandLine.edition, pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
+      poolInUse(commandLine), pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
   return pentrill::deliver(answer, stdout, stderr);
 }
 
@@ -51,7 +58,7 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
 // comes last so that it goes first: the terminal is restored at once, before
 // the windows are closed and the SDL thread is shut down.
 int runInTerminal(const pentrill::CommandLine& commandLine) {
-  pentrill::ProgramState state(*commandLine.edition);
+  pentrill::ProgramState state(poolInUse(commandLine));
   // A record that cannot be used never stops the program: it runs without one.
   pentrill::RecordOpening record;
   state.record.kept = !commandLine.noRecord;
@@ -77,10 +84,10 @@ int main(int argc, char** argv) {
   // Help, version and a wrong command line are answered before the terminal
   // is looked at, so they work without one and leave its modes alone.
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
   pentrill::SystemClock clock;
-  if (const std::optional<pentrill::CommandAnswer> answer =
-          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now())))
+  const pentrill::CivilDate today = pentrill::localDate(clock.now());
+  const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments, today);
+  if (const std::optional<pentrill::CommandAnswer> answer = pentrill::answerWithoutTerminal(commandLine, today))
     return pentrill::deliver(*answer, stdout, stderr);
   if (commandLine.action != pentrill::CommandLine::Action::Run) return answerFromRecord(commandLine, clock);
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {

@@ -4,35 +4,36 @@
 
 namespace pentrill {
 
-namespace {
-
-constexpr std::array<PoolTerm, 2> kTerms{{
-    {"2020-2024", {2020, 7, 1}, {2024, 6, 30},
-     "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028."},
-    {"2024-2028", {2024, 7, 1}, {2028, 6, 30},
-     "This pool expired on June 30, 2028. Look for a newer Pentrill with the current pool."},
-}};
-
-}  // namespace
-
-const PoolTerm* poolTerm(std::string_view pool) {
-  for (const PoolTerm& term : kTerms)
-    if (term.pool == pool) return &term;
-  return nullptr;
+std::optional<std::string> expiryNotice(const PoolEdition& edition, CivilDate today) {
+  if (today <= edition.lastDay) return std::nullopt;
+  std::string notice = "This pool expired on " + dateText(edition.lastDay) + ". ";
+  if (const PoolEdition* current = poolInForce(edition.licence, today))
+    return notice + "For today's exams start Pentrill with --pool " + std::string(current->name) + ".";
+  return notice + "Look for a newer Pentrill with the current pool.";
 }
 
-std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate today) {
-  const PoolTerm* term = poolTerm(pool);
-  if (term == nullptr || today <= term->lastDay) return std::nullopt;
-  return term->expired;
+std::optional<std::string> expiryNotice(std::string_view pool, CivilDate today) {
+  const PoolEdition* edition = findPoolEdition(pool);
+  if (edition == nullptr) return std::nullopt;
+  return expiryNotice(*edition, today);
 }
 
-const PoolEdition* poolInForce(CivilDate today) {
+const PoolEdition& poolOfClass(LicenceClass licence, CivilDate today) {
+  if (const PoolEdition* current = poolInForce(licence, today)) return *current;
+  const PoolEdition* chosen = nullptr;
   for (const PoolEdition* edition : poolEditions()) {
-    const PoolTerm* term = poolTerm(edition->name);
-    if (term != nullptr && term->firstDay <= today && today <= term->lastDay) return edition;
+    if (edition->licence != licence) continue;
+    const bool started = edition->firstDay <= today;
+    const bool chosenStarted = chosen != nullptr && chosen->firstDay <= today;
+    if (chosen == nullptr || (started && (!chosenStarted || edition->firstDay > chosen->firstDay)) ||
+        (!started && !chosenStarted && edition->firstDay < chosen->firstDay))
+      chosen = edition;
   }
-  return nullptr;
+  return *chosen;
+}
+
+std::string dateText(CivilDate date) {
+  return std::string(monthName(date.month)) + " " + std::to_string(date.day) + ", " + std::to_string(date.year);
 }
 
 std::string_view monthName(int month) {

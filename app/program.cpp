@@ -13,6 +13,7 @@
 #include "drill/drill.h"
 #include "exam/practice_exam.h"
 #include "app/pool_term.h"
+#include "screen/calendar.h"
 #include "screen/hints.h"
 #include "screen/input.h"
 
@@ -52,7 +53,7 @@ void setUpConsole(Console& console) {
 // A pool used past its last day says so under the menu, and names the way to
 // the pool in force.
 void drawExpiryNotice(Console& console, const PoolEdition& edition, CivilDate today) {
-  const std::optional<std::string_view> notice = expiryNotice(edition.name, today);
+  const std::optional<std::string> notice = expiryNotice(edition.name, today);
   if (!notice) return;
   console.setColours(kYellow, kBlue);
   writeAt(console, kExpiryRow, kMenuOriginColumn, *notice);

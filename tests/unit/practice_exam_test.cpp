@@ -167,6 +167,7 @@ TEST(PracticeExam, FirstScreenLayoutColoursAndBar) {
 
 TEST(PracticeExam, NumbersWithoutLeadingZerosAndEveryQuestionInTurnInEveryPool) {
   for (const PoolEdition* edition : poolEditions()) {
+    if (edition->examQuestions() != kExamQuestions) continue;  // a 35-question exam comes with its own screens
     SCOPED_TRACE(edition->name);
     ExamRun exam(345, *edition);
     std::vector<ScreenGrid> screens(50);

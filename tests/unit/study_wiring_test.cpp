@@ -275,7 +275,7 @@ TEST(RecordCharset, BlockBytesShowAsBlocksOrAsciiLookAlikes) {
 }
 
 TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
-  auto parse = [](std::vector<std::string_view> arguments) { return parseCommandLine(arguments); };
+  auto parse = [](std::vector<std::string_view> arguments) { return parseCommandLine(arguments, {2026, 12, 9}); };
   EXPECT_EQ(parse({"--record", "/tmp/r.db"}).recordPath, "/tmp/r.db");
   EXPECT_EQ(parse({"--record=/tmp/r.db"}).recordPath, "/tmp/r.db");
   EXPECT_TRUE(parse({"--no-record"}).noRecord);
