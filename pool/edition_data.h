@@ -69,12 +69,14 @@ const PoolEdition& editionOf() {
                 "a figure of the pool does not match its row of the figure table: each must be a 24-bit, "
                 "uncompressed, bottom-up bitmap with a 40-byte information header, of the size listed");
   static_assert(allFiguresDescribed(Data::kFigures), "a figure of the pool has no description");
-  static_assert(Data::kFacts.passMark > 0 && Data::kFacts.passMark <= static_cast<int>(std::size(Tables::kGroups)),
+  static_assert(Data::kFacts.passMark > 0 && Data::kFacts.passMark <= static_cast<int>(std::size(Tables::kRows.groups)),
                 "the pass mark is more than the exam's questions, one per group");
 
+  // Both constant: made by the compiler, not at start-up, so that making the
+  // list of every edition reads nothing of the editions not used.
   constexpr EditionFacts facts = Data::kFacts;
-  static const std::array<Figure, std::size(Data::kFigures)> figures = figureTableOf(Data::kFigures);
-  static const PoolEdition edition{
+  static constexpr std::array<Figure, std::size(Data::kFigures)> figures = figureTableOf(Data::kFigures);
+  static constexpr PoolEdition edition{
       facts.name,
       facts.licence,
       facts.className,
@@ -85,7 +87,7 @@ const PoolEdition& editionOf() {
       prefix,
       facts.passMark,
       TablesSpan<const Subelement, kSubelementCount>(&builtSubelements<Tables>, kSubelementCount),
-      TablesSpan<const Group* const>(&builtPoolGroups<Tables>, std::size(Tables::kGroups)),
+      TablesSpan<const Group* const>(&builtPoolGroups<Tables>, std::size(Tables::kRows.groups)),
       Data::kSubelementTitles,
       Data::kMenuLines,
       Data::kHelpLines,

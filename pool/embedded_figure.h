@@ -44,14 +44,14 @@ constexpr bool allFiguresDescribed(const std::array<EmbeddedFigure, N>& figures)
   return true;
 }
 
-inline Figure figureOf(const EmbeddedFigure& figure) {
+constexpr Figure figureOf(const EmbeddedFigure& figure) {
   return Figure{figure.reference, figure.pictureName, figure.width,  figure.height,
                 figure.caption,   figure.bitmap,      figure.description};
 }
 
 // The figure table of an edition, its rows in the given order.
 template <std::size_t N>
-std::array<Figure, N> figureTableOf(const std::array<EmbeddedFigure, N>& figures) {
+constexpr std::array<Figure, N> figureTableOf(const std::array<EmbeddedFigure, N>& figures) {
   std::array<Figure, N> table;
   for (std::size_t i = 0; i < N; ++i) table[i] = figureOf(figures[i]);
   return table;

@@ -1,5 +1,6 @@
 // A pool's questions as the build stores them (tools/pool_tables writes one
-// `Tables` type per pool): constant data without a single pointer. The
+// `Tables` type per pool, its rows in one object): constant data without a
+// single pointer. The
 // loader of a position-independent program writes to every pointer in its
 // data at start-up; without any, the tables of a pool that is not used are
 // never read, and those of the pool in use only when its questions are
@@ -62,11 +63,12 @@ struct QuestionRows {
   }
 };
 
-// The rows of a generated `Tables` type (builtin::<pool>::Tables).
+// The rows of a generated `Tables` type (builtin::<pool>::Tables), whose
+// kRows holds them all.
 template <typename Tables>
 constexpr QuestionRows rowsOf() {
-  return QuestionRows{std::string_view(Tables::kText, sizeof Tables::kText - 1), Tables::kFieldStarts,
-                      Tables::kMarks, Tables::kGroups};
+  constexpr const auto& rows = Tables::kRows;
+  return QuestionRows{std::string_view(rows.text, sizeof rows.text - 1), rows.fieldStarts, rows.marks, rows.groups};
 }
 
 }  // namespace pentrill

@@ -10,6 +10,7 @@ namespace pool_tables {
 namespace {
 
 constexpr size_t kLabelLength = 3;  // "A. "
+constexpr size_t kQuestionFields = 6;  // the identifier, the text and four answers
 
 // The fields of a question as the rows hold them: the identifier, the text
 // and the answers without their labels.
@@ -19,53 +20,89 @@ std::vector<std::string_view> fieldsOf(const SourceQuestion& q) {
   return fields;
 }
 
-void writeText(const PoolTables& tables, std::ostream& out) {
-  out << "  // Each question's identifier, text and answers, one after another.\n"
-      << "#pragma GCC diagnostic push\n"
-      << "#pragma GCC diagnostic ignored \"-Woverlength-strings\"  // GCC and Clang take literals of any length\n"
-      << "  static constexpr char kText[] =\n";
-  for (const SourceQuestion* q : tables.questions) {
-    out << "     ";
-    for (std::string_view field : fieldsOf(*q)) out << ' ' << cppLiteral(field);
-    out << '\n';
-  }
-  out << "      ;\n#pragma GCC diagnostic pop\n\n";
+// The rows lie in one object of whole blocks of this size, aligned to one:
+// the kernel maps the pages of a binary that lie around a page read, within
+// such a block, so that no other data may share one with the rows.
+constexpr size_t kBlock = 65536;
+
+size_t textLength(const PoolTables& tables) {
+  size_t length = 0;
+  for (const SourceQuestion* q : tables.questions)
+    for (std::string_view field : fieldsOf(*q)) length += field.size();
+  return length;
 }
 
 void writeFieldStarts(const PoolTables& tables, std::ostream& out) {
-  out << "  // Where each field starts in kText; its length last.\n"
-      << "  static constexpr std::uint32_t kFieldStarts[] = {\n";
+  out << "      // Where each field starts in text; its length last.\n      {\n";
   size_t at = 0;
   for (const SourceQuestion* q : tables.questions) {
-    out << "     ";
+    out << "         ";
     for (std::string_view field : fieldsOf(*q)) {
       out << ' ' << at << ',';
       at += field.size();
     }
     out << '\n';
   }
-  out << "      " << at << ",\n  };\n\n";
-}
-
-void writeMarks(const PoolTables& tables, std::ostream& out) {
-  out << "  // Each question's correct letter and figure.\n"
-      << "  static constexpr QuestionMarks kMarks[] = {\n";
-  for (size_t i = 0; i < tables.questions.size(); ++i) {
-    const int figure = tables.figureOf[i];
-    out << "      {'" << tables.questions[i]->letter << "', "
-        << (figure < 0 ? std::string("kNoFigure") : std::to_string(figure)) << "},  // " << tables.questions[i]->id
-        << '\n';
-  }
-  out << "  };\n\n";
+  out << "          " << at << ",\n      },\n";
 }
 
 void writeGroups(const PoolTables& tables, std::ostream& out) {
-  out << "  // The groups in the pool's order (subelements 1 to 9, then 0): first question and size.\n"
-      << "  static constexpr GroupRow kGroups[] = {\n";
+  out << "      // The groups in the pool's order (subelements 1 to 9, then 0): first question and size.\n      {\n";
   for (const TableGroup& group : tables.groups)
-    out << "      {" << group.first << ", " << group.size << "},  // " << tables.questions[group.first]->id.substr(0, 3)
+    out << "          {" << group.first << ", " << group.size << "},  // "
+        << tables.questions[group.first]->id.substr(0, 3) << '\n';
+  out << "      },\n";
+}
+
+void writeMarks(const PoolTables& tables, std::ostream& out) {
+  out << "      // Each question's correct letter and figure.\n      {\n";
+  for (size_t i = 0; i < tables.questions.size(); ++i) {
+    const int figure = tables.figureOf[i];
+    out << "          {'" << tables.questions[i]->letter << "', "
+        << (figure < 0 ? std::string("kNoFigure") : std::to_string(figure)) << "},  // " << tables.questions[i]->id
         << '\n';
-  out << "  };\n";
+  }
+  out << "      },\n";
+}
+
+void writeText(const PoolTables& tables, std::ostream& out) {
+  out << "      // Each question's identifier, text and answers, one after another.\n";
+  for (const SourceQuestion* q : tables.questions) {
+    out << "         ";
+    for (std::string_view field : fieldsOf(*q)) out << ' ' << cppLiteral(field);
+    out << '\n';
+  }
+  out << "      ,\n";
+}
+
+// The Rows type and kRows: every row of the pool in one constant object.
+void writeRows(const PoolTables& tables, std::ostream& out) {
+  const size_t questions = tables.questions.size();
+  const size_t starts = questions * kQuestionFields + 1;
+  const size_t text = textLength(tables) + 1;
+  const size_t used = starts * 4 + tables.groups.size() * 4 + questions * 2 + text;
+  const size_t padding = (kBlock - used % kBlock) % kBlock;
+  out << "  // The rows in one object of whole 64 KiB blocks, aligned to one: no other\n"
+      << "  // data shares their pages, nor the blocks of pages around a page read that\n"
+      << "  // the kernel maps together, so that a pool the program does not use is\n"
+      << "  // never brought into its memory.\n"
+      << "  struct Rows {\n"
+      << "    std::uint32_t fieldStarts[" << starts << "];\n"
+      << "    GroupRow groups[" << tables.groups.size() << "];\n"
+      << "    QuestionMarks marks[" << questions << "];\n"
+      << "    char text[" << text << "];\n";
+  if (padding > 0) out << "    char blockEnd[" << padding << "];  // zeros to the end of the block\n";
+  out << "  };\n"
+      << "  static_assert(sizeof(Rows) % " << kBlock << " == 0);\n\n"
+      << "#pragma GCC diagnostic push\n"
+      << "#pragma GCC diagnostic ignored \"-Woverlength-strings\"  // GCC and Clang take literals of any length\n"
+      << "  alignas(" << kBlock << ") static constexpr Rows kRows{\n";
+  writeFieldStarts(tables, out);
+  writeGroups(tables, out);
+  writeMarks(tables, out);
+  writeText(tables, out);
+  if (padding > 0) out << "      {},\n";
+  out << "  };\n#pragma GCC diagnostic pop\n";
 }
 
 }  // namespace
@@ -138,10 +175,7 @@ void writeTablesHeader(const PoolTables& tables, std::string_view poolName, std:
       << "  static constexpr std::array<std::string_view, " << tables.figures.size() << "> kFigureNames{";
   for (size_t i = 0; i < tables.figures.size(); ++i) out << (i == 0 ? "" : ", ") << cppLiteral(tables.figures[i]);
   out << "};\n\n";
-  writeText(tables, out);
-  writeFieldStarts(tables, out);
-  writeMarks(tables, out);
-  writeGroups(tables, out);
+  writeRows(tables, out);
   out << "};\n\n}  // namespace pentrill::builtin::" << tablesNamespace(poolName) << "\n";
 }
 
