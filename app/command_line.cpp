@@ -107,22 +107,19 @@ std::string poolStatus(const PoolEdition& edition, CivilDate today) {
 }
 
 // The names --pool takes, on that day, each with what it chooses: a class's
-// pool, and each pool with its class, its exam and its days.
+// pool, and each pool with its class and whether it is in force.
 std::string poolList(CivilDate today) {
-  std::string text = "Question pools on " + dateText(today) + ":\n";
+  std::string text = "Question pools on " + dateText(today) +
+                     ", each in force from July 1 of its first\nyear to June 30 of its last:\n";
   for (const ClassName& className : kClassNames) {
     const PoolEdition& pool = poolOfClass(className.licence, today);
     const bool current = poolInForce(className.licence, today) == &pool;
     text += poolRow(className.name, std::string(pool.className) + ": " + std::string(pool.name) +
-                                        (current ? ", the pool in force" : " (none is in force)"));
+                                        (current ? ", in force today" : " (none is in force)"));
   }
-  for (const PoolEdition* edition : poolsInListOrder()) {
+  for (const PoolEdition* edition : poolsInListOrder())
     text += poolRow(edition->name, std::string(edition->className) + " (Element " + std::to_string(edition->element) +
-                                       "), " + std::to_string(edition->examQuestions()) + " questions, " +
-                                       std::to_string(edition->passMark) + " to pass:");
-    text += poolRow("", dateText(edition->firstDay) + " to " + dateText(edition->lastDay) + ": " +
-                            poolStatus(*edition, today));
-  }
+                                       "): " + poolStatus(*edition, today));
   return text;
 }
 

@@ -135,22 +135,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassExamAndDays) {
+TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInForce) {
   const std::string usage = usageText(kToday);
   for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
   for (const char* row : {
-           "    technician            Technician: technician-2026-2030, the pool in force\n",
-           "    general               General: general-2023-2027, the pool in force\n",
-           "    extra                 Amateur Extra: 2024-2028, the pool in force\n",
-           "    technician-2026-2030  Technician (Element 2), 35 questions, 26 to pass:\n"
-           "                          July 1, 2026 to June 30, 2030: in force today\n",
-           "    general-2023-2027     General (Element 3), 35 questions, 26 to pass:\n"
-           "                          July 1, 2023 to June 30, 2027: in force today\n",
-           "    2020-2024             Amateur Extra (Element 4), 50 questions, 37 to pass:\n"
-           "                          July 1, 2020 to June 30, 2024: expired\n",
-           "    2024-2028             Amateur Extra (Element 4), 50 questions, 37 to pass:\n"
-           "                          July 1, 2024 to June 30, 2028: in force today\n",
+           "Question pools on December 9, 2026, each in force from July 1 of its first\n"
+           "year to June 30 of its last:\n",
+           "    technician            Technician: technician-2026-2030, in force today\n",
+           "    general               General: general-2023-2027, in force today\n",
+           "    extra                 Amateur Extra: 2024-2028, in force today\n",
+           "    technician-2026-2030  Technician (Element 2): in force today\n",
+           "    general-2023-2027     General (Element 3): in force today\n",
+           "    2020-2024             Amateur Extra (Element 4): expired\n",
+           "    2024-2028             Amateur Extra (Element 4): in force today\n",
        })
     EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
   EXPECT_EQ(usage.back(), '\n');
@@ -163,13 +161,13 @@ TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassExamAndDays) {
 TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   const std::pair<CivilDate, std::vector<std::string>> cases[] = {
       {{2024, 6, 30},
-       {"Question pools on June 30, 2024:\n", "    extra                 Amateur Extra: 2020-2024, the pool in force\n",
+       {"Question pools on June 30, 2024,", "    extra                 Amateur Extra: 2020-2024, in force today\n",
         "    technician            Technician: technician-2026-2030 (none is in force)\n",
-        "                          July 1, 2026 to June 30, 2030: not yet in force\n",
-        "                          July 1, 2020 to June 30, 2024: in force today\n"}},
+        "    technician-2026-2030  Technician (Element 2): not yet in force\n",
+        "    2020-2024             Amateur Extra (Element 4): in force today\n"}},
       {{2027, 7, 1},
        {"    general               General: general-2023-2027 (none is in force)\n",
-        "                          July 1, 2023 to June 30, 2027: expired\n"}},
+        "    general-2023-2027     General (Element 3): expired\n"}},
       {{2028, 7, 1}, {"    extra                 Amateur Extra: 2024-2028 (none is in force)\n"}},
   };
   for (const auto& [day, rows] : cases) {
@@ -206,10 +204,38 @@ TEST(CommandLine, TheHelpScreenSaysWhichPoolOfItsClassIsInForce) {
   }
 }
 
+// The menu's notice for a pool past its last day: the pool of its class in
+// force then, when this Pentrill carries one; the 2020-2024 notice as it
+// always read.
+TEST(PoolTerm, TheExpiryNoticeNamesThePoolOfTheClassInForceOrANewerPentrill) {
+  struct Case {
+    const PoolEdition& edition;
+    CivilDate day;
+    std::optional<std::string> notice;
+  };
+  const std::string newer = " Look for a newer Pentrill with the current pool.";
+  const Case cases[] = {
+      {pool2020To2024(), {2024, 6, 30}, std::nullopt},
+      {pool2020To2024(), {2024, 7, 1},
+       "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028."},
+      {pool2024To2028(), kToday, std::nullopt},
+      {pool2024To2028(), {2028, 7, 1}, "This pool expired on June 30, 2028." + newer},
+      {poolGeneral2023To2027(), {2027, 6, 30}, std::nullopt},
+      {poolGeneral2023To2027(), {2027, 7, 1}, "This pool expired on June 30, 2027." + newer},
+      {poolTechnician2026To2030(), {2026, 1, 1}, std::nullopt},
+      {poolTechnician2026To2030(), {2030, 7, 1}, "This pool expired on June 30, 2030." + newer},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(expiryNotice(c.edition, c.day), c.notice) << c.edition.name << " on " << dateText(c.day);
+    EXPECT_EQ(expiryNotice(c.edition.name, c.day), c.notice) << c.edition.name << " on " << dateText(c.day);
+  }
+  EXPECT_EQ(expiryNotice("2028-2032", {2040, 1, 1}), std::nullopt);
+}
+
 TEST(CommandLine, VersionNamesTheProgramsVersionAndListsThePoolsAsHelpDoes) {
   const std::string version = versionText(kToday);
   const std::string usage = usageText(kToday);
-  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026:\n"));
+  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026,"));
   EXPECT_EQ(version, "Pentrill v2021.05.03a\n" + list);
 }
 
