@@ -46,8 +46,8 @@ std::span<const Group* const> builtPoolGroups() {
 }
 
 // The edition of a pool's generated Tables (builtin::<pool>::Tables) and its
-// Data: kFacts, kSubelementTitles, kMenuLines, kHelpLines and kFigures. Made
-// once, on first use; its questions are built when first used in turn.
+// Data: kFacts, kSubelementTitles, kMenuLines, kHelpLines and kFigures. The
+// edition is a constant; its questions are built when they are first used.
 template <typename Tables, typename Data>
 const PoolEdition& editionOf() {
   constexpr QuestionRows rows = rowsOf<Tables>();
