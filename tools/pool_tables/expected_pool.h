@@ -66,6 +66,8 @@ struct ExpectedPool {
   std::span<const ExpectedByte> bytesBeyondAscii;  // every other such byte is refused
   TextLimits limits;
   LineCounts lines;
+  // The questions with a double blank, as published; no other text has one.
+  std::span<const std::string_view> doubleBlanks = {};
 };
 
 inline constexpr std::string_view kAllChoicesText = "All these choices are correct";
@@ -158,9 +160,12 @@ inline constexpr std::array<ExpectedByte, 6> kBytes2020{{
     {0x92, 47}, {0x93, 12}, {0x94, 12}, {0x96, 2}, {0x1E, 2}, {0xA0, 1},
 }};
 
+inline constexpr std::array<std::string_view, 1> kDoubleBlank2020{"E4C06"};  // "dBm/Hz.  What"
+
 inline constexpr ExpectedPool kPool2020{
     "2020-2024", 'E', 50, kGroups2020, {11, 75, 61, 40, 60, 55, 70, 107, 45, 96}, {171, 151, 152, 146},
     kAbsent2020, "E0A11", kFigureQuestions, kAllChoices2020, kBytes2020, {19, 242, 4, 176, 23}, {17, 20, 229, 0},
+    kDoubleBlank2020,
 };
 
 // ---- Amateur Extra 2024-2028, with the errata to February 4, 2026 ----
@@ -233,9 +238,12 @@ inline constexpr std::array<std::string_view, 50> kAllChoices2024{{
 
 inline constexpr std::array<ExpectedByte, 4> kBytes2024{{{0x92, 60}, {0x93, 16}, {0x94, 16}, {0x1E, 2}}};
 
+inline constexpr std::array<std::string_view, 1> kDoubleBlank2024{"E8B04"};  // "frequency  is 2 kHz"
+
 inline constexpr ExpectedPool kPool2024{
     "2024-2028", 'E', 50, kGroups2024, {12, 68, 60, 39, 63, 49, 68, 99, 48, 93}, {150, 150, 150, 149},
     kAbsent2024, "E0A12", kFigureQuestions, kAllChoices2024, kBytes2024, {16, 257, 4, 177, 22}, {12, 14, 207, 0},
+    kDoubleBlank2024,
 };
 
 // ---- Technician 2026-2030, with the errata of February 19, 2026 ----

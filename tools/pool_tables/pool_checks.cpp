@@ -140,6 +140,22 @@ void checkFields(const SourceQuestion& q, char prefix, const TextLimits& limits,
   }
 }
 
+// Texts trimmed, and a double blank only where the pool publishes one.
+void checkBlanks(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
+  std::vector<std::pair<std::string, std::string_view>> fields{{"the question text", q.text}};
+  for (size_t k = 0; k < q.answers.size(); ++k)
+    fields.emplace_back(std::string("answer ") + static_cast<char>('A' + k), std::string_view(q.answers[k]).substr(3));
+  bool doubleBlank = false;
+  for (const auto& [name, text] : fields) {
+    if (!text.empty() && (text.front() == ' ' || text.back() == ' '))
+      diagnostics.add(q.line, q.id, name + " begins or ends with a blank");
+    doubleBlank = doubleBlank || text.find("  ") != std::string_view::npos;
+  }
+  if (doubleBlank != listed(pool.doubleBlanks, q.id))
+    diagnostics.add(q.line, q.id, doubleBlank ? "a text has a double blank, which the pool does not publish"
+                                              : "the double blank the pool publishes is gone");
+}
+
 void checkAllChoices(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
   const std::string allChoices = "D. " + std::string(kAllChoicesText);
   const bool isAllChoices = q.answers[3] == allChoices;
@@ -258,6 +274,7 @@ void checkPool(const std::vector<SourceQuestion>& questions, const ExpectedPool&
       diagnostics.add(q.line, q.id,
                       std::string("correct letter is ") + q.letter + ", the group list has " + letter->second);
     checkFields(q, pool.prefix, pool.limits, diagnostics);
+    checkBlanks(q, pool, diagnostics);
     checkAllChoices(q, pool, diagnostics);
     checkFigure(q, pool, diagnostics);
     checkScreenFit(q, pool.examQuestions, diagnostics);

@@ -22,9 +22,9 @@ std::string idField(const SourceQuestion& q, char prefix);
 
 // Reports every broken invariant against the facts of the pool: identifiers
 // and their order, correct letters, figure mentions, "All these choices"
-// answers, labels, "*", lengths and words, the rows of the question screens,
-// the bytes beyond ASCII, the lines the texts take, questions per table and
-// the letter totals. The counts per subelement and
+// answers, labels, "*", blanks, lengths and words, the rows of the question
+// screens, the bytes beyond ASCII, the lines the texts take, questions per
+// table and the letter totals. The counts per subelement and
 // the last item of the group table follow from the identifiers, which the
 // pool's facts fix (checked against each other when the tool compiles).
 void checkPool(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool, Diagnostics& diagnostics);
