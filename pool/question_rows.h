@@ -18,8 +18,8 @@
 namespace pentrill {
 
 inline constexpr std::uint8_t kNoFigure = 0xFF;
-// Each question's fields, one after another: the identifier, the text and
-// the four answers without their labels.
+// Each question's fields, one after another, each ended by a NUL byte: the
+// identifier, the text and the four answers without their labels.
 inline constexpr int kQuestionFields = 2 + kAnswerCount;
 
 struct QuestionMarks {
@@ -35,7 +35,7 @@ struct GroupRow {
 
 // One pool's rows, read through the pool's generated `Tables`.
 struct QuestionRows {
-  std::string_view text;                       // every field of every question, one after another
+  std::string_view text;                       // every field of every question, each ended by a NUL
   std::span<const std::uint32_t> fieldStarts;  // where each field starts in text; text.size() last
   std::span<const QuestionMarks> marks;        // per question, in pool order
   std::span<const GroupRow> groups;            // in pool order: subelements 1 to 9, then 0
@@ -44,7 +44,7 @@ struct QuestionRows {
 
   constexpr std::string_view field(std::size_t question, int field) const {
     const std::size_t at = question * kQuestionFields + static_cast<std::size_t>(field);
-    return text.substr(fieldStarts[at], fieldStarts[at + 1] - fieldStarts[at]);
+    return text.substr(fieldStarts[at], fieldStarts[at + 1] - fieldStarts[at] - 1);
   }
 
   constexpr std::string_view id(std::size_t question) const { return field(question, 0); }

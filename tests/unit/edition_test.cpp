@@ -43,7 +43,7 @@ class RowsOf {
     for (const std::string& field : {id, std::string("Text?"), std::string("a"), std::string("b"), std::string("c"),
                                      std::string("d")}) {
       starts_.push_back(static_cast<std::uint32_t>(text_.size()));
-      text_ += field;
+      text_ += field + '\0';
     }
     marks_.push_back({'A', kNoFigure});
   }

@@ -25,10 +25,12 @@ std::vector<std::string_view> fieldsOf(const SourceQuestion& q) {
 // such a block, so that no other data may share one with the rows.
 constexpr size_t kBlock = 65536;
 
+// Each field ends in a NUL byte: the text reads as separate strings, as tools
+// such as strings(1) and lintian show it.
 size_t textLength(const PoolTables& tables) {
   size_t length = 0;
   for (const SourceQuestion* q : tables.questions)
-    for (std::string_view field : fieldsOf(*q)) length += field.size();
+    for (std::string_view field : fieldsOf(*q)) length += field.size() + 1;
   return length;
 }
 
@@ -39,7 +41,7 @@ void writeFieldStarts(const PoolTables& tables, std::ostream& out) {
     out << "         ";
     for (std::string_view field : fieldsOf(*q)) {
       out << ' ' << at << ',';
-      at += field.size();
+      at += field.size() + 1;
     }
     out << '\n';
   }
@@ -66,10 +68,10 @@ void writeMarks(const PoolTables& tables, std::ostream& out) {
 }
 
 void writeText(const PoolTables& tables, std::ostream& out) {
-  out << "      // Each question's identifier, text and answers, one after another.\n";
+  out << "      // Each question's identifier, text and answers, each ended by a NUL byte.\n";
   for (const SourceQuestion* q : tables.questions) {
     out << "         ";
-    for (std::string_view field : fieldsOf(*q)) out << ' ' << cppLiteral(field);
+    for (std::string_view field : fieldsOf(*q)) out << ' ' << cppLiteral(std::string(field) + '\0');
     out << '\n';
   }
   out << "      ,\n";
