@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "app/program.h"
 
@@ -16,7 +18,7 @@ constexpr std::string_view kFiguresOption = "--figures-in-terminal";
 
 constexpr std::string_view kUsage =
     "Usage: pentrill [--pool NAME] [--record FILE | --no-record]\n"
-    "                [--figures-in-terminal PROTOCOL]\n"
+    "                [--figures-in-terminal PROTOCOL] [--plain]\n"
     "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
     "\n"
@@ -31,6 +33,9 @@ constexpr std::string_view kUsage =
     "  --record FILE  keep the study record in FILE instead of\n"
     "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
     "  --no-record  record nothing: the program writes no file at all\n"
+    "  --plain      plain lines for screen readers and braille displays: the\n"
+    "               whole program, a typed line per command, in any terminal\n"
+    "               or through a pipe (also chosen when TERM is dumb)\n"
     "  --figures-in-terminal PROTOCOL  how F draws a question's figure inside\n"
     "               the terminal: auto (the default: what the terminal supports,\n"
     "               symbols inside tmux or screen), kitty, iterm, sixel or symbols\n"
@@ -106,20 +111,19 @@ std::string poolStatus(const PoolEdition& edition, CivilDate today) {
   return today > edition.lastDay ? "expired" : "in force today";
 }
 
-// The names --pool takes, on that day, each with what it chooses: a class's
-// pool, and each pool with its class and whether it is in force.
+// The pools on that day, one a line: name, class, element, whether it is in
+// force, and the class name that chooses it after --pool then.
 std::string poolList(CivilDate today) {
   std::string text = "Question pools on " + dateText(today) +
-                     ", each in force from July 1 of its first\nyear to June 30 of its last:\n";
-  for (const ClassName& className : kClassNames) {
-    const PoolEdition& pool = poolOfClass(className.licence, today);
-    const bool current = poolInForce(className.licence, today) == &pool;
-    text += poolRow(className.name, std::string(pool.className) + ": " + std::string(pool.name) +
-                                        (current ? ", in force today" : " (none is in force)"));
+                     " (each in force from July 1 of its first year\nto June 30 of its last; "
+                     "in brackets the class that chooses it after --pool):\n";
+  for (const PoolEdition* edition : poolsInListOrder()) {
+    std::string description = std::string(edition->className) + ", Element " + std::to_string(edition->element) +
+                              ": " + poolStatus(*edition, today);
+    for (const ClassName& className : kClassNames)
+      if (&poolOfClass(className.licence, today) == edition) description += " (" + std::string(className.name) + ")";
+    text += poolRow(edition->name, description);
   }
-  for (const PoolEdition* edition : poolsInListOrder())
-    text += poolRow(edition->name, std::string(edition->className) + " (Element " + std::to_string(edition->element) +
-                                       "): " + poolStatus(*edition, today));
   return text;
 }
 
@@ -159,6 +163,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments, CivilD
     }
     if (argument == "--no-record") {
       commandLine.noRecord = true;
+      continue;
+    }
+    if (argument == "--plain") {
+      commandLine.plain = true;
       continue;
     }
     if (argument == kRecordOption || argument.starts_with(std::string(kRecordOption) + "=")) {
@@ -257,9 +265,12 @@ std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLin
 }
 
 int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err) {
+  errno = 0;
   const bool written = std::fwrite(answer.out.data(), 1, answer.out.size(), out) == answer.out.size() &&
                        std::fflush(out) == 0;
+  const int error = errno != 0 ? errno : EIO;
   std::fwrite(answer.err.data(), 1, answer.err.size(), err);
+  if (!written) std::fprintf(err, "pentrill: cannot write to standard output: %s\n", std::strerror(error));
   std::fflush(err);
   return written ? answer.status : 1;
 }

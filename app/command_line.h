@@ -22,6 +22,7 @@ struct CommandLine {
   const PoolEdition* edition = nullptr;
   std::optional<std::string> recordPath;  // --record FILE; else the default record
   bool noRecord = false;                  // --no-record: nothing recorded anywhere
+  bool plain = false;                     // --plain: lines for screen readers, not the full screen
   std::optional<FigureProtocolSetting> figures;  // --figures-in-terminal PROTOCOL; auto when absent
   std::string error;                     // Refuse: what is wrong, one line without a line end
 };
@@ -29,7 +30,7 @@ struct CommandLine {
 // The arguments after the program's name, on that day: "--pool NAME" or
 // "--pool=NAME" (at most once; NAME a pool's name, or a licence class,
 // "technician", "general" or "extra", for that class's pool in force on the
-// day), "--record FILE" or "--record=FILE", "--no-record",
+// day), "--record FILE" or "--record=FILE", "--no-record", "--plain",
 // "--figures-in-terminal PROTOCOL" or "--figures-in-terminal=PROTOCOL" (auto,
 // kitty, iterm, sixel or symbols; at most once), "--help", "--version",
 // "--stats", "--export-record". Anything else, a pool
@@ -39,7 +40,7 @@ struct CommandLine {
 CommandLine parseCommandLine(std::span<const std::string_view> arguments, CivilDate today);
 
 // The text of --help on that day, ending with a line end: the usage and
-// every pool with its class, its exam, its days and whether it is in force.
+// every pool with its class and whether it is in force.
 std::string usageText(CivilDate today);
 
 // What the help screen says of the pool of its class in force on that day,
@@ -64,7 +65,7 @@ struct CommandAnswer {
 std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today);
 
 // Writes the answer to `out` and `err` and returns its status, or 1 when
-// `out` cannot be written (a full disk, a closed pipe).
+// `out` cannot be written (a full disk, a closed pipe), which `err` then says.
 int deliver(const CommandAnswer& answer, std::FILE* out, std::FILE* err);
 
 }  // namespace pentrill

@@ -1,245 +1,171 @@
 #include "app/program.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <string>
-#include <vector>
-#include <optional>
-#include <string_view>
+#include <functional>
 
-#include "app/command_line.h"
-#include "app/study_report.h"
-#include "drill/drill.h"
-#include "exam/practice_exam.h"
-#include "app/pool_term.h"
-#include "screen/calendar.h"
-#include "screen/hints.h"
-#include "screen/input.h"
+#include "exam/exam_composer.h"
 
 namespace pentrill {
 
 namespace {
 
-constexpr int kMenuOriginRow = 6;
-constexpr int kMenuOriginColumn = 10;
-// What the user asks for at the menu.
-struct MenuCommand {
-  enum class Kind { Drill, PracticeExam, Help, StudySession, Progress, Farewell };
-  Kind kind;
-  int subelement = 0;  // for a drill: 0 to 9
-};
+int secondsOfDayNow(Clock& clock) { return static_cast<int>(std::lround(secondsSinceMidnight(clock.now()))); }
 
-constexpr int kStudyRow = 22;
-constexpr int kStudyKeysRow = 24;
-constexpr int kExpiryRow = 26;
-constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
+std::string studySessionTitle(int questions) { return countedTitle(kStudySessionTitle, questions); }
 
-int secondsOfDayNow(Platform& platform) {
-  return static_cast<int>(std::lround(secondsSinceMidnight(platform.clock.now())));
-}
-
-void setUpConsole(Console& console) {
-  console.moveWindow(100, 50);
-  console.setTitle(kWindowTitle);
-  console.setScreenSize(kScreenRows, kScreenColumns);
-  console.setColours(kBrightWhite, kBlue);
-  console.setCursorVisible(false);
-  setMouseReporting(console, kLeftButton, kMousePressed | kMouseDoubleClick);
-  setMouseInput(console, true);
-  console.clearScreen();
-}
-
-// A pool used past its last day says so under the menu, and names the way to
-// the pool in force.
-void drawExpiryNotice(Console& console, const PoolEdition& edition, CivilDate today) {
-  const std::optional<std::string> notice = expiryNotice(edition.name, today);
-  if (!notice) return;
-  console.setColours(kYellow, kBlue);
-  writeAt(console, kExpiryRow, kMenuOriginColumn, *notice);
-  console.setColours(kBrightWhite, kBlue);
-}
-
-void drawMenu(Console& console, const PoolEdition& edition, CivilDate today) {
-  console.setColours(kBrightWhite, kBlue);
-  console.clearScreen();
-  const int row = kMenuOriginRow;
-  const int column = kMenuOriginColumn;
-  writeAt(console, row, column, "                       <<< Pentrill >>>");
-  writeAt(console, row + 1, column, rule(80));
-  for (size_t i = 0; i < edition.menuLines.size(); ++i)
-    writeAt(console, row + 2 + static_cast<int>(i), column, edition.menuLines[i]);
-  writeAt(console, row + 14, column, "          Pick the sub element you want to practice (0-9, P, ?)");
-  drawExpiryNotice(console, edition, today);
-}
-
-// Rows 22 and 24 under the menu: the chance of passing and the study keys,
-// or why the record is off; nothing with --no-record.
-void drawStudyRows(Platform& platform, ProgramState& state) {
-  StudyLog& log = state.record;
-  if (!log.kept) return;
-  Console& console = platform.console;
-  console.setColours(kBrightWhite, kBlue);
-  if (log.on()) {
-    if (std::optional<study::StudyRecord> record = readStudyRecord(log, state.studyPool(), state.edition)) {
-      const std::int64_t now = utcSecondsNow(platform.clock);
-      writeAt(console, kStudyRow, kMenuOriginColumn, studyMenuLine(record->chanceOfPassing(now), record->progress(now)));
-      writeAt(console, kStudyKeysRow, kMenuOriginColumn, kStudyKeysLine);
-      return;
-    }
-  }
-  writeAt(console, kStudyRow, kMenuOriginColumn, log.offLine(kScreenColumns - kMenuOriginColumn + 1));
-}
-
-// The chance of passing now, when the record can be read.
-std::optional<double> chanceNow(Platform& platform, ProgramState& state, const study::StudyPool& pool) {
-  std::optional<study::StudyRecord> record = readStudyRecord(state.record, pool, state.edition);
-  if (!record) return std::nullopt;
-  return record->chanceOfPassing(utcSecondsNow(platform.clock));
+std::string mistakesTitle(int questions) {
+  return "Your mistakes: " + std::to_string(questions) + (questions == 1 ? " question" : " questions");
 }
 
 // R at the menu: the questions of largest gain, asked like a drill, then how
-// the chance of passing changed.
-void runStudySessionFromMenu(Platform& platform, ProgramState& state) {
-  const study::StudyPool& pool = state.studyPool();
-  std::optional<study::StudyRecord> record = readStudyRecord(state.record, pool, state.edition);
+// the chance of passing and the number of questions known changed.
+void runStudySession(Session& session, AppView& view) {
+  const std::optional<study::StudyRecord> record = session.readRecord();
   if (!record) return;
-  const std::int64_t now = utcSecondsNow(platform.clock);
-  const double before = record->chanceOfPassing(now);
+  const std::int64_t now = session.utcNow();
+  const double chanceBefore = record->chanceOfPassing(now);
+  const int knownBefore = record->progress(now).known;
   const std::vector<std::string> questions = record->studySession(now);
-  Console& console = platform.console;
-  std::string message;
   if (questions.empty()) {
-    message = "There is nothing to study: every question was answered right today.";
-  } else {
-    runStudySession(questions, platform, state);
-    const std::optional<double> after = chanceNow(platform, state, pool);
-    message = after ? "Your chance of passing went from " + study::percentText(before) + " to " +
-                          study::percentText(*after) + "."
-                    : state.record.offLine();
-  }
-  console.setColours(kBrightWhite, kBlue);
-  console.clearScreen();
-  writeAt(console, 21, std::max(1, (kScreenColumns - static_cast<int>(message.size())) / 2 + 1), message);
-  writeAt(console, 23, 37, "Press any key to continue.");
-  waitKey(console, 0);
-}
-
-// T at the menu: the progress screen until any key.
-void showProgress(Platform& platform, ProgramState& state) {
-  std::optional<StudyReport> report =
-      readStudyReport(state.record.store, state.edition, state.studyPool(), utcSecondsNow(platform.clock),
-                      utcOffsetSecondsNow(platform.clock));
-  if (!report) {
-    state.record.turnOff(state.record.store->lastFailure());
+    view.showMessage({"There is nothing to study: every question was answered right today."});
     return;
   }
-  drawProgressScreen(platform.console, *report);
-  waitKey(platform.console, 0);
+  Drill drill = drillOfQuestions(session, questions, studySessionTitle, AnswerMode::Session);
+  runDrill(drill, view.drillView(), false);
+  const std::optional<study::StudyRecord> after = session.readRecord();
+  if (!after) {
+    view.showMessage({session.record.offLine()});
+    return;
+  }
+  const std::int64_t later = session.utcNow();
+  const study::Progress progress = after->progress(later);
+  view.showMessage({"Your chance of passing went from " + study::percentText(chanceBefore) + " to " +
+                        study::percentText(after->chanceOfPassing(later)) + ".",
+                    "Known: " + std::to_string(progress.known) + " of " + std::to_string(progress.questions) +
+                        " (was " + std::to_string(knownBefore) + ")."});
 }
 
-// The command a key or click stands for; nothing for input the menu
-// ignores. R and T count only while the study record is on.
-std::optional<MenuCommand> menuCommand(const Key& key, bool recordOn) {
-  using Kind = MenuCommand::Kind;
-  if (key.isMouse()) {
-    if (key.row >= 8 && key.row <= 17) return MenuCommand{Kind::Drill, key.row - 8};
-    if (key.row == 18) return MenuCommand{Kind::PracticeExam};
-    return std::nullopt;
+// W at the menu: a drill of the questions whose last answer was wrong; one
+// answered right leaves the list.
+void drillMistakes(Session& session, AppView& view) {
+  const std::optional<std::vector<std::string>> mistakes =
+      readMistakes(session.record, session.studyPool(), session.edition());
+  if (!mistakes) return;
+  if (mistakes->empty()) {
+    view.showMessage({"You have no mistakes to drill: your last answer to every question was right."});
+    return;
   }
-  if (key.is(kEscape)) return MenuCommand{Kind::Farewell};
-  if (key.is('?')) return MenuCommand{Kind::Help};
-  const char letter = commandLetter(key);
-  if (letter >= '0' && letter <= '9') return MenuCommand{Kind::Drill, letter - '0'};
-  if (letter == 'P') return MenuCommand{Kind::PracticeExam};
-  if (recordOn && letter == 'R') return MenuCommand{Kind::StudySession};
-  if (recordOn && letter == 'T') return MenuCommand{Kind::Progress};
-  return std::nullopt;
+  Drill drill = drillOfQuestions(session, *mistakes, mistakesTitle, AnswerMode::Drill);
+  if (runDrill(drill, view.drillView(), false) == DrillEnd::Completed)
+    view.showMessage({"You answered every one of your mistakes right."});
+}
+
+std::string missedTitle(int questions) { return countedTitle(kMissedTitle, questions); }
+
+// M and D where an exam's missed questions are offered: the list, until
+// the user goes back to the screen that offered it (shown again by
+// `offer`), and a drill of exactly those questions.
+void followMissed(Session& session, AppView& view, MissedChoice choice, const std::vector<MissedQuestion>& missed,
+                  const std::function<MissedChoice()>& offer) {
+  while (choice == MissedChoice::List) {
+    choice = view.showMissed(missed);
+    if (choice == MissedChoice::Done) choice = offer();
+  }
+  if (choice != MissedChoice::Drill || missed.empty()) return;
+  Drill drill = drillOfQuestions(session, missedIds(missed), missedTitle, AnswerMode::Drill);
+  runDrill(drill, view.drillView(), false);
+}
+
+// T at the menu: the progress screen until any key; the last exam's missed
+// questions are offered there, from the record.
+void showProgress(Session& session, AppView& view) {
+  const std::optional<StudyReport> report =
+      readStudyReport(session.record.store, session.edition(), session.studyPool(), session.utcNow(),
+                      utcOffsetSecondsNow(session.clock));
+  if (!report) {
+    session.record.turnOff(session.record.store->lastFailure());
+    return;
+  }
+  std::vector<MissedQuestion> missed;
+  if (report->lastExam)
+    if (std::optional<std::vector<MissedQuestion>> read =
+            readMissedQuestions(session.record, session.edition(), *report->lastExam))
+      missed = std::move(*read);
+  auto offer = [&] { return view.showProgress(*report, !missed.empty()); };
+  followMissed(session, view, offer(), missed, offer);
 }
 
 // One visit of the menu: the help screen, a study session and the progress
-// screen come back to it; returns a drill, the practice exam or the farewell.
-MenuCommand runMenu(Platform& platform, ProgramState& state) {
-  using Kind = MenuCommand::Kind;
+// screen come back to it; returns a drill, the practice exam or the end.
+MenuChoice runMenu(Session& session, AppView& view) {
   for (;;) {
-    state.shownNumber = 0;
-    const int startSeconds = secondsOfDayNow(platform);
-    drawMenu(platform.console, state.edition, localDate(platform.clock.now()));
-    drawStudyRows(platform, state);
-    std::optional<MenuCommand> command;
-    while (!(command = menuCommand(waitKey(platform.console), state.record.on()))) {
-    }
-    switch (command->kind) {
-      case Kind::Help:
-        showHelpScreen(platform, state.edition);
+    const int startSeconds = secondsOfDayNow(session.clock);
+    const MenuChoice choice = view.menu(session);
+    switch (choice.command) {
+      case MenuCommand::Help:
+        view.showHelp(session);
         break;
-      case Kind::StudySession:
-        runStudySessionFromMenu(platform, state);
+      case MenuCommand::StudySession:
+        runStudySession(session, view);
         break;
-      case Kind::Progress:
-        showProgress(platform, state);
+      case MenuCommand::Progress:
+        showProgress(session, view);
         break;
-      case Kind::Drill:
-      case Kind::PracticeExam:
-      case Kind::Farewell:
-        state.menuSeconds = secondsOfDayNow(platform) - startSeconds;
-        return *command;
+      case MenuCommand::Mistakes:
+        drillMistakes(session, view);
+        break;
+      case MenuCommand::Drill:
+      case MenuCommand::PracticeExam:
+      case MenuCommand::Quit:
+        session.menuSeconds = secondsOfDayNow(session.clock) - startSeconds;
+        return choice;
     }
   }
 }
 
-// A drill or the practice exam; true when the program is to end.
-bool dispatch(const MenuCommand& command, Platform& platform, ProgramState& state) {
-  state.doneFlags.clear();
-  state.drillPool.clear();
-  if (command.kind == MenuCommand::Kind::Drill) {
-    loadDrillPool(state, command.subelement);
-    return runDrill(command.subelement, platform, state);
-  }
-  Console& console = platform.console;
-  console.setColours(kBrightWhite, kBlue);
-  console.clearScreen();
-  writeAt(console, 21, 29, "One moment please, preparing your test...");
-  runPracticeExam(platform, state);
-  return false;
+void runPracticeExam(Session& session, AppView& view) {
+  view.preparingExam();
+  Exam exam(session, composePracticeExam(session.edition(), session.clock, session.random));
+  const MissedChoice choice = runExam(exam, view.examView());
+  const std::vector<MissedQuestion> missed = missedQuestions(exam);
+  followMissed(session, view, choice, missed, [&] { return view.examView().showResults(exam, true); });
 }
 
 }  // namespace
 
-void showHelpScreen(Platform& platform, const PoolEdition& edition) {
-  Console& console = platform.console;
-  console.setColours(kBrightWhite, kBlue);
-  console.clearScreen();
-  for (std::string_view line : edition.helpLines) {
-    console.write(line);
-    console.endLine();
-  }
-  console.locate(kTodaysPoolRow, 1);
-  for (const std::string& line : todaysPoolLines(edition, localDate(platform.clock.now()))) {
-    console.write("  " + line);
-    console.endLine();
-  }
-  waitKey(console);
-  console.clearScreen();
+bool menuCommandOffered(MenuCommand command, const Session& session) {
+  const bool needsRecord = command == MenuCommand::StudySession || command == MenuCommand::Progress ||
+                           command == MenuCommand::Mistakes;
+  return !needsRecord || session.record.on();
 }
 
-void showFarewellScreen(Platform& platform) {
-  Console& console = platform.console;
-  console.setColours(kBrightWhite, kBlue);
-  console.clearScreen();
-  writeAt(console, 21, 28, "Thanks for playing.  Have a real nice day.");
-  console.endLine();
-  console.pause(5000);
+StudyRows studyRows(Session& session) {
+  StudyRows rows;
+  if (!session.record.kept) return rows;
+  if (session.record.on()) {
+    if (const std::optional<study::StudyRecord> record = session.readRecord()) {
+      const std::int64_t now = session.utcNow();
+      rows.chanceLine = studyMenuLine(record->chanceOfPassing(now), record->progress(now));
+      return rows;
+    }
+  }
+  rows.recordOff = true;
+  return rows;
 }
 
-int runProgram(Platform& platform, ProgramState& state) {
-  state.hintIndex = loadHintIndex();
-  setUpConsole(platform.console);
+int runProgram(Session& session, AppView& view) {
+  view.start();
   for (;;) {
-    const MenuCommand command = runMenu(platform, state);
-    if (command.kind == MenuCommand::Kind::Farewell || dispatch(command, platform, state)) break;
+    const MenuChoice choice = runMenu(session, view);
+    if (choice.command == MenuCommand::Quit) break;
+    if (choice.command == MenuCommand::PracticeExam) {
+      runPracticeExam(session, view);
+      continue;
+    }
+    Drill drill = subelementDrill(session, choice.subelement);
+    if (runDrill(drill, view.drillView(), true) == DrillEnd::Quit) break;
   }
-  showFarewellScreen(platform);
+  view.farewell();
   return 0;
 }
 

@@ -1,9 +1,8 @@
-// The program's entry flow: start-up, main menu, help and farewell screens.
+// The program's entry flow: the menu and what it leads to, on any face.
 #pragma once
 #include <string_view>
 
-#include "drill/program_state.h"
-#include "platform/platform.h"
+#include "app/app_view.h"
 
 namespace pentrill {
 
@@ -12,11 +11,7 @@ inline constexpr const char* kWindowTitle = "Pentrill By Tarvold QQ0QQQ v2021.05
 inline constexpr std::string_view kVersion = "2021.05.03a";
 static_assert(std::string_view(kWindowTitle).ends_with(kVersion));
 
-// Sets up the console and runs the menu until the farewell screen; returns
-// the process exit status.
-int runProgram(Platform& platform, ProgramState& state);
-
-void showHelpScreen(Platform& platform, const PoolEdition& edition);
-void showFarewellScreen(Platform& platform);
+inline constexpr std::string_view kStudySessionTitle = "Study Session \x96 Your Chance of Passing";
+inline constexpr std::string_view kMissedTitle = "Missed in the Practice Exam";
 
 }  // namespace pentrill

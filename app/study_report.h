@@ -3,14 +3,13 @@
 // day. The menu's rows, the progress screen and --stats all show it.
 #pragma once
 #include <cstdint>
-#include "app/command_line.h"
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "drill/study_log.h"
-#include "platform/console.h"
+#include "app/command_line.h"
 #include "platform/record_store.h"
+#include "session/study_log.h"
 #include "pool/edition.h"
 #include "study/study_record.h"
 
@@ -18,10 +17,12 @@ namespace pentrill {
 
 struct StudyReport {
   std::string pool;
+  char prefix = 'E';  // the letter of the pool's subelements: "T1", "G1", "E1"
   std::int64_t now = 0;
   double chance = 0;  // of passing an exam drawn now
   study::Progress progress;
   std::vector<study::ExamLine> exams;  // newest first, at most ten
+  std::optional<RecordedExam> lastExam;  // the newest exam with an answer
   std::vector<double> daily;           // the chance at the end of each of the last 30 days, oldest first
 };
 
@@ -34,17 +35,12 @@ std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition
 std::string studyMenuLine(double chance, const study::Progress& progress);
 // The menu's row 24: the study keys.
 inline constexpr std::string_view kStudyKeysLine =
-    "R. Study session (the 20 questions that raise your chance most)   T. Progress";
+    "R. Study session (20 questions that raise your chance most)   T. Progress   W. Mistakes";
 
 // "2026-12-09": the UTC date of a time.
 std::string dateOf(std::int64_t time);
 // "41 of 50  82%  Pass", or "left unfinished".
 std::string examLineText(const study::ExamLine& exam);
-
-// The progress screen (T at the menu) in bright white on blue: the chance
-// today, a bar per subelement of how much of it is known with its counts,
-// the last exams, and the chance day by day as a chart of block characters.
-void drawProgressScreen(Console& console, const StudyReport& report);
 
 // The report as plain text (--stats), the chance to one decimal.
 std::string statsText(const StudyReport& report);

@@ -1,9 +1,13 @@
 # The program is built in layers, each a static library in a folder of its
 # own, linked only to the layers below it:
 #
-#   pool, platform  <  screen  <  drill  <  exam  <  app      (program flow)
-#   platform        <  study  <  drill, exam, app             (the study record)
+#   pool, platform  <  screen  <  session  <  drill, exam  <  app  <  fullscreen, plain
+#   platform        <  study   <  session                     (the study record)
 #   screen          <  backends                               (the real platform)
+#
+# session holds what every screen shares; drill and exam their rules and
+# flow without drawing; app the flow from the menu; fullscreen and plain
+# the two faces that show it.
 #
 # A layer sees its own headers and those of the layers it links, and no
 # others: every folder is reachable only through an include directory that

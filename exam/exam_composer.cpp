@@ -1,9 +1,8 @@
 #include "exam/exam_composer.h"
 
 #include <cstddef>
-#include <vector>
 
-#include "drill/shuffle.h"
+#include "session/shuffle.h"
 
 namespace pentrill {
 
@@ -23,12 +22,13 @@ std::vector<const Question*> drawOnePerGroup(const PoolEdition& edition, Random&
 
 }  // namespace
 
-PracticeExam composePracticeExam(const PoolEdition& edition, Clock& clock, Random& random) {
+std::vector<AskedQuestion> composePracticeExam(const PoolEdition& edition, Clock& clock, Random& random) {
   random.seedRandom(secondsSinceMidnight(clock.now()));
   const std::vector<const Question*> chosen = drawOnePerGroup(edition, random);
-  const std::vector<std::size_t> order = randomPermutation(random, kExamQuestions);
-  PracticeExam exam;
-  for (std::size_t i = 0; i < exam.size(); ++i) exam[i] = asPublished(*chosen.at(order[i]));
+  const std::vector<std::size_t> order = randomPermutation(random, chosen.size());
+  std::vector<AskedQuestion> exam;
+  exam.reserve(chosen.size());
+  for (std::size_t place : order) exam.push_back(asPublished(*chosen.at(place)));
   for (AskedQuestion& question : exam) shuffleAnswers(random, question);
   return exam;
 }

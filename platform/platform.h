@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/picture_windows.h"
 #include "platform/sound.h"
 
@@ -13,6 +14,7 @@ struct Platform {
   PictureWindows& windows;
   Sound& sound;
   Clock& clock;
+  Files& files;
 };
 
 }  // namespace pentrill

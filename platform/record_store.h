@@ -1,7 +1,11 @@
-// The study record's storage: the log of every answer and the practice
-// exams, kept by a backend (SQLite in the program, memory in the tests).
+// The study record's storage: the log of every answer, the practice exams
+// and a few settings, kept by a backend (SQLite in the program, memory in
+// the tests).
 // No call throws: a write that fails returns false and lastFailure() says
 // why in a few words; the caller then turns the record off.
+// A backend may keep a write that another program's lock holds back, to
+// commit it later in order: such a write counts as done, and every read
+// counts it as if committed.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -32,7 +36,11 @@ struct RecordedExam {
   std::string pool;
   std::int64_t started = 0;
   std::optional<std::int64_t> finished;
-  std::optional<int> right;  // right answers of 50
+  std::optional<int> right;  // right answers (of the pool's groups, one question each)
+  // Its questions in order, each with its answers as shown:
+  // "E5C10:2031 E1A01:0123" (the pool's answer at each shown place, A
+  // first); empty for an exam recorded before the record kept them.
+  std::string questions;
 };
 
 // The remembered state of one question, as the study model computes it
@@ -42,6 +50,7 @@ struct RecordedMemory {
   double stability = 0;
   double difficulty = 0;
   std::int64_t lastAnswer = 0;
+  int lastRating = 1;  // of the last answer: 1 (Again) or 3 (Good)
 };
 
 class RecordStore {
@@ -51,7 +60,8 @@ class RecordStore {
   // A drill or study-session answer, committed before returning.
   [[nodiscard]] virtual bool appendAnswer(const RecordedAnswer& answer) = 0;
   // A new practice exam; its id, or nothing on failure.
-  [[nodiscard]] virtual std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time) = 0;
+  [[nodiscard]] virtual std::optional<std::int64_t> startExam(std::string_view pool, std::int64_t time,
+                                                               std::string_view questions) = 0;
   // An exam answer (answer.exam set), committed; it replaces an earlier
   // answer of the same exam to the same question.
   [[nodiscard]] virtual bool recordExamAnswer(const RecordedAnswer& answer) = 0;
@@ -86,6 +96,12 @@ class RecordStore {
                                                                                int count) = 0;
   // Every answer of every pool in time order, for the export.
   [[nodiscard]] virtual std::optional<std::vector<RecordedAnswer>> readAllAnswers() = 0;
+
+  // A setting kept with the record ("pool": the pool chosen last), or
+  // nothing when it was never written or cannot be read.
+  [[nodiscard]] virtual std::optional<std::string> readSetting(std::string_view name) = 0;
+  // Writes a setting, replacing its earlier value; committed.
+  [[nodiscard]] virtual bool writeSetting(std::string_view name, std::string_view value) = 0;
 
   // Why the last call failed ("disk full", "locked by another program", ...).
   virtual const std::string& lastFailure() const = 0;

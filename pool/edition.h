@@ -106,6 +106,9 @@ const Figure* figureOf(const PoolEdition& edition, const Question& question);
 // a question with a figure.
 std::string idField(const PoolEdition& edition, const Question& question);
 
+// The question with that identifier; null when the edition has none.
+const Question* findQuestion(const PoolEdition& edition, std::string_view id);
+
 // Whether exams are drawn from the pool on that day.
 bool inForce(const PoolEdition& edition, CivilDate day);
 

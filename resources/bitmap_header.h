@@ -94,6 +94,17 @@ inline std::optional<std::size_t> drawableBitmapLength(const std::optional<Bitma
   return static_cast<std::size_t>(header->pixelOffset + rowBytes * static_cast<std::uint64_t>(height));
 }
 
+// The bytes to read for the header's picture from a file of `fileSize`
+// bytes: none when it is not drawable or the file is shorter than the header
+// claims, so that nothing is ever allocated for rows the file does not hold
+// (a 54-byte file may claim 4096 x 4096 pixels).
+inline std::optional<std::size_t> drawableBitmapLength(const std::optional<BitmapHeader>& header,
+                                                       std::uint64_t fileSize) {
+  const std::optional<std::size_t> length = drawableBitmapLength(header);
+  if (!length || *length > fileSize) return std::nullopt;
+  return length;
+}
+
 // The size of the picture in a whole bitmap file, when it is one the program
 // draws (see drawableBitmapLength): the file must hold every row, and every
 // pixel of a palette picture must name one of its colours (SDL refuses a

@@ -26,9 +26,14 @@ void showRangeNotice(Console& console, const TimePoint& time) {
 
 }  // namespace
 
-std::int64_t clockSeconds(Console& console, const TimePoint& time) {
+std::optional<std::int64_t> clockReading(const TimePoint& time) {
   const std::int64_t days = localDay(time) - kDay1980;
-  if (days >= 0 && days < kClockDays) return days * 86400 + millisecondsOfDay(time) / 1000;
+  if (days < 0 || days >= kClockDays) return std::nullopt;
+  return days * 86400 + millisecondsOfDay(time) / 1000;
+}
+
+std::int64_t clockSeconds(Console& console, const TimePoint& time) {
+  if (const std::optional<std::int64_t> reading = clockReading(time)) return *reading;
   showRangeNotice(console, time);
   return 0;
 }

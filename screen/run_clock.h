@@ -2,6 +2,7 @@
 // 1980-01-01 00:00:00, and the "hh:mm:ss" text of an elapsed time.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -13,6 +14,9 @@ namespace pentrill {
 // after 1980-01-01 (up to 2048-01-20). They are held in 64 bits, so the last
 // day's seconds do not overflow.
 inline constexpr std::int64_t kClockDays = 24857;
+
+// The reading for a moment; none outside the range.
+std::optional<std::int64_t> clockReading(const TimePoint& time);
 
 // The reading for a moment. Outside the range it shows a notice with the
 // local date and time at the cursor, waits for a key and gives 0.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace pentrill::study {
 
@@ -84,7 +85,7 @@ double retrievability(const QuestionMemory& memory, std::int64_t now) {
 
 MemoryState firstAnswer(Rating rating, std::int64_t time) {
   const int grade = static_cast<int>(rating);
-  return {std::max(w[grade - 1], kMinimumStability), clampDifficulty(initialDifficulty(grade)), time};
+  return {std::max(w[grade - 1], kMinimumStability), clampDifficulty(initialDifficulty(grade)), time, rating};
 }
 
 MemoryState laterAnswer(const MemoryState& state, Rating rating, std::int64_t time) {
@@ -97,7 +98,7 @@ MemoryState laterAnswer(const MemoryState& state, Rating rating, std::int64_t ti
     const double recall = retrievabilityAfter(static_cast<double>(days), state.stability);
     stability = grade == 1 ? forgotStability(state, recall) : recalledStability(state, recall, grade);
   }
-  return {std::max(stability, kMinimumStability), nextDifficulty(state.difficulty, grade), time};
+  return {std::max(stability, kMinimumStability), nextDifficulty(state.difficulty, grade), time, rating};
 }
 
 MemoryState applyAnswer(const QuestionMemory& memory, Rating rating, std::int64_t time) {
@@ -115,8 +116,11 @@ bool isDue(const QuestionMemory& memory, std::int64_t now) {
 double chanceRight(double recall) { return kGuessChance + (1.0 - kGuessChance) * recall; }
 
 double chanceRight(const QuestionMemory& memory, std::int64_t now) {
-  return chanceRight(retrievability(memory, now));
+  if (!memory || memory->lastRating == Rating::Again) return kGuessChance;
+  return chanceRight(retrievability(*memory, now));
 }
+
+bool isKnown(const QuestionMemory& memory, std::int64_t now) { return chanceRight(memory, now) >= kKnownChance; }
 
 std::vector<double> rightAnswerDistribution(std::span<const double> groupChances) {
   std::vector<double> distribution{1.0};
@@ -165,16 +169,27 @@ double studyGain(double decidingChance, double questionChance, std::size_t group
   return groupSize == 0 ? 0.0 : decidingChance * (1.0 - questionChance) / static_cast<double>(groupSize);
 }
 
-std::vector<std::size_t> studyOrder(std::span<const double> gains, std::size_t limit) {
+TieRank tieRank(const QuestionMemory& memory) {
+  if (!memory) return TieRank::Unseen;
+  return memory->lastRating == Rating::Again ? TieRank::Missed : TieRank::Other;
+}
+
+std::vector<std::size_t> studyOrder(std::span<const double> gains, std::span<const TieRank> ranks,
+                                    std::size_t limit) {
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < gains.size(); ++i)
     if (gains[i] > 0.0) order.push_back(i);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return gains[a] > gains[b]; });
-  // Runs of gains within 1e-12 of the run's largest are ties: pool order.
+  // Runs of gains within 1e-12 of the run's largest are ties: by rank, then
+  // in pool order.
+  const auto byRankThenIndex = [&](std::size_t a, std::size_t b) {
+    return std::pair(ranks[a], a) < std::pair(ranks[b], b);
+  };
   for (std::size_t start = 0; start < order.size();) {
     std::size_t end = start + 1;
     while (end < order.size() && nearlyEqual(gains[order[start]], gains[order[end]])) ++end;
-    std::sort(order.begin() + static_cast<std::ptrdiff_t>(start), order.begin() + static_cast<std::ptrdiff_t>(end));
+    std::sort(order.begin() + static_cast<std::ptrdiff_t>(start), order.begin() + static_cast<std::ptrdiff_t>(end),
+              byRankThenIndex);
     start = end;
   }
   if (order.size() > limit) order.resize(limit);
@@ -182,9 +197,11 @@ std::vector<std::size_t> studyOrder(std::span<const double> gains, std::size_t l
 }
 
 std::string percentText(double chance) {
-  if (chance < 0.005) return "0%";
   if (chance >= 0.995) return "100%";
-  return std::to_string(std::lround(chance * 100.0)) + "%";
+  const long tenths = std::lround(chance * 1000.0);
+  if (tenths >= 10) return std::to_string(std::max(1L, std::lround(chance * 100.0))) + "%";
+  if (tenths <= 0) return "<0.1%";
+  return "0." + std::to_string(tenths) + "%";
 }
 
 std::string percentTextOneDecimal(double chance) {

@@ -8,9 +8,13 @@ namespace pentrill::study {
 
 namespace {
 
-constexpr double kKnownRecall = 0.9;
+// The record keeps 1 (Again) or 3 (Good).
+Rating ratingOf(int recorded) { return recorded >= 3 ? Rating::Good : Rating::Again; }
+Rating ratingOf(const RecordedAnswer& answer) { return ratingOf(answer.rating); }
 
-Rating ratingOf(const RecordedAnswer& answer) { return answer.rating >= 3 ? Rating::Good : Rating::Again; }
+MemoryState stateOf(const RecordedMemory& entry) {
+  return {entry.stability, entry.difficulty, entry.lastAnswer, ratingOf(entry.lastRating)};
+}
 
 std::int64_t floorDiv(std::int64_t value, std::int64_t divisor) {
   const std::int64_t quotient = value / divisor;
@@ -26,12 +30,12 @@ double passingChance(const StudyPool& pool, std::span<const QuestionMemory> memo
   std::vector<double> groups(pool.groupCount(), 0.0);
   for (std::size_t q = 0; q < pool.questionCount(); ++q) groups[pool.groupOf(q)] += chanceRight(memory[q], now);
   for (std::size_t g = 0; g < groups.size(); ++g) groups[g] /= static_cast<double>(pool.groupSize(g));
-  return chanceOfPassing(groups);
+  return chanceOfPassing(groups, pool.passMark());
 }
 
 }  // namespace
 
-StudyPool::StudyPool(std::span<const std::vector<std::string_view>> groups) {
+StudyPool::StudyPool(std::span<const std::vector<std::string_view>> groups, int passMark) : passMark_(passMark) {
   std::size_t count = 0;
   for (const std::vector<std::string_view>& group : groups) count += group.size();
   questions_.reserve(count);
@@ -83,17 +87,14 @@ std::vector<RecordedMemory> replayMemory(std::span<const RecordedAnswer> log) {
   std::unordered_map<std::string, std::size_t> index;
   for (const RecordedAnswer& answer : countedAnswers(log)) {
     const auto [found, isNew] = index.try_emplace(answer.question, memory.size());
-    if (isNew) {
-      const MemoryState first = firstAnswer(ratingOf(answer), answer.time);
-      memory.push_back({answer.question, first.stability, first.difficulty, first.lastAnswer});
-      continue;
-    }
+    if (isNew) memory.push_back({answer.question});
     RecordedMemory& entry = memory[found->second];
     const MemoryState next =
-        laterAnswer({entry.stability, entry.difficulty, entry.lastAnswer}, ratingOf(answer), answer.time);
+        isNew ? firstAnswer(ratingOf(answer), answer.time) : laterAnswer(stateOf(entry), ratingOf(answer), answer.time);
     entry.stability = next.stability;
     entry.difficulty = next.difficulty;
     entry.lastAnswer = next.lastAnswer;
+    entry.lastRating = static_cast<int>(next.lastRating);
   }
   return memory;
 }
@@ -104,8 +105,7 @@ StudyRecord::StudyRecord(const StudyPool& pool, std::span<const RecordedMemory> 
 }
 
 void StudyRecord::remember(const RecordedMemory& entry) {
-  if (const auto index = pool_->find(entry.question))
-    memory_[*index] = MemoryState{entry.stability, entry.difficulty, entry.lastAnswer};
+  if (const auto index = pool_->find(entry.question)) memory_[*index] = stateOf(entry);
 }
 
 StudyRecord StudyRecord::fromPoolOrder(const StudyPool& pool, std::vector<QuestionMemory> memory) {
@@ -134,7 +134,7 @@ std::vector<double> StudyRecord::groupChances(std::int64_t now) const {
 double StudyRecord::chanceOfPassing(std::int64_t now) const { return passingChance(*pool_, memory_, now); }
 
 std::vector<double> StudyRecord::gains(std::int64_t now) const {
-  const std::vector<double> deciding = decidingChances(groupChances(now));
+  const std::vector<double> deciding = decidingChances(groupChances(now), pool_->passMark());
   std::vector<double> result(memory_.size());
   for (std::size_t q = 0; q < memory_.size(); ++q) {
     const std::size_t group = pool_->groupOf(q);
@@ -144,8 +144,10 @@ std::vector<double> StudyRecord::gains(std::int64_t now) const {
 }
 
 std::vector<std::string> StudyRecord::studySession(std::int64_t now, std::size_t count) const {
+  std::vector<TieRank> ranks(memory_.size());
+  std::transform(memory_.begin(), memory_.end(), ranks.begin(), tieRank);
   std::vector<std::string> session;
-  for (std::size_t index : studyOrder(gains(now), count)) session.push_back(pool_->question(index));
+  for (std::size_t index : studyOrder(gains(now), ranks, count)) session.push_back(pool_->question(index));
   return session;
 }
 
@@ -160,7 +162,7 @@ Progress StudyRecord::progress(std::int64_t now) const {
     const QuestionMemory& memory = memory_[q];
     part.questions += 1;
     part.seen += memory.has_value();
-    part.known += memory && retrievability(memory, now) >= kKnownRecall;
+    part.known += isKnown(memory, now);
     part.due += isDue(memory, now);
   }
   for (const SubelementProgress& part : total.subelements) {
@@ -210,13 +212,14 @@ std::vector<double> dailyChances(const StudyPool& pool, std::span<const Recorded
   return chances.finish();
 }
 
-std::vector<ExamLine> examLines(std::span<const RecordedExam> exams) {
+std::vector<ExamLine> examLines(std::span<const RecordedExam> exams, const StudyPool& pool) {
+  const int questions = static_cast<int>(pool.groupCount());
   std::vector<ExamLine> lines;
   for (const RecordedExam& exam : exams) {
-    ExamLine line{exam.started, exam.right};
-    if (exam.right) {
-      line.score = *exam.right * 100 / kExamQuestions;
-      line.passed = *exam.right >= kPassMark;
+    ExamLine line{exam.started, exam.right, questions};
+    if (exam.right && questions > 0) {
+      line.score = *exam.right * 100 / questions;
+      line.passed = *exam.right >= pool.passMark();
     }
     lines.push_back(line);
   }

@@ -19,17 +19,21 @@
 namespace pentrill::study {
 
 inline constexpr std::size_t kSessionQuestions = 20;
-inline constexpr int kExamQuestions = 50;
+// Amateur Extra passes with 37 right of its 50 groups (General and
+// Technician with 26 of 35): the pass mark of a pool that names none.
+inline constexpr int kExtraPassMark = 37;
 inline constexpr int kChartDays = 30;
 inline constexpr int kShownExams = 10;
 
-// One pool edition's questions and groups, in pool order.
+// One pool edition's questions and groups, in pool order, and the right
+// answers that pass its exam (one question drawn from each group).
 class StudyPool {
  public:
-  explicit StudyPool(std::span<const std::vector<std::string_view>> groups);
+  explicit StudyPool(std::span<const std::vector<std::string_view>> groups, int passMark = kExtraPassMark);
 
   std::size_t questionCount() const { return questions_.size(); }
   std::size_t groupCount() const { return groupSizes_.size(); }
+  int passMark() const { return passMark_; }
   const std::string& question(std::size_t index) const { return questions_[index]; }
   std::size_t groupOf(std::size_t index) const { return groupOf_[index]; }
   std::size_t groupSize(std::size_t group) const { return groupSizes_[group]; }
@@ -39,6 +43,7 @@ class StudyPool {
   std::vector<std::string> questions_;
   std::vector<std::size_t> groupOf_;
   std::vector<std::size_t> groupSizes_;
+  int passMark_;
   std::unordered_map<std::string_view, std::size_t> index_;  // views into questions_
 };
 
@@ -53,7 +58,7 @@ struct SubelementProgress {
   char subelement = '0';  // the digit after "E"
   int questions = 0;
   int seen = 0;
-  int known = 0;  // R >= 0.9 now
+  int known = 0;  // isKnown now
   int due = 0;
 };
 
@@ -85,7 +90,8 @@ class StudyRecord {
   std::vector<double> groupChances(std::int64_t now) const;
   double chanceOfPassing(std::int64_t now) const;
   std::vector<double> gains(std::int64_t now) const;  // per question, pool order
-  // The questions of largest gain (ties in pool order); empty: nothing to study.
+  // The questions of largest gain (ties: missed, then never answered, then
+  // the rest, each in pool order); empty: nothing to study.
   std::vector<std::string> studySession(std::int64_t now, std::size_t count = kSessionQuestions) const;
   Progress progress(std::int64_t now) const;
 
@@ -130,10 +136,14 @@ std::vector<double> dailyChances(const StudyPool& pool, std::span<const Recorded
 struct ExamLine {
   std::int64_t started = 0;
   std::optional<int> right;  // empty: left unfinished
-  int score = 0;             // per cent
+  int questions = 0;         // one per group of the pool
+  int score = 0;             // per cent, rounded down
   bool passed = false;
 };
 
-std::vector<ExamLine> examLines(std::span<const RecordedExam> exams);
+// The pool's exams, scored by its size and pass mark: an exam of a pool
+// always has one question per group of that pool, so the record need not
+// keep its size.
+std::vector<ExamLine> examLines(std::span<const RecordedExam> exams, const StudyPool& pool);
 
 }  // namespace pentrill::study

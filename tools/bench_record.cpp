@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "backends/sqlite_record_store.h"
-#include "drill/study_log.h"
+#include "session/study_log.h"
 #include "pool/edition.h"
 #include "study/study_record.h"
 
@@ -104,7 +104,7 @@ std::vector<double> writeRecord(pentrill::SqliteRecordStore& store, int count, s
     const std::int64_t time = first + std::int64_t{i / 250} * 86'400 + std::int64_t{i % 250} * 20;
     const int inExam = i % 1000;
     if (inExam == 0) {
-      exam = store.startExam(edition.name, time);
+      exam = store.startExam(edition.name, time, "");
       examRight = 0;
     }
     const bool examAnswer = exam && inExam < 50;

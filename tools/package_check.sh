@@ -2,8 +2,8 @@
 # Tries the Debian package as a user gets it: builds it with tools/package.sh
 # (lintian included), installs it with apt-get, runs the installed program
 # without a terminal and in a pseudo-terminal to its menu, checks the bash
-# completion and the desktop entry, then purges it and checks that nothing
-# of it is left under /usr. Installing needs root (CI runs as root); as
+# completion and the desktop entry, then purges it and checks that none of
+# the files it installed is left. Installing needs root (CI runs as root); as
 # another user the step is skipped (tools/package.sh alone builds and checks
 # the package without root).
 set -euo pipefail
@@ -14,6 +14,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 source tools/deps.sh
+source tools/package_files_left.sh
 pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}" "${PENTRILL_PACKAGE_PACKAGES[@]}" python3
 # dpkg's state of the package: "ii" installed, "rc" removed with its
 # configuration kept, "un" or nothing when it is not there at all.
@@ -74,7 +75,7 @@ pools=$(complete_words pentrill --pool '' | sort | tr '\n' ' ')
 pools=$(complete_words pentrill --pool = 2024 | tr '\n' ' ')
 [ "$pools" = "2024-2028 " ] || fail "completing 'pentrill --pool=2024' offers '$pools'"
 options=$(complete_words pentrill -- | sort | tr '\n' ' ')
-[ "$options" = "--export-record --figures-in-terminal --help --no-record --pool --record --stats --version " ] ||
+[ "$options" = "--export-record --figures-in-terminal --help --no-record --plain --pool --record --stats --version " ] ||
   fail "completing 'pentrill --' offers '$options'"
 protocols=$(complete_words pentrill --figures-in-terminal s | sort | tr '\n' ' ')
 [ "$protocols" = "sixel symbols " ] || fail "completing 'pentrill --figures-in-terminal s' offers '$protocols'"
@@ -91,18 +92,8 @@ case $(package_state) in
   "" | un) ;;
   *) fail "dpkg still knows pentrill after apt-get purge (state $(package_state))" ;;
 esac
-# Every file the package had must be gone, and every folder too unless
-# another package still owns it.
-left=()
-while IFS= read -r path; do
-  [ "$path" = /. ] && continue
-  [ -e "$path" ] || [ -L "$path" ] || continue
-  if [ -d "$path" ] && [ ! -L "$path" ]; then
-    dpkg-query -S "$path" >/dev/null 2>&1 && continue
-  fi
-  left+=("$path")
-done <<<"$files"
-# Nor may anything named after the program be left that the package did not list.
-while IFS= read -r path; do left+=("$path"); done < <(find /usr -name '*pentrill*' 2>/dev/null)
-[ ${#left[@]} -eq 0 ] || fail "left under /usr after apt-get purge: $(printf '%s\n' "${left[@]}" | sort -u | tr '\n' ' ')"
-echo "apt-get purge leaves nothing of pentrill under /usr"
+# Every file the package installed must be gone, and every folder too unless
+# another package still owns it; files of other packages are not its own.
+left=$(package_files_left <<<"$files")
+[ -z "$left" ] || fail "left after apt-get purge: $(sort -u <<<"$left" | tr '\n' ' ')"
+echo "apt-get purge leaves none of the files the package installed"

@@ -68,9 +68,9 @@ const std::vector<Placed>& menuTexts() {
       {17, 10, "9. SUBELEMENT E9 - ANTENNAS AND TRANSMISSION LINES [8 Exam Questions - 8 Groups]"},
       {18, 10, "P. Practice Test"},
       {20, 10, "          Pick the sub element you want to practice (0-9, P, ?)"},
-      // A fresh study record: nothing known, the chance of passing 0%.
-      {22, 10, "Chance of passing an exam today: 0%   Known: 0 of 620   Due for review: 0"},
-      {24, 10, "R. Study session (the 20 questions that raise your chance most)   T. Progress"},
+      // A fresh study record: nothing known, the chance of passing below 0.1%.
+      {22, 10, "Chance of passing an exam today: <0.1%   Known: 0 of 620   Due for review: 0"},
+      {24, 10, "R. Study session (20 questions that raise your chance most)   T. Progress   W. Mistakes"},
     };
     if (defaultPoolExpired()) placed.push_back({kExpiryRow, 10, kExpired});
     return placed;
@@ -209,8 +209,11 @@ const char* const kHelpLine23 = "                       Tarvold (QQ0QQQ)  email:
   const std::string expired = "  The pool in use, 2020-2024, expired on June 30, 2024.";
   if (defaultPoolExpired() && term.rowText(37) != expired + std::string(kColumns - expired.size(), ' '))
     return ::testing::AssertionFailure() << "help row 37 is \"" << term.rowText(37) << "\"";
+  // Then the other keys and the way to the page of every key.
+  if (!term.rowText(41).starts_with("  Press ? for the keys of every screen; any other key returns to the menu."))
+    return ::testing::AssertionFailure() << "help row 41 is \"" << term.rowText(41) << "\"";
   for (int row = 35; row <= kRows; ++row)
-    if (row != 36 && row != 37 && term.rowText(row) != std::string(kColumns, ' '))
+    if (row != 36 && row != 37 && row != 39 && row != 41 && term.rowText(row) != std::string(kColumns, ' '))
       return ::testing::AssertionFailure() << "row " << row << " not blank: \"" << term.rowText(row) << "\"";
   for (int row = 1; row <= kRows; ++row)
     for (int column = 1; column <= kColumns; ++column)
@@ -247,6 +250,15 @@ TEST(MenuEndToEnd, HelpScreenAndBackOnAnyKeyOrClick) {
   term.settle(kSettleTime);
   EXPECT_TRUE(term.running());
   EXPECT_TRUE(menuShown(term));
+
+  // ? on the help screen turns to the page of every key; any key returns.
+  term.send("?");
+  ASSERT_TRUE(waitForHelp(term));
+  term.send("?");
+  ASSERT_TRUE(term.waitForText(2, 1, "  Keys")) << term.screenDump();
+  EXPECT_TRUE(term.waitForText(4, 1, "  At the menu:"));
+  term.send("x");
+  ASSERT_TRUE(waitForMenu(term));
 }
 
 TEST(MenuEndToEnd, IgnoredKeysAndClicksLeaveTheScreenUnchanged) {

@@ -140,7 +140,7 @@ TEST(PoolEndToEnd, HelpAndVersionWithoutATerminalGoToStandardOutput) {
     ASSERT_TRUE(help.status) << "still running";
     EXPECT_TRUE(help.status->exited && help.status->code == 0) << help.status->describe();
     EXPECT_EQ(firstLine(help.standardOutput), "Usage: pentrill [--pool NAME] [--record FILE | --no-record]");
-    EXPECT_NE(help.standardOutput.find("    technician            Technician: technician-2026-2030"), std::string::npos)
+    EXPECT_NE(help.standardOutput.find("    technician-2026-2030  Technician, Element 2: "), std::string::npos)
         << help.standardOutput;
     EXPECT_EQ(help.standardError, "");
     EXPECT_EQ(help.terminalOutput, "") << "wrote to the terminal";

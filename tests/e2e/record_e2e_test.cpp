@@ -67,7 +67,8 @@ bool peekedQuestionDrawn(const PtyTerminal& term, int number) {
          std::string_view("ABCD").find(term.cell(2, 21).text) != std::string_view::npos;
 }
 
-// From the menu into an E0 drill in sequence from question 1, peek on.
+// From the menu into an E0 drill in sequence from question 1, peek on
+// (switched on unless an earlier drill of the run left it on).
 ::testing::AssertionResult startPeekedDrill(PtyTerminal& term) {
   if (auto shown = term.waitForText(20, 20, kMenuPrompt); !shown) return shown;
   term.send("0");
@@ -75,9 +76,9 @@ bool peekedQuestionDrawn(const PtyTerminal& term, int number) {
   term.send("s");
   if (auto shown = term.waitForText(23, 15, kStartPrompt); !shown) return shown;
   term.send("1\r");
-  if (!term.waitFor([&] { return term.textAt(4, 5, 5) == "001. "; }))
+  if (!term.waitFor([&] { return term.textAt(4, 5, 5) == "001. " && term.textAt(25, 90, 5) == "Peek "; }))
     return ::testing::AssertionFailure() << "no first question\n" << term.screenDump();
-  term.send(" ");
+  if (term.textAt(25, 90, 8) != "Peek On ") term.send(" ");
   if (!term.waitFor([&] { return peekedQuestionDrawn(term, 1); }))
     return ::testing::AssertionFailure() << "no peek\n" << term.screenDump();
   return ::testing::AssertionSuccess();
@@ -148,18 +149,27 @@ class OtherConnection {
   sqlite3* db_ = nullptr;
 };
 
+// From the menu, an E0 drill in sequence from question 1, peek on: the
+// first `answers` questions answered right, each waited for on the screen
+// of the next, then S back to the menu.
+::testing::AssertionResult answerDrill(PtyTerminal& term, int answers) {
+  if (auto started = startPeekedDrill(term); !started) return started;
+  for (int number = 1; number <= answers; ++number) {
+    term.send(term.cell(2, 21).text);
+    if (!term.waitFor([&] { return peekedQuestionDrawn(term, number + 1); }))
+      return ::testing::AssertionFailure() << "no question " << number + 1 << "\n" << term.screenDump();
+  }
+  term.send("s");
+  return term.waitForText(20, 20, kMenuPrompt);
+}
+
 // A real record at `record`, made by the program: one drill answer given,
 // the program killed at the menu, then the journal folded into the file by
 // a connection of the test's own (the last one to close does that).
 ::testing::AssertionResult makeRecord(const PtyOptions& options, const std::string& record) {
   {
     PtyTerminal term(kBinary, options);
-    if (auto started = startPeekedDrill(term); !started) return started;
-    term.send(term.cell(2, 21).text);
-    if (!term.waitFor([&] { return peekedQuestionDrawn(term, 2); }))
-      return ::testing::AssertionFailure() << "no second question\n" << term.screenDump();
-    term.send("s");
-    if (auto menu = term.waitForText(20, 20, kMenuPrompt); !menu) return menu;
+    if (auto answered = answerDrill(term, 1); !answered) return answered;
     term.sendSignal(SIGKILL);
     if (!term.waitExit()) return ::testing::AssertionFailure() << "not ended by SIGKILL";
   }
@@ -168,18 +178,25 @@ class OtherConnection {
   return ::testing::AssertionSuccess();
 }
 
+// Row 22 of the menu says that the record is off, with `reason`.
+::testing::AssertionResult saysRecordOff(PtyTerminal& term, const std::string& record, const std::string& reason) {
+  // The path may lose its beginning to fit; the reason is always whole.
+  const std::string end = "/" + fs::path(record).filename().string() + " (" + reason + ")";
+  if (term.waitFor([&] {
+        std::string row = term.textAt(22, 10, kColumns - 9);
+        row.erase(row.find_last_not_of(' ') + 1);
+        return row.starts_with("Study record off: ") && row.ends_with(end);
+      }))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"Study record off: ..." << end << "\"\n" << term.screenDump();
+}
+
 // Starts the program on a record it cannot use and checks that it runs and
 // that row 22 says so with `reason`; the program is ended with kill -9.
 void expectRecordOff(const PtyOptions& options, const std::string& record, const std::string& reason) {
   PtyTerminal term(kBinary, options);
   ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
-  // The path may lose its beginning to fit; the reason is always whole.
-  const std::string end = "/" + fs::path(record).filename().string() + " (" + reason + ")";
-  EXPECT_TRUE(term.waitFor([&] {
-    std::string row = term.textAt(22, 10, kColumns - 9);
-    row.erase(row.find_last_not_of(' ') + 1);
-    return row.starts_with("Study record off: ") && row.ends_with(end);
-  })) << term.screenDump();
+  EXPECT_TRUE(saysRecordOff(term, record, reason));
   EXPECT_EQ(term.textAt(24, 1, kColumns), std::string(kColumns, ' '));
   // It runs on without the record: a drill answer is taken.
   term.send("0");
@@ -270,12 +287,13 @@ TEST_F(RecordEndToEnd, AStudySessionOfTwentyQuestionsThenTheProgressScreen) {
       term.send(peekedLetter(term));
     }
     ASSERT_TRUE(term.waitFor([&] {
-      return term.textAt(21, 1, kColumns).find("Your chance of passing went from 0% to 0%.") != std::string::npos;
+      return term.textAt(21, 1, kColumns).find("Your chance of passing went from <0.1% to <0.1%.") != std::string::npos;
     })) << term.screenDump();
     term.send(" ");
     ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    // Answers right only after a peek leave every question unknown.
     EXPECT_TRUE(
-        term.waitForText(22, 10, "Chance of passing an exam today: 0%   Known: 20 of 620   Due for review: 0"));
+        term.waitForText(22, 10, "Chance of passing an exam today: <0.1%   Known: 0 of 620   Due for review: 0"));
     term.send("T");
     ASSERT_TRUE(term.waitForText(2, 10, "Your progress in the 2020-2024 pool")) << term.screenDump();
     EXPECT_TRUE(term.waitForText(19, 12, "none yet"));
@@ -391,7 +409,7 @@ TEST_F(RecordEndToEnd, ARecordOfANewerVersionIsLeftAsItWas) {
   ASSERT_TRUE(makeRecord(options({}), record));
   {
     OtherConnection newer(record);
-    ASSERT_TRUE(newer.execute("PRAGMA user_version = 2"));
+    ASSERT_TRUE(newer.execute("PRAGMA user_version = 3"));
   }  // the last connection folds the journal into the file
   ASSERT_FALSE(fs::exists(record + "-wal"));
   const std::string bytes = fileBytes(record);
@@ -417,6 +435,106 @@ TEST_F(RecordEndToEnd, ALockedRecordIsLeftAsItWas) {
   }
   EXPECT_EQ(fileBytes(record), bytes);
   EXPECT_EQ(exported(record).size(), 2u);  // the one answer of makeRecord, nothing from the locked run
+}
+
+// The question identifiers of the exported answers, in order.
+std::vector<std::string> exportedQuestions(const std::string& record) {
+  std::vector<std::string> questions;
+  const std::vector<std::string> csv = exported(record);
+  for (size_t i = 1; i < csv.size(); ++i) questions.push_back(csv[i].substr(31, 5));
+  return questions;
+}
+
+// Another program holds the record's write lock while answers are given:
+// every key is answered at once, the menu counts the answers, the file does
+// not have them yet; the first answer after the lock is gone writes them all,
+// in order. Answers still kept at the end get a last chance once the
+// terminal is given back, and are written when the lock goes meanwhile.
+TEST_F(RecordEndToEnd, AnswersGivenWhileAnotherProgramHoldsTheRecordAreKeptAndWrittenInOrder) {
+  ASSERT_FALSE(folder.empty());
+  const std::string record = defaultRecord();
+  ASSERT_TRUE(makeRecord(options({}), record));
+  OtherConnection holder(record);
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(term.waitForText(22, 10, "Chance of passing an exam today: ")) << term.screenDump();
+    ASSERT_TRUE(holder.execute("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(answerDrill(term, 3));
+    // The kept answers count: E0's row of the progress screen has three
+    // questions seen (peeked answers are no known ones).
+    term.send("t");
+    EXPECT_TRUE(term.waitForText(16, 58, "   11     3      0")) << term.screenDump();
+    term.send(" ");
+    ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+    EXPECT_EQ(exportedQuestions(record), std::vector<std::string>{"E0A01"});
+    ASSERT_TRUE(holder.execute("ROLLBACK"));
+    ASSERT_TRUE(answerDrill(term, 1));
+    EXPECT_EQ(exportedQuestions(record), (std::vector<std::string>{"E0A01", "E0A01", "E0A02", "E0A03", "E0A01"}));
+    killNow(term);
+  }
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(term.waitForText(22, 10, "Chance of passing an exam today: ")) << term.screenDump();
+    ASSERT_TRUE(holder.execute("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(answerDrill(term, 2));
+    term.sendSignal(SIGTERM);
+    ASSERT_TRUE(term.waitForBytes("pentrill: the study record " + record +
+                                  " is locked by another program: waiting up to 5 s"));
+    ASSERT_TRUE(holder.execute("ROLLBACK"));
+    const std::optional<ExitStatus> status = term.waitExit();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->shellStatus(), 128 + SIGTERM);
+    EXPECT_EQ(term.received().find("cannot write to the study record"), std::string::npos) << term.received();
+  }
+  EXPECT_EQ(exportedQuestions(record),
+            (std::vector<std::string>{"E0A01", "E0A01", "E0A02", "E0A03", "E0A01", "E0A01", "E0A02"}));
+}
+
+// Page 2 of the record (the exams' table) zeroed: the program checks the
+// record before its first write and turns it off as damaged; the answer it
+// did not write is reported when it ends, and the file stays as it was.
+TEST_F(RecordEndToEnd, ADamagedRecordIsNeverWrittenTo) {
+  ASSERT_FALSE(folder.empty());
+  const std::string record = defaultRecord();
+  ASSERT_TRUE(makeRecord(options({}), record));
+  {
+    constexpr std::size_t kPage = 4096;  // SQLite's default page size
+    std::fstream file(record, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(kPage);
+    file.write(std::string(kPage, '\0').data(), kPage);
+    ASSERT_TRUE(file);
+  }
+  const std::string bytes = fileBytes(record);
+  {
+    PtyTerminal term(kBinary, options({}));
+    ASSERT_TRUE(answerDrill(term, 1));
+    EXPECT_TRUE(saysRecordOff(term, record, "damaged record"));
+    term.sendSignal(SIGTERM);  // the terminal is given back, then the lost answer reported
+    ASSERT_TRUE(term.waitExit());
+    EXPECT_NE(term.received().find("pentrill: cannot write to the study record " + record +
+                                   " (damaged record): 1 answer given in this run is not in it"),
+              std::string::npos)
+        << term.received();
+  }
+  EXPECT_TRUE(fileBytes(record) == bytes) << "the record changed";
+  EXPECT_EQ(filesUnder(folder / "state"), std::vector<std::string>{record});
+}
+
+// A HOME that does not exist is reported, by --stats and at the menu, and
+// never made.
+TEST_F(RecordEndToEnd, AHomeThatDoesNotExistIsReportedAndNeverMade) {
+  ASSERT_FALSE(folder.empty());
+  const fs::path home = folder / "gone";
+  const std::vector<std::string> environment{"HOME=" + home.string(), "XDG_STATE_HOME="};
+  const std::string record = (home / ".local/state/pentrill/record.sqlite3").string();
+  std::vector<std::string> stats = environment;
+  stats.insert(stats.end(), {kBinary, "--stats"});
+  const DetachedRun run = runDetached("/usr/bin/env", DetachedInput::DevNull, stats);
+  ASSERT_TRUE(run.status && run.status->exited);
+  EXPECT_EQ(run.status->code, 1);
+  EXPECT_EQ(run.standardError, "pentrill: cannot read the study record " + record + ": home folder not found\n");
+  expectRecordOff(options({}, environment), record, "home folder not found");
+  EXPECT_FALSE(fs::exists(home));
 }
 
 // Permissions do not hold for root, so as root the folder would be writable

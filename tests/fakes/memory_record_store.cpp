@@ -17,10 +17,11 @@ bool MemoryRecordStore::appendAnswer(const RecordedAnswer& answer) {
   return true;
 }
 
-std::optional<std::int64_t> MemoryRecordStore::startExam(std::string_view pool, std::int64_t time) {
+std::optional<std::int64_t> MemoryRecordStore::startExam(std::string_view pool, std::int64_t time,
+                                                         std::string_view questions) {
   if (!writable()) return std::nullopt;
   const std::int64_t id = static_cast<std::int64_t>(exams_.size()) + 1;
-  exams_.push_back({id, std::string(pool), time, std::nullopt, std::nullopt});
+  exams_.push_back({id, std::string(pool), time, std::nullopt, std::nullopt, std::string(questions)});
   return id;
 }
 
@@ -70,6 +71,18 @@ std::optional<std::vector<RecordedAnswer>> MemoryRecordStore::readAllAnswers() {
   std::vector<RecordedAnswer> all = answers_;
   std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
   return all;
+}
+
+std::optional<std::string> MemoryRecordStore::readSetting(std::string_view name) {
+  const auto found = settings_.find(name);
+  if (found == settings_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool MemoryRecordStore::writeSetting(std::string_view name, std::string_view value) {
+  if (!writable()) return false;
+  settings_.insert_or_assign(std::string(name), std::string(value));
+  return true;
 }
 
 }  // namespace pentrill

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "screen/hints.h"
+#include "session/hints.h"
 
 namespace {
 
@@ -51,8 +51,10 @@ void checkLine(std::string_view line) {
   check(hint->starts_with(parts.text));
   if (!parts.pictureName) return;
   check(!hasEdgeBlank(*parts.pictureName));
-  const std::string path = hintPicturePath(*parts.pictureName);
-  check(path.starts_with(kHintPictureFolder) && path.find('\\') == std::string::npos);
+  const std::optional<std::string> path = hintPicturePath(*parts.pictureName);
+  if (!path) return;
+  check(path->starts_with(kHintPictureFolder) && path->find('\\') == std::string::npos &&
+        path->find("/../") == std::string::npos && !path->ends_with("/.."));
 }
 
 }  // namespace

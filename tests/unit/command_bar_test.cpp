@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "exam/practice_exam.h"
-#include "screen/answer_bar.h"
+#include "fullscreen/exam_screen.h"
+#include "fullscreen/answer_bar.h"
 #include "tests/fakes/memory_console.h"
 
 namespace pentrill {
@@ -43,6 +43,20 @@ char letter(std::optional<ExamCommand> command) {
   return kLetters[static_cast<size_t>(*command)];
 }
 
+// The command a click on row 25 gives, as the bar records it when drawn.
+DrillCommand answerBarCommand(int column) {
+  MemoryConsole console;
+  ClickMap<DrillCommand> clicks;
+  drawAnswerBar(console, clicks);
+  return clicks.at(kAnswerBarRow, column).value();
+}
+std::optional<ExamCommand> examBarCommand(int column) {
+  MemoryConsole console;
+  ClickMap<ExamCommand> clicks;
+  drawExamBar(console, false, clicks);
+  return clicks.at(25, column);
+}
+
 TEST(CommandBars, LayoutsCoverTheWholeRow) {
   EXPECT_EQ(kDrillClicks.size(), 100u);
   EXPECT_EQ(kExamClicks.size(), 100u);
@@ -57,7 +71,8 @@ TEST(AnswerBar, ButtonsAreDrawnInYellowOnRedExactlyWhereTheyAreClicked) {
   MemoryConsole console;
   console.setColours(kBlack, kBrightWhite);
   console.clearScreen();
-  drawAnswerBar(console);
+  ClickMap<DrillCommand> clicks;
+  drawAnswerBar(console, clicks);
   EXPECT_EQ(console.text(kAnswerBarRow, 1, 34), " [ A ][ B ][ C ][ D ] [Stop Drill]");
   EXPECT_EQ(console.text(kAnswerBarRow, 35), std::string(66, ' '));
   for (int column = 1; column <= 34; ++column) {
@@ -103,7 +118,8 @@ TEST(ExamBar, ButtonsAreDrawnBlackOnGreyExactlyWhereTheyAreClicked) {
   console.clearScreen();
   const std::string bar = " [ A ][ B ][ C ][ D ]   Next  Prev            Review       Stop Exam";
   for (bool figureLabel : {false, true}) {
-    drawExamBar(console, figureLabel);
+    ClickMap<ExamCommand> clicks;
+    drawExamBar(console, figureLabel, clicks);
     EXPECT_EQ(console.text(25), bar + std::string(11, ' ') + (figureLabel ? "Figure" : "      ") + std::string(15, ' '));
     for (int column = 1; column <= kScreenColumns; ++column) {
       const Cell& cell = console.grid().cell(25, column);

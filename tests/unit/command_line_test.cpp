@@ -140,15 +140,12 @@ TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInFor
   for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
   for (const char* row : {
-           "Question pools on December 9, 2026, each in force from July 1 of its first\n"
-           "year to June 30 of its last:\n",
-           "    technician            Technician: technician-2026-2030, in force today\n",
-           "    general               General: general-2023-2027, in force today\n",
-           "    extra                 Amateur Extra: 2024-2028, in force today\n",
-           "    technician-2026-2030  Technician (Element 2): in force today\n",
-           "    general-2023-2027     General (Element 3): in force today\n",
-           "    2020-2024             Amateur Extra (Element 4): expired\n",
-           "    2024-2028             Amateur Extra (Element 4): in force today\n",
+           "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
+           "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
+           "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
+           "    general-2023-2027     General, Element 3: in force today (general)\n"
+           "    2020-2024             Amateur Extra, Element 4: expired\n"
+           "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n",
        })
     EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
   EXPECT_EQ(usage.back(), '\n');
@@ -161,14 +158,13 @@ TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInFor
 TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   const std::pair<CivilDate, std::vector<std::string>> cases[] = {
       {{2024, 6, 30},
-       {"Question pools on June 30, 2024,", "    extra                 Amateur Extra: 2020-2024, in force today\n",
-        "    technician            Technician: technician-2026-2030 (none is in force)\n",
-        "    technician-2026-2030  Technician (Element 2): not yet in force\n",
-        "    2020-2024             Amateur Extra (Element 4): in force today\n"}},
-      {{2027, 7, 1},
-       {"    general               General: general-2023-2027 (none is in force)\n",
-        "    general-2023-2027     General (Element 3): expired\n"}},
-      {{2028, 7, 1}, {"    extra                 Amateur Extra: 2024-2028 (none is in force)\n"}},
+       {"Question pools on June 30, 2024 (", "    2020-2024             Amateur Extra, Element 4: in force today (extra)\n",
+        "    2024-2028             Amateur Extra, Element 4: not yet in force\n",
+        "    technician-2026-2030  Technician, Element 2: not yet in force (technician)\n"}},
+      {{2027, 7, 1}, {"    general-2023-2027     General, Element 3: expired (general)\n"}},
+      {{2028, 7, 1},
+       {"    2020-2024             Amateur Extra, Element 4: expired\n",
+        "    2024-2028             Amateur Extra, Element 4: expired (extra)\n"}},
   };
   for (const auto& [day, rows] : cases) {
     const std::string usage = usageText(day);
@@ -235,7 +231,7 @@ TEST(PoolTerm, TheExpiryNoticeNamesThePoolOfTheClassInForceOrANewerPentrill) {
 TEST(CommandLine, VersionNamesTheProgramsVersionAndListsThePoolsAsHelpDoes) {
   const std::string version = versionText(kToday);
   const std::string usage = usageText(kToday);
-  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026,"));
+  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026 ("));
   EXPECT_EQ(version, "Pentrill v2021.05.03a\n" + list);
 }
 
@@ -261,7 +257,8 @@ TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
   EXPECT_EQ(answerWithoutTerminal(parse({"--pool", "2024-2028"}), kToday), std::nullopt);
 }
 
-// Standard output on a full disk (/dev/full): the status says the text is lost.
+// Standard output on a full disk (/dev/full): the status says the text is
+// lost, and standard error why.
 TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
@@ -277,12 +274,24 @@ TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
   EXPECT_EQ(contents(err), "pentrill: wrong\n");
   std::fclose(out);
 
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  EXPECT_EQ(deliver({0, versionText(kToday), ""}, full, err), 1);
-  EXPECT_EQ(deliver({0, "", ""}, full, err), 0);
-  std::fclose(full);
   std::fclose(err);
+
+  // A text that fits the output's buffer (lost at the flush) and one that
+  // does not (lost at the write): either is said on standard error, after
+  // what was to go there.
+  for (const std::string& text : {versionText(kToday), std::string(100'000, 'x')}) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    std::FILE* told = std::tmpfile();
+    ASSERT_TRUE(full && told);
+    EXPECT_EQ(deliver({0, text, "pentrill: note\n"}, full, told), 1);
+    std::rewind(told);
+    std::string said(256, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), told));
+    EXPECT_EQ(said, "pentrill: note\npentrill: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(deliver({0, "", ""}, full, told), 0);
+    std::fclose(full);
+    std::fclose(told);
+  }
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 #include <set>
 
 #include "tests/fakes/manual_clock.h"
-#include "drill/drill.h"
+#include "backends/posix_files.h"
+#include "fullscreen/drill_screen.h"
 #include "screen/calendar.h"
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
@@ -32,29 +33,26 @@ class DrillRun {
  public:
   explicit DrillRun(ManualClock start = ManualClock(2026, 12, 7, 10, 0, 0)) : clock(start) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    loadDrillPool(state, 0);
-    n = static_cast<int>(state.drillPool.size());
+    n = static_cast<int>(session.edition().subelements[0].questions.size());
   }
 
-  // The drill's result, or nothing when it was still waiting for input at
-  // the end of the script.
+  // True when the program is to end, false back to the menu; nothing when
+  // the drill was still waiting for input at the end of the script.
   std::optional<bool> run() {
+    drill.emplace(subelementDrill(session, 0));
     try {
-      return runDrill(0, platform, state);
+      return runDrill(*drill, view, true) == DrillEnd::Quit;
     } catch (const ScriptExhausted&) {
       return std::nullopt;
     }
   }
 
   std::string idOnScreen() const { return console.text(2, 15, 19); }
-  int poolRowOnScreen() const {
-    for (int r = 1; r <= n; ++r)
-      if (asked(r).question->id == idOnScreen()) return r;
-    ADD_FAILURE() << "no pool row for " << idOnScreen();
-    return 1;
+  std::string correctOnScreen() const {
+    EXPECT_EQ(drill->question().question->id, idOnScreen());
+    return std::string(1, drill->question().correct);
   }
-  const AskedQuestion& asked(int r) const { return state.drillPool[static_cast<size_t>(r - 1)]; }
-  std::string correctOnScreen() const { return std::string(1, asked(poolRowOnScreen()).correct); }
+  bool done(int row) const { return drill->items()[static_cast<size_t>(row - 1)].done; }
 
   void record() { shown.push_back({console.text(4, 5, 7), idOnScreen()}); }
 
@@ -89,8 +87,11 @@ class DrillRun {
   ManualClock clock;
   CountingSound sound;
   RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  Session session{pool2020To2024(), clock, files};
+  FullDrillView view{platform};
+  std::optional<Drill> drill;
   int n = 0;
   std::vector<Shown> shown;
   std::string wrongCorrect;
@@ -120,7 +121,7 @@ TEST(Drill, RandomOrderAllRightNumbersEveryQuestionOnceThenCompletes) {
 
   EXPECT_EQ(orderPrompt.text(21, 15, 84), "Do you want the questions to be presented [R]andomly or in [S]equence?");
   EXPECT_EQ(orderPrompt.cell(21, 15).background, kBlue);
-  EXPECT_EQ(drill.state.order, DrillOrder::Random);
+  EXPECT_EQ(drill.drill->order(), DrillOrder::Random);
 
   const std::string title = "Module: E0 \x96 SAFETY [11 Questions]";
   EXPECT_EQ(firstQuestion.text(2, 97 - static_cast<int>(title.size()) + 1, 97), title);
@@ -143,7 +144,7 @@ TEST(Drill, RandomOrderAllRightNumbersEveryQuestionOnceThenCompletes) {
 TEST(Drill, SameClockSameOrderAndMenuTimeChangesIt) {
   auto order = [](int menuSeconds) {
     DrillRun drill;
-    drill.state.menuSeconds = menuSeconds;
+    drill.session.menuSeconds = menuSeconds;
     drill.console.typeKeys("R");
     for (int i = 0; i < 11; ++i) drill.answerRight();
     drill.run();
@@ -162,27 +163,30 @@ TEST(Drill, SequenceFromFiveAsksRowsFiveToElevenInOrder) {
   drill.console.typeKeys("n");
   EXPECT_EQ(drill.run(), true);
   EXPECT_EQ(drill.shown, numbered({{5, 5}, {6, 6}, {7, 7}, {8, 8}, {9, 9}, {10, 10}, {11, 11}}));
-  EXPECT_EQ(drill.state.order, DrillOrder::Sequence);
-  for (size_t r = 0; r < 11; ++r) EXPECT_TRUE(drill.state.doneFlags[r]) << "row " << r + 1;
+  EXPECT_EQ(drill.drill->order(), DrillOrder::Sequence);
+  for (int r = 1; r <= 11; ++r) EXPECT_TRUE(drill.done(r)) << "row " << r;
 }
 
 TEST(Drill, StartNumbersOutsideThePoolAreAskedAgain) {
   DrillRun drill;
-  ScreenGrid secondPrompt;
+  ScreenGrid secondPrompt, thirdPrompt;
   drill.console.typeKeys("S0\r");
-  drill.snapshotLater(secondPrompt, "12\r");
-  drill.console.typeKeys("abc\r");
+  drill.snapshotLater(secondPrompt, "123456\r");
+  drill.snapshotLater(thirdPrompt, "abc\r");
   drill.console.typeKeys("3,9\r");
   drill.answerRight();
   EXPECT_EQ(drill.run(), std::nullopt);  // waiting on the question after 3
   EXPECT_EQ(drill.shown, numbered({{3, 3}}));
   EXPECT_EQ(drill.idOnScreen(), "E0A04");
-  // The earlier entry is blanked before the prompt is written again.
-  EXPECT_EQ(secondPrompt.text(23, 15, 40), "Start with Question:      ");
-  EXPECT_TRUE(drill.state.doneFlags[0]);
-  EXPECT_TRUE(drill.state.doneFlags[1]);
-  EXPECT_TRUE(drill.state.doneFlags[2]);
-  EXPECT_FALSE(drill.state.doneFlags[3]);
+  // The earlier entry is blanked whole before the prompt is written again,
+  // and the line under it says which numbers there are.
+  EXPECT_EQ(secondPrompt.text(23, 15, 100), "Start with Question: " + std::string(65, ' '));
+  EXPECT_EQ(thirdPrompt.text(23, 15, 100), secondPrompt.text(23, 15, 100));
+  EXPECT_EQ(secondPrompt.text(25, 15, 59), "Type a number from 1 to 11, then press Enter.");
+  EXPECT_TRUE(drill.done(1));
+  EXPECT_TRUE(drill.done(2));
+  EXPECT_TRUE(drill.done(3));
+  EXPECT_FALSE(drill.done(4));
 }
 
 TEST(Drill, StartNumberIsTheFirstItemRoundedHalfToEven) {
@@ -270,18 +274,18 @@ TEST(Drill, PeekTogglesHeaderLetterAndLabelWithoutReshuffling) {
   EXPECT_EQ(offAgain.text(25, 90, 97), "Peek Off");
   EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, on);  // same number, same answer order
   EXPECT_PRED_FORMAT2(testing::SameText(4, 20), off, offAgain);
-  EXPECT_FALSE(drill.state.peekOn);
+  EXPECT_FALSE(drill.session.peekOn);
 }
 
 TEST(Drill, PeekCarriesOverAndItsLetterAnswersEveryQuestion) {
   DrillRun drill;
-  drill.state.peekOn = true;
+  drill.session.peekOn = true;
   drill.console.typeKeys("R");
   for (int i = 0; i < 11; ++i) drill.console.typeLater([&] { return drill.console.text(2, 21, 21); });
   drill.console.typeKeys("Y");
   EXPECT_EQ(drill.run(), false);
   EXPECT_EQ(drill.sound.alerts, 0);
-  EXPECT_TRUE(drill.state.peekOn);
+  EXPECT_TRUE(drill.session.peekOn);
 }
 
 TEST(Drill, HShowsTheCorrectLetterInGreenAndKeepsTheQuestion) {

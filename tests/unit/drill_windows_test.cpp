@@ -9,7 +9,8 @@
 
 #include "tests/fakes/manual_clock.h"
 #include "../bitmap_maker.h"
-#include "drill/drill.h"
+#include "backends/posix_files.h"
+#include "fullscreen/drill_screen.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
 
@@ -60,9 +61,9 @@ class DrillWindows : public ::testing::Test {
     std::ofstream("hints.txt") << "E5C12: [p. 9] The current leads. ~Figure phase.bmp\n";
     testing::writeFile("Figures/phase.bmp", testing::makeBitmap({.width = 120, .height = 80}));
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
-    loadDrillPool(state, 5);
-    for (size_t r = 0; r < state.drillPool.size(); ++r)
-      if (state.drillPool[r].question->id == "E5C10") startRow = static_cast<int>(r) + 1;
+    const auto& e5 = pool2020To2024().subelements[5].questions;
+    for (size_t r = 0; r < e5.size(); ++r)
+      if (e5[r].id == "E5C10") startRow = static_cast<int>(r) + 1;
     ASSERT_GT(startRow, 0);
     std::string keys = "s";  // appended: GCC 12 at -O3 misreads "s" + std::string&& as an overlapping copy
     keys += std::to_string(startRow);
@@ -74,18 +75,17 @@ class DrillWindows : public ::testing::Test {
     std::filesystem::remove_all(directory_);
   }
 
-  std::string correctOnScreen() const {
-    for (const AskedQuestion& asked : state.drillPool)
-      if (asked.question->id == console.text(2, 15, 19)) return std::string(1, asked.correct);
-    return "?";
-  }
+  std::string correctOnScreen() const { return std::string(1, drill->question().correct); }
   void answerRight() {
     console.typeLater([this] { return correctOnScreen(); });
   }
 
+  // The session starts here, after the test has written its hints file.
   void run() {
+    Session session(pool2020To2024(), clock, files);
+    drill.emplace(subelementDrill(session, 5));
     try {
-      runDrill(5, platform, state);
+      runDrill(*drill, view, true);
     } catch (const ScriptExhausted&) {
     }
   }
@@ -94,8 +94,10 @@ class DrillWindows : public ::testing::Test {
   ManualClock clock{2026, 12, 7, 10, 0, 0};
   NoSound sound;
   WatchingWindows windows{console};
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  FullDrillView view{platform};
+  std::optional<Drill> drill;
   int startRow = 0;
 
  private:
@@ -133,7 +135,6 @@ TEST_F(DrillWindows, EachFigureQuestionOpensItsWindowAfterTheOldOneIsClosedBefor
   // E5C13 has no figure: nothing is open while it waits, and S has nothing
   // to close.
   EXPECT_TRUE(windows.open.empty()) << "a figure window left open";
-  EXPECT_FALSE(state.figure.handle);
 }
 
 TEST_F(DrillWindows, HintPictureAndFigureAreBothClosedOnTheNextQuestionAndOnStop) {
@@ -173,8 +174,6 @@ TEST_F(DrillWindows, StopClosesTheFigureAndTheHintPicture) {
   console.typeKeys("hs");  // E5C12: hint picture open, then stop
   run();
   EXPECT_TRUE(windows.open.empty());
-  EXPECT_EQ(state.hintWindow, 0);
-  EXPECT_FALSE(state.figure.handle);
   ASSERT_GE(windows.calls.size(), 2u);
   EXPECT_EQ(windows.calls.back().kind, Call::Kind::Close);
   EXPECT_EQ(windows.seen.back(), "E5C12");

@@ -14,7 +14,7 @@
 #include "pool/edition.h"
 #include "pool/edition_checks.h"
 #include "pool/question_tables.h"
-#include "screen/question_screen.h"
+#include "fullscreen/question_screen.h"
 #include "tests/fakes/memory_console.h"
 
 namespace pentrill {
@@ -194,7 +194,8 @@ TEST(Editions, EveryQuestionFitsTheDrillScreen) {
         MemoryConsole console;
         console.setColours(kBlack, kBrightWhite);
         console.clearScreen();
-        drawDrillScreen(console, *edition, asPublished(question), count, "Module", false, HintIndex{});
+        ClickMap<DrillCommand> clicks;
+        drawDrillScreen(console, *edition, asPublished(question), count, "Module", false, HintIndex{}, false, clicks);
         int last = kDrillTextRow;
         for (int row = kDrillTextRow; row < 24; ++row)
           if (console.text(row) != std::string(kScreenColumns, ' ')) last = row;

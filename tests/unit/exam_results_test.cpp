@@ -1,11 +1,12 @@
 // Scoring of a practice exam: counts, running and final scores against the
 // pass mark, the review panel's sheet and summary, the results screen.
-#include "exam/exam_results.h"
+#include "fullscreen/exam_screen.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
 
 namespace pentrill {
@@ -13,20 +14,28 @@ namespace {
 
 constexpr Question kQuestion{"E1A01", std::nullopt, "Which?", {{"a", "b", "c", "d"}}, 'A'};
 
-// An exam whose correct letter is A for every question.
-PracticeExam allA() {
-  PracticeExam exam;
-  exam.fill(asPublished(kQuestion));
-  return exam;
-}
+// An exam of `size` questions whose right letter is A for every question,
+// with the review panel on and answers given by number.
+// With `right` questions answered A, then `wrong` answered B, the rest empty.
+struct ExamOfA {
+  explicit ExamOfA(int right = 0, int wrong = 0, int size = 50)
+      : exam(session, std::vector<AskedQuestion>(static_cast<size_t>(size), asPublished(kQuestion))) {
+    exam.toggleReview();
+    for (int q = 1; q <= right + wrong; ++q) answer(q, q <= right ? 'A' : 'B');
+  }
+  ExamOfA(const ExamOfA&) = delete;
+  ExamOfA& answer(int number, char letter) {
+    exam.goTo(number);
+    exam.answer(letter);
+    return *this;
+  }
 
-// A sheet with `right` questions answered A, then `wrong` answered B, the
-// rest empty.
-AnswerSheet sheetWith(int right, int wrong) {
-  AnswerSheet sheet;
-  for (int q = 1; q <= right + wrong; ++q) sheet[static_cast<size_t>(q - 1)] = q <= right ? 'A' : 'B';
-  return sheet;
-}
+  ManualClock clock{2026, 12, 9, 12, 0, 0};
+  NoFiles files;
+  Session session{pool2020To2024(), clock, files};
+  Exam exam;
+};
+
 
 std::string padTo(std::string text, size_t width) { return text + std::string(width - text.size(), ' '); }
 
@@ -34,9 +43,10 @@ struct Panel {
   std::string correct, incorrect, score, status;
 };
 
-Panel panelFor(MemoryConsole& console, const AnswerSheet& sheet) {
+Panel panelFor(MemoryConsole& console, const ExamOfA& sheet) {
   console.setColours(kBlack, kBrightWhite);
-  showReviewPanel(console, true, sheet, allA());
+  ClickMap<int> clicks;
+  showReviewPanel(console, sheet.exam, clicks);
   return {console.text(27, 1, 29), console.text(28, 1, 29), console.text(29, 1, 29), console.text(30, 1, 29)};
 }
 
@@ -51,7 +61,7 @@ TEST(ReviewPanel, RunningScoreIsTheShareOfAnsweredQuestionsAgainstThePassMark) {
   };
   for (const Case& c : cases) {
     MemoryConsole console;
-    const Panel panel = panelFor(console, sheetWith(c.right, c.wrong));
+    const Panel panel = panelFor(console, ExamOfA(c.right, c.wrong));
     const std::string where = std::to_string(c.right) + " of " + std::to_string(c.right + c.wrong);
     EXPECT_EQ(panel.correct, padTo("     Correct Answers: " + std::to_string(c.right), 29)) << where;
     EXPECT_EQ(panel.incorrect, padTo("   Incorrect Answers: " + std::to_string(c.wrong), 29)) << where;
@@ -65,23 +75,24 @@ TEST(ReviewPanel, RunningScoreIsTheShareOfAnsweredQuestionsAgainstThePassMark) {
 // shorter value must not leave digits of a longer one behind.
 TEST(ReviewPanel, ShorterValuesReplaceLongerOnesCompletely) {
   MemoryConsole console;
-  panelFor(console, sheetWith(2, 10));  // 16.67, ten wrong
-  const Panel panel = panelFor(console, sheetWith(3, 9));
+  panelFor(console, ExamOfA(2, 10));  // 16.67, ten wrong
+  const Panel panel = panelFor(console, ExamOfA(3, 9));
   EXPECT_EQ(panel.incorrect, padTo("   Incorrect Answers: 9", 29));
   EXPECT_EQ(panel.score, padTo("  Your Current Score: 25%", 29));
 }
 
 TEST(ReviewPanel, SheetInFiveColumnsWrongAnswersRedSkippedNever) {
   MemoryConsole console;
-  PracticeExam exam = allA();
-  AnswerSheet sheet;
-  sheet[0] = 'A';   // question 1: right
-  sheet[1] = 'C';   // question 2: wrong
-  sheet[9] = 'D';   // question 10: wrong
-  sheet[10] = 'A';  // question 11
-  sheet[49] = 'B';  // question 50
+  ExamOfA sheet;
+  sheet.answer(1, 'A').answer(2, 'C').answer(10, 'D').answer(11, 'A').answer(50, 'B');
   console.setColours(kBlack, kBrightWhite);
-  showReviewPanel(console, true, sheet, exam);
+  ClickMap<int> clicks;
+  showReviewPanel(console, sheet.exam, clicks);
+  // Each entry is where a click goes to its question.
+  EXPECT_EQ(clicks.at(27, 30), 1);
+  EXPECT_EQ(clicks.at(36, 34), 10);
+  EXPECT_EQ(clicks.at(36, 75), 50);
+  EXPECT_EQ(clicks.at(27, 35), std::nullopt);
 
   EXPECT_EQ(console.text(27, 30, 34), "01. A");
   EXPECT_EQ(console.text(28, 30, 34), "02. C");
@@ -121,8 +132,12 @@ TEST(ReviewPanel, OffBlanksRowsTwentySevenToTheLastWithoutScrolling) {
   console.setColours(kBlack, kBrightWhite);
   console.locate(1, 1);
   console.write("top row");
-  showReviewPanel(console, true, sheetWith(5, 5), allA());
-  showReviewPanel(console, false, sheetWith(5, 5), allA());
+  ExamOfA sheet(5, 5);
+  ClickMap<int> clicks;
+  showReviewPanel(console, sheet.exam, clicks);
+  sheet.exam.toggleReview();
+  showReviewPanel(console, sheet.exam, clicks);
+  EXPECT_EQ(clicks.at(27, 30), std::nullopt) << "a click on the blank panel goes nowhere";
   for (int row = 27; row <= 43; ++row) {
     EXPECT_EQ(console.text(row), std::string(100, ' ')) << row;
     EXPECT_EQ(console.grid().cell(row, 100).background, kBrightWhite) << row;
@@ -134,24 +149,25 @@ struct Results {
   std::string correct, incorrect, skipped, score, status;
 };
 
-Results resultsFor(MemoryConsole& console, const AnswerSheet& sheet) {
+Results resultsFor(MemoryConsole& console, const ExamOfA& sheet) {
   console.typeKeys("x");
-  showExamResults(console, sheet, allA());
+  showExamResults(console, sheet.exam);
   return {console.text(19, 39, 70), console.text(20, 39, 70), console.text(21, 39, 70), console.text(22, 39, 70),
           console.text(23, 39, 70)};
 }
 
-TEST(ExamResults, CountsScoreAndVerdictOfAllFiftyQuestions) {
+TEST(ExamResults, CountsScoreAndVerdictOfAllTheExamsQuestions) {
   struct Case {
-    int right, wrong;
+    int size, right, wrong;
     const char* score;
     const char* status;
-  } cases[] = {{37, 10, " 74% ", " Pass"}, {36, 14, " 72% ", " Fail"}, {0, 0, " 0% ", " Fail"},
-               {50, 0, " 100% ", " Pass"}, {3, 1, " 6% ", " Fail"}};
+  } cases[] = {{50, 37, 10, " 74% ", " Pass"}, {50, 36, 14, " 72% ", " Fail"}, {50, 0, 0, " 0% ", " Fail"},
+               {50, 50, 0, " 100% ", " Pass"}, {50, 3, 1, " 6% ", " Fail"},   {35, 26, 0, " 74.29% ", " Pass"},
+               {35, 25, 10, " 71.43% ", " Fail"}, {35, 35, 0, " 100% ", " Pass"}};
   for (const Case& c : cases) {
     MemoryConsole console;
-    const Results results = resultsFor(console, sheetWith(c.right, c.wrong));
-    const int skipped = 50 - c.right - c.wrong;
+    const Results results = resultsFor(console, ExamOfA(c.right, c.wrong, c.size));
+    const int skipped = c.size - c.right - c.wrong;
     const std::string where = std::to_string(c.right) + " right";
     EXPECT_EQ(results.correct, padTo("  Correct Answers: " + std::to_string(c.right), 32)) << where;
     EXPECT_EQ(results.incorrect, padTo("Incorrect Answers: " + std::to_string(c.wrong), 32)) << where;
@@ -174,7 +190,9 @@ TEST(ExamScore, PassMarkIsASingleValueComparedStrictly) {
   EXPECT_TRUE(passes(74.0f - 0.005f));
   ExamCounts counts;
   counts.correct = 37;
+  counts.skipped = 13;
   EXPECT_EQ(finalScore(counts), 74.0f);
+  counts.skipped = 0;
   counts.incorrect = 13;
   EXPECT_EQ(runningScore(counts), 74.0f);
 }

@@ -1,7 +1,7 @@
 // Hints: the file reader over bytes, the index and lookup rules, and the
 // hints shown from a hints.txt in a scratch working directory, against the
 // in-memory console and recording picture windows.
-#include "screen/hints.h"
+#include "session/hints.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,6 +16,8 @@
 #include "resources/bitmap_header.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
+#include "backends/posix_files.h"
+#include "fullscreen/drill_screen.h"
 
 namespace pentrill {
 namespace {
@@ -105,6 +107,10 @@ TEST(HintRules, PictureMarkerAndPath) {
   EXPECT_EQ(parts.pictureName, "circuit.bmp");
   EXPECT_EQ(splitHintPicture("no picture ~Figure").pictureName, std::nullopt);
   EXPECT_EQ(hintPicturePath("circuits\\e5\\rc.bmp"), "Figures/circuits/e5/rc.bmp");
+  EXPECT_EQ(hintPicturePath("a..b.bmp"), "Figures/a..b.bmp");
+  // Names that would leave the folder name no picture.
+  for (const char* outside : {"../secret.bmp", "/etc/x.bmp", "sub\\..\\..\\x.bmp", "..", "\\x.bmp", ""})
+    EXPECT_EQ(hintPicturePath(outside), std::nullopt) << outside;
 }
 
 // A scratch working directory for the program's relative file names.
@@ -125,15 +131,23 @@ class HintFiles : public ::testing::Test {
 
   static void writeHints(const std::string& bytes) { std::ofstream("hints.txt", std::ios::binary) << bytes; }
 
-  HintIndex loaded() { return loadHintIndex(); }
+  HintIndex loaded() { return Hints(files).index(); }
+  std::optional<std::string> findHint(std::string_view key) {
+    const std::optional<std::string> bytes = files.readFile(kHintsFile, kHintFileLimit);
+    return bytes ? pentrill::findHint(*bytes, key) : std::nullopt;
+  }
+  void showHint(MemoryConsole& on, RecordingWindows& windows, std::string_view key, int& pictureHandle) {
+    pentrill::showHint(on, windows, Hints(files), key, pictureHandle);
+  }
 
   // Rows 29 to 43 as printed.
   std::vector<std::string> hintRows() const {
     std::vector<std::string> rows;
-    for (int row = kHintFirstRow; row <= kHintLastRow; ++row) rows.push_back(console.text(row, 2, 96));
+    for (int row = 29; row <= 43; ++row) rows.push_back(console.text(row, 2, 96));
     return rows;
   }
 
+  PosixFiles files;
   MemoryConsole console;
   RecordingWindows windows;
   int handle = 0;
@@ -288,11 +302,50 @@ TEST_F(HintFiles, PictureThatIsNoDrawableBitmapOpensNothingButTheTextShows) {
   EXPECT_EQ(handle, 0);
 }
 
+// A field of /proc/self/status in KiB ("VmHWM", the peak resident size).
+long statusKib(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.starts_with(field + ":")) return std::stol(line.substr(field.size() + 1));
+  return -1;
+}
+
+// A 54-byte file whose header claims 4096 x 4096 pixels of 32 bits is
+// refused like any picture the program cannot draw, at H and for the figure
+// key alike, and no memory is taken for rows the file does not hold: the
+// peak resident size (reset first) stays near where it was.
+TEST_F(HintFiles, AHeaderClaimingRowsTheFileLacksTakesNoMemoryForThem) {
+  std::vector<unsigned char> header = makeBitmap({.width = 1, .height = 1, .bits = 32});
+  testing::put32(header, 18, 4096);
+  testing::put32(header, 22, 4096);
+  header.resize(kBitmapHeadersSize);
+  testing::writeFile("Figures/huge.bmp", header);
+  writeHints("E5C10: [p] words ~Figure huge.bmp\r\n");
+  std::ofstream reset("/proc/self/clear_refs");
+  if (!(reset << "5" << std::flush)) GTEST_SKIP() << "the peak resident size cannot be reset here";
+  const long before = statusKib("VmHWM");
+  showHint(console, windows, "E5C10", handle);
+  EXPECT_FALSE(Hints(files).picture("E5C10"));
+  EXPECT_EQ(console.text(29, 2, 10), "[p] words");
+  EXPECT_TRUE(windows.calls.empty());
+  EXPECT_LT(statusKib("VmHWM") - before, 16 * 1024) << "KiB more at the peak";
+}
+
 TEST_F(HintFiles, NoFileOrAPipeInItsPlaceGivesAnEmptyIndexAtOnce) {
   EXPECT_EQ(loaded().lines(), 0);
   EXPECT_EQ(findHint("E5C10"), std::nullopt);
   ASSERT_EQ(mkfifo("hints.txt", 0600), 0);
   EXPECT_EQ(loaded().lines(), 0);  // would block forever if the pipe were read
+}
+
+// No real hints file comes near the limit; one beyond it is not read at all.
+TEST_F(HintFiles, AFileBeyondItsLimitIsNotRead) {
+  std::string file = "E5C10: [p] words\r\n";
+  writeHints(file + std::string(kHintFileLimit - file.size(), '\''));
+  EXPECT_EQ(loaded().lines(), 1);
+  writeHints(file + std::string(kHintFileLimit + 1 - file.size(), '\''));
+  EXPECT_EQ(loaded().lines(), 0);
+  EXPECT_EQ(findHint("E5C10"), std::nullopt);
 }
 
 // The bitmap check for pictures named in hints.

@@ -4,7 +4,7 @@
 // test composes the same exam as the program (same clock reading) to know
 // which question is on the screen.
 #include "tests/fakes/manual_clock.h"
-#include "exam/practice_exam.h"
+#include "fullscreen/exam_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "backends/posix_files.h"
 #include "exam/exam_composer.h"
-#include "exam/exam_results.h"
 #include "screen/input.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/recording_windows.h"
@@ -39,18 +39,20 @@ std::string blanks(size_t n) { return std::string(n, ' '); }
 class ExamRun {
  public:
   explicit ExamRun(int millisecond = 345, const PoolEdition& edition = pool2020To2024())
-      : clock(2026, 5, 4, 8, 30, 12, millisecond), state(edition) {
+      : clock(2026, 5, 4, 8, 30, 12, millisecond), session(edition, clock, files) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
     ManualClock sameMoment(2026, 5, 4, 8, 30, 12, millisecond);
     Random random;
-    expected = composePracticeExam(state.edition, sameMoment, random);
+    expected = composePracticeExam(session.edition(), sameMoment, random);
   }
 
   // True when the exam ended, false when it still waited for input at the
   // end of the script.
   bool run() {
     try {
-      runPracticeExam(platform, state);
+      view.showPreparingNotice();
+      Exam exam(session, composePracticeExam(session.edition(), clock, session.random));
+      runExam(exam, view);
       return true;
     } catch (const ScriptExhausted&) {
       return false;
@@ -85,9 +87,11 @@ class ExamRun {
   ManualClock clock;
   CountingSound sound;
   RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
-  PracticeExam expected;
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  Session session;
+  FullExamView view{platform};
+  std::vector<AskedQuestion> expected;
 };
 
 std::string normalised(std::string_view text) {
@@ -167,13 +171,14 @@ TEST(PracticeExam, FirstScreenLayoutColoursAndBar) {
 
 TEST(PracticeExam, NumbersWithoutLeadingZerosAndEveryQuestionInTurnInEveryPool) {
   for (const PoolEdition* edition : poolEditions()) {
-    if (edition->examQuestions() != kExamQuestions) continue;  // a 35-question exam comes with its own screens
     SCOPED_TRACE(edition->name);
     ExamRun exam(345, *edition);
-    std::vector<ScreenGrid> screens(50);
-    for (int q = 1; q <= 50; ++q) exam.snapshotLater(screens[static_cast<size_t>(q - 1)], q < 50 ? "n" : "");
+    const int questions = edition->examQuestions();
+    std::vector<ScreenGrid> screens(static_cast<size_t>(questions));
+    for (int q = 1; q <= questions; ++q)
+      exam.snapshotLater(screens[static_cast<size_t>(q - 1)], q < questions ? "n" : "");
     EXPECT_FALSE(exam.run());
-    for (int q = 1; q <= 50; ++q) {
+    for (int q = 1; q <= questions; ++q) {
       SCOPED_TRACE("question " + std::to_string(q));
       expectQuestionScreen(screens[static_cast<size_t>(q - 1)], q, exam.question(q));
     }
@@ -389,7 +394,7 @@ TEST(PracticeExam, ReviewTwiceLeavesThePanelRowsBlank) {
 }
 
 // The first question of this exam with a figure, found from the composition.
-int firstFigureQuestion(const PracticeExam& exam) {
+int firstFigureQuestion(const std::vector<AskedQuestion>& exam) {
   for (int q = 1; q <= 50; ++q)
     if (exam[static_cast<size_t>(q - 1)].question->figure) return q;
   return 0;
@@ -399,7 +404,7 @@ TEST(PracticeExam, EveryRedrawClosesTheFigureWindowAndOpensTheQuestionsOwn) {
   ExamRun exam;
   const int q = firstFigureQuestion(exam.expected);
   ASSERT_GT(q, 0) << "this exam has no figure question; pick another moment";
-  const Figure* figure = figureOf(exam.state.edition, *exam.question(q).question);
+  const Figure* figure = figureOf(exam.session.edition(), *exam.question(q).question);
   ASSERT_NE(figure, nullptr);
 
   std::optional<size_t> callsBefore;

@@ -7,8 +7,10 @@
 
 #include <functional>
 
+#include "backends/posix_files.h"
 #include "screen/calendar.h"
 #include "screen/input.h"
+#include "tests/unit/watched_face.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/screen_dump.h"
 #include "tests/fakes/recording_windows.h"
@@ -18,14 +20,14 @@ namespace {
 
 class ProgramTest : public ::testing::Test {
  protected:
-  explicit ProgramTest(const PoolEdition& edition = pool2020To2024()) : state(edition) {
+  explicit ProgramTest(const PoolEdition& edition = pool2020To2024()) : session(edition, clock, files) {
     console.onWait = [this](int ms) { clock.advanceMilliseconds(ms); };
   }
 
   // Runs the program until it ends or the script runs out.
   int run() {
     try {
-      return runProgram(platform, state);
+      return runProgram(session, face);
     } catch (const ScriptExhausted&) {
       return -1;
     }
@@ -45,8 +47,10 @@ class ProgramTest : public ::testing::Test {
   ManualClock clock{2026, 12, 8, 10, 0, 0};
   SilentSound sound;
   RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state;
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  Session session;
+  WatchedFace face{platform};
 };
 
 TEST_F(ProgramTest, StartUpShowsTheMenuInWhiteOnBlue) {
@@ -91,14 +95,16 @@ ScreenGrid menuOn(const PoolEdition& edition, ManualClock clock) {
   MemoryConsole console;
   SilentSound sound;
   RecordingWindows windows;
-  Platform platform{console, windows, sound, clock};
-  ProgramState state(edition);
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  Session session(edition, clock, files);
+  FullScreenFace face(platform);
   ScreenGrid menu;
   console.typeLater([&] {
     menu = console.grid();
     return std::string("\x1B");
   });
-  runProgram(platform, state);
+  runProgram(session, face);
   return menu;
 }
 
@@ -142,15 +148,17 @@ TEST(ExpiredPool, TheHelpScreenSaysWhichPoolIsInForceToday) {
   SilentSound sound;
   RecordingWindows windows;
   ManualClock clock(2026, 12, 9, 12, 0, 0);
-  Platform platform{console, windows, sound, clock};
-  ProgramState state(pool2020To2024());
+  PosixFiles files;
+  Platform platform{console, windows, sound, clock, files};
+  Session session(pool2020To2024(), clock, files);
+  FullScreenFace face(platform);
   ScreenGrid help;
   console.typeKeys("?");
   console.typeLater([&] {
     help = console.grid();
     return std::string("z\x1B");
   });
-  runProgram(platform, state);
+  runProgram(session, face);
   EXPECT_EQ(help.text(36, 1, 67), "  Today (December 9, 2026) exams are drawn from the 2024-2028 pool.");
   EXPECT_EQ(help.text(37, 1, 55), "  The pool in use, 2020-2024, expired on June 30, 2024.");
   EXPECT_EQ(help.text(38), std::string(100, ' '));
@@ -183,7 +191,7 @@ TEST_F(ProgramTest, UnknownKeysAndClicksLeaveTheMenuUnchanged) {
   snapshotLater(after, "\x1B");
   EXPECT_EQ(run(), 0);
   EXPECT_PRED_FORMAT2(testing::SameScreen(), before, after);
-  EXPECT_TRUE(state.drillPool.empty());  // nothing was chosen
+  EXPECT_FALSE(face.drill());  // nothing was chosen
 }
 
 TEST_F(ProgramTest, HelpScreenAndBackToAFreshMenu) {
@@ -216,7 +224,7 @@ class MenuChoiceTest : public ProgramTest, public ::testing::WithParamInterface<
 TEST_P(MenuChoiceTest, StartsTheDrillOnTheLoadedSubelement) {
   GetParam().choose(console);
   EXPECT_EQ(run(), -1);  // the drill waits at its order prompt
-  EXPECT_EQ(state.drillPool.size(), static_cast<size_t>(GetParam().questions));
+  EXPECT_EQ(face.drill()->size(), GetParam().questions);
   EXPECT_EQ(console.text(21, 15, 84), "Do you want the questions to be presented [R]andomly or in [S]equence?");
 }
 
@@ -231,11 +239,9 @@ const MenuChoiceCase kMenuChoices[] = {
 INSTANTIATE_TEST_SUITE_P(Menu, MenuChoiceTest, ::testing::ValuesIn(kMenuChoices),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillStateAndComesBack) {
+TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenAndBackToTheMenu) {
   for (auto choose : {+[](MemoryConsole& c) { c.typeKeys("p"); }, +[](MemoryConsole& c) { c.typeKeys("P"); },
                       +[](MemoryConsole& c) { c.click(18, 99); }}) {
-    loadDrillPool(state, 3);
-    state.doneFlags[3] = true;
     ScreenGrid exam, menu;
     choose(console);
     snapshotLater(exam, "S");
@@ -243,8 +249,6 @@ TEST_F(ProgramTest, PracticeExamByPOrClickOnRowEighteenClearsTheDrillStateAndCom
     console.typeKeys(" ");  // leaves the results screen
     snapshotLater(menu, "");
     EXPECT_EQ(run(), -1);
-    EXPECT_TRUE(state.doneFlags.empty());
-    EXPECT_TRUE(state.drillPool.empty());
     EXPECT_EQ(exam.text(3, 1, 5), "  1. ");
     EXPECT_EQ(exam.text(25, 60, 68), "Stop Exam");
     EXPECT_EQ(menu.text(18, 10, 25), "P. Practice Test");  // back at the menu
@@ -287,7 +291,7 @@ TEST_F(ProgramTest, MenuSecondsCountTheTimeSpentAtTheMenu) {
   console.idle(2600);
   console.typeKeys("3");
   EXPECT_EQ(run(), -1);
-  EXPECT_EQ(state.menuSeconds, 3);
+  EXPECT_EQ(session.menuSeconds, 3);
 }
 
 class ProgramWith2024Pool : public ProgramTest {
@@ -303,8 +307,8 @@ TEST_F(ProgramWith2024Pool, MenuIsTheSameAndItsDrillsLoadTheCurrentPool) {
     const std::string_view line = pool2020To2024().menuLines[i];
     EXPECT_EQ(menu.text(8 + static_cast<int>(i)).substr(9, line.size()), line);
   }
-  ASSERT_EQ(state.drillPool.size(), 99u);
-  EXPECT_EQ(state.drillPool.back().question->id, "E7H13");
+  ASSERT_EQ(face.drill()->size(), 99);
+  EXPECT_EQ(face.drill()->items().back().asked.question->id, "E7H13");
 }
 
 TEST_F(ProgramWith2024Pool, DrillOverE0ReachesItsTwelfthQuestion) {
@@ -312,7 +316,7 @@ TEST_F(ProgramWith2024Pool, DrillOverE0ReachesItsTwelfthQuestion) {
   console.typeKeys("0S13\r12\r");  // 13 is past the end and asked again
   snapshotLater(question, "");
   EXPECT_EQ(run(), -1);
-  EXPECT_EQ(state.drillPool.size(), 12u);
+  EXPECT_EQ(face.drill()->size(), 12);
   const std::string title = "Module: E0 \x96 SAFETY [12 Questions]";
   EXPECT_EQ(question.text(2, 98 - static_cast<int>(title.size()), 97), title);
   EXPECT_EQ(question.text(2, 2, 19), "Question ID: E0A12");

@@ -1,4 +1,4 @@
-#include "screen/question_screen.h"
+#include "fullscreen/question_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +44,14 @@ const std::string kE9Title = "Module: E9 - ANTENNAS AND TRANSMISSION LINES [96 Q
 struct Screen {
   MemoryConsole console;
   HintIndex hints;
+  ClickMap<DrillCommand> clicks;
 
   Screen() {
     console.setColours(kBlack, kBrightWhite);
     console.clearScreen();
   }
   void draw(Sample q, int number = 7, bool peekOn = false, const std::string& title = kE9Title) {
-    drawDrillScreen(console, pool2020To2024(), q, number, title, peekOn, hints);
+    drawDrillScreen(console, pool2020To2024(), q, number, title, peekOn, hints, false, clicks);
   }
   const Cell& cell(int row, int column) const { return console.grid().cell(row, column); }
   void expectColours(int row, int first, int last, int foreground, int background) const {

@@ -1,9 +1,9 @@
-#include "drill/shuffle.h"
+#include "session/shuffle.h"
 
 #include <gtest/gtest.h>
 
 #include "pool/edition.h"
-#include "screen/question_screen.h"
+#include "fullscreen/question_screen.h"
 
 #include <algorithm>
 #include <cstdint>

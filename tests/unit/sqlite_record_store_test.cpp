@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <latch>
 #include <map>
@@ -22,6 +25,7 @@
 
 #include "study/record_csv.h"
 #include "study/study_record.h"
+#include "tests/fakes/memory_record_store.h"
 
 namespace pentrill {
 namespace {
@@ -96,6 +100,7 @@ void expectMemoryIsTheReplayedLog(SqliteRecordStore& store, const std::string& p
     EXPECT_EQ(cached.stability, expected.stability) << expected.question;
     EXPECT_EQ(cached.difficulty, expected.difficulty) << expected.question;
     EXPECT_EQ(cached.lastAnswer, expected.lastAnswer) << expected.question;
+    EXPECT_EQ(cached.lastRating, expected.lastRating) << expected.question;
   }
 }
 
@@ -109,19 +114,25 @@ TEST(SqliteRecordStore, KeepsAnswersAndExamsAcrossRuns) {
     ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 1000, true)));
     ASSERT_TRUE(store->appendAnswer(drill("2020-2024", "E5C10", 1100, false)));
     ASSERT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 900, false)));  // another copy's clock
-    const auto exam = store->startExam("2024-2028", 2000);
+    const auto exam = store->startExam("2024-2028", 2000, "");
     ASSERT_TRUE(exam);
     finished = *exam;
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2010, 'A', false)));
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1B02", 2020, 'B', true)));
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*exam, "E1A01", 2030, 'D', true)));  // changed its mind
     ASSERT_TRUE(store->finishExam(*exam, 2100, 41));
-    const auto unfinished = store->startExam("2024-2028", 3000);
+    const auto unfinished = store->startExam("2024-2028", 3000, "");
     ASSERT_TRUE(unfinished);
     ASSERT_TRUE(store->recordExamAnswer(examAnswer(*unfinished, "E1A01", 3010, 'A', false)));
+    ASSERT_TRUE(store->writeSetting("pool", "2020-2024"));
+    ASSERT_TRUE(store->writeSetting("pool", "2024-2028"));
+    ASSERT_TRUE(store->writeSetting("other", ""));
   }
   auto store = open(path);
   ASSERT_TRUE(store);
+  EXPECT_EQ(store->readSetting("pool"), "2024-2028");
+  EXPECT_EQ(store->readSetting("other"), "");
+  EXPECT_EQ(store->readSetting("never written"), std::nullopt);
   const auto log = store->readLog("2024-2028");
   ASSERT_TRUE(log);
   std::vector<std::string> summary;
@@ -184,12 +195,14 @@ std::string answerAway(const std::string& path, int copy) {
     if (!opening.store->appendAnswer(drill(pool, question, 10'000 + i * 1000 + copy, random() % 2)))
       return opening.store->lastFailure();
   }
-  const auto exam = opening.store->startExam("2024-2028", 500'000);
+  const auto exam = opening.store->startExam("2024-2028", 500'000, "");
   if (!exam) return "exam: " + opening.store->lastFailure();
   for (int i = 0; i < 20; ++i)  // ten questions, each answered twice
     if (!opening.store->recordExamAnswer(examAnswer(*exam, "E9B0" + std::to_string(i % 10), 500'000 + i, 'A', i % 2)))
       return opening.store->lastFailure();
   if (!opening.store->finishExam(*exam, 600'000, 30)) return opening.store->lastFailure();
+  // What the other copy's lock kept back, as at the end of a run.
+  if (!opening.store->commitKept(kLastChanceMilliseconds)) return "at the end: " + opening.store->lastFailure();
   return "";
 }
 
@@ -296,8 +309,73 @@ TEST(SqliteRecordStoreRefuses, ARecordOfANewerPentrill) {
     auto store = open(path);
     ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
   }
-  runSql(path, "PRAGMA user_version = 2;");
+  runSql(path, "PRAGMA user_version = 3;");
   expectRefusedUntouched(path, "written by a newer Pentrill");
+}
+
+// A record of the first version, as that version made it: no rating in its
+// memory cache (whose rows cover the log but hold another model's states),
+// no settings.
+constexpr const char* kFirstVersion = R"sql(
+CREATE TABLE exam(id INTEGER PRIMARY KEY, pool TEXT NOT NULL, started INTEGER NOT NULL, finished INTEGER,
+  right_answers INTEGER);
+CREATE INDEX exam_by_pool ON exam(pool, started);
+CREATE TABLE answer(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, pool TEXT NOT NULL, question TEXT NOT NULL,
+  answer TEXT NOT NULL, correct INTEGER NOT NULL, rating INTEGER NOT NULL, mode TEXT NOT NULL,
+  exam INTEGER REFERENCES exam(id));
+CREATE INDEX answer_by_pool ON answer(pool, time);
+CREATE INDEX answer_by_question ON answer(pool, question, time);
+CREATE UNIQUE INDEX answer_of_exam ON answer(exam, question) WHERE exam IS NOT NULL;
+CREATE TABLE memory(pool TEXT NOT NULL, question TEXT NOT NULL, stability REAL NOT NULL, difficulty REAL NOT NULL,
+  last_answer INTEGER NOT NULL, PRIMARY KEY(pool, question)) WITHOUT ROWID;
+CREATE TABLE memory_cover(answers INTEGER NOT NULL, last_id INTEGER NOT NULL, model INTEGER NOT NULL);
+INSERT INTO exam VALUES (1, '2024-2028', 2000, 2100, 38);
+INSERT INTO answer VALUES (1, 1000, '2024-2028', 'E5C10', 'C', 1, 3, 'drill', NULL);
+INSERT INTO answer VALUES (2, 1060, '2024-2028', 'E5C10', 'A', 0, 1, 'drill', NULL);
+INSERT INTO answer VALUES (3, 2010, '2024-2028', 'E1A01', 'B', 1, 3, 'exam', 1);
+INSERT INTO answer VALUES (4, 3000, '2020-2024', 'E2B03', 'D', 1, 1, 'session', NULL);
+INSERT INTO memory VALUES ('2024-2028', 'E5C10', 0.5, 7.0, 1060), ('2024-2028', 'E1A01', 2.3065, 2.1181, 2010),
+  ('2020-2024', 'E2B03', 0.212, 6.4133, 3000);
+INSERT INTO memory_cover VALUES (4, 4, 1);
+PRAGMA application_id = 1349416050;  -- "Pntr"
+PRAGMA user_version = 1;
+PRAGMA journal_mode = WAL;
+)sql";
+
+TEST(SqliteRecordStore, ARecordOfTheFirstVersionKeepsEveryAnswerAndGainsRatingsAndSettings) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  runSql(path, kFirstVersion);
+  const std::string answersBefore =
+      "time,pool,question,answer,correct,rating,mode\n"
+      "1970-01-01T00:16:40Z,2024-2028,E5C10,C,1,3,drill\n"
+      "1970-01-01T00:17:40Z,2024-2028,E5C10,A,0,1,drill\n"
+      "1970-01-01T00:33:30Z,2024-2028,E1A01,B,1,3,exam\n"
+      "1970-01-01T00:50:00Z,2020-2024,E2B03,D,1,1,session\n";
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store);
+    EXPECT_EQ(study::recordCsv(*store->readAllAnswers()), answersBefore);
+    const auto exams = store->readLastExams("2024-2028", 10);
+    ASSERT_TRUE(exams && exams->size() == 1u);
+    EXPECT_EQ((*exams)[0].right, 38);
+    // The cache of the older model is replaced by the replayed log: E5C10,
+    // missed last, is a guess again.
+    expectMemoryIsTheReplayedLog(*store, "2024-2028");
+    expectMemoryIsTheReplayedLog(*store, "2020-2024");
+    const auto memory = store->readMemory("2024-2028");
+    ASSERT_TRUE(memory);
+    for (const RecordedMemory& entry : *memory) EXPECT_EQ(entry.lastRating, entry.question == "E5C10" ? 1 : 3);
+    EXPECT_TRUE(store->writeSetting("pool", "2020-2024")) << store->lastFailure();
+    EXPECT_TRUE(store->appendAnswer(drill("2024-2028", "E5C10", 90'000, true)));
+  }
+  // Opened again as a record of this version (a second migration would fail).
+  auto store = open(path);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->readSetting("pool"), "2020-2024");
+  const std::string answersAfter = study::recordCsv(*store->readAllAnswers());
+  EXPECT_TRUE(answersAfter.starts_with(answersBefore)) << answersAfter;
+  expectMemoryIsTheReplayedLog(*store, "2024-2028");
 }
 
 TEST(SqliteRecordStoreRefuses, AFileLockedByAnotherProgram) {
@@ -346,26 +424,79 @@ TEST(SqliteRecordStoreRefuses, ARecordInAFolderItCannotWriteTo) {
   EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"record.sqlite3"}));
 }
 
-TEST(SqliteRecordStore, AWriteThatCannotBeCommittedFailsAndKeepsWhatWasRecorded) {
+// Every read of both stores, exam ids left out (each store numbers its own).
+std::string everything(RecordStore& store) {
+  std::string text;
+  const auto all = store.readAllAnswers();
+  const auto exams = store.readLastExams("2024-2028", 10);
+  if (!all || !exams) return "unreadable: " + store.lastFailure();
+  for (const RecordedAnswer& answer : *all)
+    text += std::to_string(answer.time) + " " + answer.pool + " " + answer.question + " " + answer.answer +
+            (answer.exam ? " exam\n" : "\n");
+  for (const std::string pool : {"2024-2028", "2020-2024"}) {
+    const auto read = store.readMemory(pool);
+    if (!read) return "unreadable: " + store.lastFailure();
+    std::map<std::string, RecordedMemory> memory;
+    for (const RecordedMemory& entry : *read) memory[entry.question] = entry;
+    for (const auto& [question, entry] : memory)
+      text += pool + " " + question + " " + std::to_string(entry.stability) + " " + std::to_string(entry.difficulty) +
+              " " + std::to_string(entry.lastAnswer) + "\n";
+  }
+  for (const RecordedExam& exam : *exams)
+    text += "exam " + std::to_string(exam.started) + " " + std::to_string(exam.finished.value_or(-1)) + " " +
+            std::to_string(exam.right.value_or(-1)) + "\n";
+  return text;
+}
+
+// While another program holds the write lock, every write is kept (in
+// order, none refused) and every read counts it as the in-memory store
+// does; the next write after the lock commits them all, exams started
+// meanwhile included.
+TEST(SqliteRecordStore, WritesALockKeepsBackAreReadAsIfCommittedAndCommittedAtTheNextWrite) {
   TemporaryFolder folder;
   const std::string path = folder.file("record.sqlite3");
-  RecordOpening opening = openRecord(path, {.busyTimeoutMilliseconds = 50});
+  RecordOpening opening = openRecord(path);
   ASSERT_TRUE(opening.store);
-  ASSERT_TRUE(opening.store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  SqliteRecordStore& store = *opening.store;
+  MemoryRecordStore expected;
+  const auto both = [&](const auto& write) { return write(static_cast<RecordStore&>(store)) && write(expected); };
+  ASSERT_TRUE(both([](RecordStore& s) { return s.appendAnswer(drill("2024-2028", "E3A01", 1000, true)); }));
+  const auto earlier = store.startExam("2024-2028", 2000, "");
+  const auto earlierExpected = expected.startExam("2024-2028", 2000, "");
+  ASSERT_TRUE(earlier && earlierExpected);
+  ASSERT_TRUE(store.recordExamAnswer(examAnswer(*earlier, "E1A01", 2010, 'A', false)));
+  ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*earlierExpected, "E1A01", 2010, 'A', false)));
+
   sqlite3* holder = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &holder), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO exam(pool, started) VALUES ('x', 1);", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
-  EXPECT_FALSE(opening.store->appendAnswer(drill("2024-2028", "E3A02", 1100, true)));
-  EXPECT_EQ(opening.store->lastFailure(), "locked by another program");
-  EXPECT_FALSE(opening.store->startExam("2024-2028", 1200));
-  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_TRUE(both([](RecordStore& s) { return s.appendAnswer(drill("2024-2028", "E3A01", 3000, false)); }));
+  ASSERT_TRUE(both([](RecordStore& s) { return s.appendAnswer(drill("2020-2024", "E3A01", 900, true)); }));
+  ASSERT_TRUE(both([](RecordStore& s) { return s.appendAnswer(drill("2024-2028", "E3A02", 3000, true)); }));
+  ASSERT_TRUE(store.recordExamAnswer(examAnswer(*earlier, "E1A01", 3010, 'D', true)));  // replaces a committed one
+  ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*earlierExpected, "E1A01", 3010, 'D', true)));
+  ASSERT_TRUE(store.finishExam(*earlier, 3020, 40) && expected.finishExam(*earlierExpected, 3020, 40));
+  const auto later = store.startExam("2024-2028", 4000, "");
+  const auto laterExpected = expected.startExam("2024-2028", 4000, "");
+  ASSERT_TRUE(later && laterExpected);
+  ASSERT_TRUE(store.recordExamAnswer(examAnswer(*later, "E2B03", 4010, 'B', false)));
+  ASSERT_TRUE(store.recordExamAnswer(examAnswer(*later, "E2B03", 4020, 'C', true)));  // replaces a kept one
+  ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*laterExpected, "E2B03", 4020, 'C', true)));
+  EXPECT_EQ(store.keptAnswers(), 6u);
+  EXPECT_EQ(everything(store), everything(expected));
+  EXPECT_FALSE(store.commitKept(0));  // the end of a run with the lock still held
+  EXPECT_TRUE(store.locked());
+
+  ASSERT_EQ(sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_TRUE(store.recordExamAnswer(examAnswer(*later, "E2B04", 4030, 'A', true)));
+  ASSERT_TRUE(expected.recordExamAnswer(examAnswer(*laterExpected, "E2B04", 4030, 'A', true)));
+  ASSERT_TRUE(store.finishExam(*later, 4040, 38) && expected.finishExam(*laterExpected, 4040, 38));
+  EXPECT_FALSE(store.keepsWrites());
   sqlite3_close(holder);
-  const auto log = opening.store->readLog("2024-2028");
-  ASSERT_TRUE(log);
-  ASSERT_EQ(log->size(), 1u);
-  EXPECT_EQ((*log)[0].question, "E3A01");
+  RecordOpening reopened = openRecord(path);
+  ASSERT_TRUE(reopened.store);
+  EXPECT_EQ(everything(*reopened.store), everything(expected));
+  expectMemoryIsTheReplayedLog(*reopened.store, "2024-2028");
 }
 
 TEST(SqliteRecordStore, AFileThatCannotGrowFailsTheWriteAndKeepsEveryCommittedAnswer) {
@@ -422,7 +553,9 @@ TEST(SqliteRecordStore, AnEmptyFileBecomesARecord) {
   ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
 }
 
-TEST(SqliteRecordStore, DefaultPlaceFollowsXdgStateHome) {
+// A study record is private, whatever the umask: its folders 0700, the
+// record and its journal's files 0600.
+TEST(SqliteRecordStore, DefaultPlaceFollowsXdgStateHomeAndIsPrivate) {
   EXPECT_EQ(recordPathFor("/x/state", "/home/ann"), "/x/state/pentrill/record.sqlite3");
   EXPECT_EQ(recordPathFor("", "/home/ann"), "/home/ann/.local/state/pentrill/record.sqlite3");
   EXPECT_EQ(recordPathFor("relative/state", "/home/ann"), "/home/ann/.local/state/pentrill/record.sqlite3");
@@ -430,14 +563,123 @@ TEST(SqliteRecordStore, DefaultPlaceFollowsXdgStateHome) {
 
   TemporaryFolder folder;
   const std::string path = recordPathFor(folder.file("state"), "/nowhere");
+  const mode_t umaskBefore = umask(0);
   RecordOpening opening = openRecordCreatingFolder(path);
+  umask(umaskBefore);
   ASSERT_TRUE(opening.store) << opening.failure;
   EXPECT_TRUE(opening.store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
-  for (const std::string& created : {folder.file("state"), folder.file("state/pentrill")}) {
+  const std::map<std::string, unsigned> modes = {{folder.file("state"), 0700u},
+                                                 {folder.file("state/pentrill"), 0700u},
+                                                 {path, 0600u},
+                                                 {path + "-wal", 0600u},
+                                                 {path + "-shm", 0600u}};
+  for (const auto& [created, mode] : modes) {
     struct stat status {};
     ASSERT_EQ(stat(created.c_str(), &status), 0) << created;
-    EXPECT_EQ(status.st_mode & 0777, 0700u) << created;
+    EXPECT_EQ(status.st_mode & 0777, mode) << created;
   }
+}
+
+// Runs `check` in a child process as an ordinary user (uid 65534 when the
+// test runs as root, for whom no file is read-only); its exit status, or
+// none when the child could not become that user.
+std::optional<int> asOrdinaryUser(const std::function<bool()>& check) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+    _exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
+  return WEXITSTATUS(status);
+}
+
+// --stats and --export-record read a record that is read-only, or in a
+// read-only folder, and leave nothing beside it.
+TEST(SqliteRecordStore, AReadOnlyRecordIsReadWithoutAFileLeftBeside) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  {
+    auto store = open(path);
+    ASSERT_TRUE(store && store->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  }
+  const std::string bytes = bytesOf(path);
+  for (const auto& [fileMode, folderMode] : {std::pair{0444, 0777}, std::pair{0644, 0555}}) {
+    SCOPED_TRACE("file " + std::to_string(fileMode) + ", folder " + std::to_string(folderMode));
+    ASSERT_EQ(chmod(path.c_str(), static_cast<mode_t>(fileMode)), 0);
+    ASSERT_EQ(chmod(folder.path().c_str(), static_cast<mode_t>(folderMode)), 0);
+    const std::optional<int> status = asOrdinaryUser([&] {
+      RecordOpening opening = openRecordForReading(path);
+      const auto answers = opening.store ? opening.store->readAllAnswers() : std::nullopt;
+      const auto memory = opening.store ? opening.store->readMemory("2024-2028") : std::nullopt;
+      return answers && answers->size() == 1 && memory && memory->size() == 1;
+    });
+    chmod(folder.path().c_str(), 0700);
+    if (!status) GTEST_SKIP() << "cannot become an ordinary user (uid 65534) here";
+    EXPECT_EQ(*status, 0) << "not read";
+    EXPECT_EQ(bytesOf(path), bytes);
+    EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"record.sqlite3"}));
+  }
+}
+
+// Runs `check` in a child process whose `folder` is a small file system of
+// its own, full: a mount namespace of its own (and a user namespace when not
+// root). Its exit status, or none where namespaces are not allowed.
+std::optional<int> onAFullDisk(const std::string& folder, const std::function<bool()>& check) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(CLONE_NEWNS) != 0) {
+      if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) _exit(77);
+      std::ofstream("/proc/self/setgroups") << "deny";
+      std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+      std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=512k") != 0)
+      _exit(77);
+    _exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
+  return WEXITSTATUS(status);
+}
+
+// Fills the file system of `folder` with a file named "fill".
+bool fill(const std::string& folder) {
+  std::FILE* file = std::fopen((folder + "/fill").c_str(), "wb");
+  if (file == nullptr) return false;
+  const std::string block(4096, '\0');
+  while (std::fwrite(block.data(), 1, block.size(), file) == block.size() && std::fflush(file) == 0) {
+  }
+  std::fclose(file);
+  return true;
+}
+
+// With the disk full at start, a record (one there and one to be made) is
+// refused as "disk full" and nothing is left beside what was there.
+TEST(SqliteRecordStoreRefuses, ARecordOnAFullDisk) {
+  TemporaryFolder folder;
+  const std::string disk = folder.file("disk");
+  ASSERT_EQ(mkdir(disk.c_str(), 0700), 0);
+  const std::optional<int> status = onAFullDisk(disk, [&] {
+    const std::string path = disk + "/record.sqlite3";
+    {
+      RecordOpening opening = openRecord(path);
+      if (!opening.store || !opening.store->appendAnswer(drill("2024-2028", "E3A01", 1000, true))) return false;
+    }
+    if (!fill(disk)) return false;
+    const std::set<std::string> names{"fill", "record.sqlite3"};
+    const RecordOpening there = openRecord(path);
+    const RecordOpening made = openRecord(disk + "/new.sqlite3");
+    return !there.store && there.failure == "disk full" && !made.store && made.failure == "disk full" &&
+           namesIn(disk) == names;
+  });
+  if (!status) GTEST_SKIP() << "no mount namespace for a small file system here";
+  EXPECT_EQ(*status, 0) << "not refused as \"disk full\", or files left beside the record";
 }
 
 }  // namespace

@@ -81,6 +81,7 @@ TEST(StudyModelReference, MemoryOfEveryHistoryMatchesTheTable) {
   EXPECT_EQ(probes, 72);
 }
 
+// This table's exams are Amateur Extra's: 37 of 50 pass.
 TEST(StudyModelReference, ChanceOfPassingAndDecidingChanceMatchTheTable) {
   const ReferenceTable table = readReference();
   ASSERT_EQ(table.passingRows.size(), 10u);
@@ -88,8 +89,8 @@ TEST(StudyModelReference, ChanceOfPassingAndDecidingChanceMatchTheTable) {
     std::vector<double> chances;
     for (const std::string& value : splitFields(row[3], ',')) chances.push_back(std::stod(value));
     ASSERT_EQ(chances.size(), 50u) << row[0];
-    expectClose(chanceOfPassing(chances), std::stod(row[1]), row[0] + " pass");
-    expectClose(decidingChances(chances).at(0), std::stod(row[2]), row[0] + " deciding chance of group 1");
+    expectClose(chanceOfPassing(chances, 37), std::stod(row[1]), row[0] + " pass");
+    expectClose(decidingChances(chances, 37).at(0), std::stod(row[2]), row[0] + " deciding chance of group 1");
   }
 }
 
@@ -150,20 +151,23 @@ TEST(StudyModelGain, IsTheRiseInTheChanceOfPassingWhenTheQuestionIsKnown) {
   std::vector<double> chances(50, 0.74);
   chances[3] = 0.6;
   const double questionChance = 0.4;
-  const double gain = studyGain(decidingChances(chances)[3], questionChance, 4);
+  const double gain = studyGain(decidingChances(chances, 37)[3], questionChance, 4);
   std::vector<double> raised = chances;
   raised[3] += (1 - questionChance) / 4;
-  EXPECT_NEAR(gain, chanceOfPassing(raised) - chanceOfPassing(chances), 1e-12);
+  EXPECT_NEAR(gain, chanceOfPassing(raised, 37) - chanceOfPassing(chances, 37), 1e-12);
   EXPECT_GT(gain, 0);
   EXPECT_EQ(studyGain(0.3, 1.0, 4), 0.0);
 }
 
-TEST(StudyModelOrder, LargestGainFirstTiesInPoolOrderZeroNever) {
+TEST(StudyModelOrder, LargestGainFirstTiesByRankThenInPoolOrderZeroNever) {
   const double two = 2e-3;
-  const std::vector<double> gains = {1e-3, two, two * (1 + 4e-13), 0.0, two * (1 - 4e-13), 1.5e-3, two * (1 + 1e-11)};
-  EXPECT_EQ(studyOrder(gains, 20), (std::vector<std::size_t>{6, 1, 2, 4, 5, 0}));
-  EXPECT_EQ(studyOrder(gains, 3), (std::vector<std::size_t>{6, 1, 2}));
-  EXPECT_TRUE(studyOrder(std::vector<double>(5, 0.0), 20).empty());
+  using enum TieRank;
+  const std::vector<double> gains = {1e-3,  two, two * (1 + 4e-13), 0.0, two * (1 - 4e-13), 1.5e-3, two * (1 + 1e-11),
+                                     1e-3,  two, 1e-3 * (1 + 2e-13)};
+  const std::vector<TieRank> ranks = {Other, Other, Unseen, Missed, Other, Missed, Other, Unseen, Missed, Missed};
+  EXPECT_EQ(studyOrder(gains, ranks, 20), (std::vector<std::size_t>{6, 8, 2, 1, 4, 5, 9, 7, 0}));
+  EXPECT_EQ(studyOrder(gains, ranks, 3), (std::vector<std::size_t>{6, 8, 2}));
+  EXPECT_TRUE(studyOrder(std::vector<double>(5, 0.0), std::vector<TieRank>(5, Missed), 20).empty());
 }
 
 TEST(StudyModelRating, OnlyARightAnswerWithoutPeekOrHintIsGood) {
@@ -211,9 +215,15 @@ TEST(StudyModelMemory, StabilityAndDifficultyStayInTheirBounds) {
 }
 
 TEST(StudyModelText, WholePerCentAndOneDecimalWithTheirEdges) {
-  EXPECT_EQ(percentText(5e-13), "0%");
-  EXPECT_EQ(percentText(0.00499), "0%");
-  EXPECT_EQ(percentText(0.0051), "1%");
+  EXPECT_EQ(percentText(0.0), "<0.1%");
+  EXPECT_EQ(percentText(5e-13), "<0.1%");
+  EXPECT_EQ(percentText(0.000499), "<0.1%");
+  EXPECT_EQ(percentText(0.00051), "0.1%");
+  EXPECT_EQ(percentText(0.003), "0.3%");
+  EXPECT_EQ(percentText(0.00949), "0.9%");
+  EXPECT_EQ(percentText(0.0095), "1%");
+  EXPECT_EQ(percentText(0.0149), "1%");
+  EXPECT_EQ(percentText(0.015), "2%");
   EXPECT_EQ(percentText(0.413), "41%");
   EXPECT_EQ(percentText(0.4151), "42%");
   EXPECT_EQ(percentText(0.99499), "99%");

@@ -10,11 +10,11 @@
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/study_report.h"
-#include "drill/drill.h"
-#include "drill/study_log.h"
+#include "session/study_log.h"
 #include "exam/exam_composer.h"
-#include "exam/practice_exam.h"
+#include "exam/exam.h"
 #include "screen/charset.h"
+#include "screen/text.h"
 #include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
@@ -27,7 +27,6 @@ namespace {
 char shownOtherThan(char correct) { return correct == 'A' ? 'B' : 'A'; }
 
 TEST_F(RecordedRun, DrillAnswersCarryThePoolLetterTheRatingAndTheMode) {
-  loadDrillPool(state, 0);
   console.typeKeys("s");
   console.typeKeys("1\r");
   std::vector<std::pair<std::string, char>> expected;  // question, pool letter
@@ -58,7 +57,7 @@ TEST_F(RecordedRun, DrillAnswersCarryThePoolLetterTheRatingAndTheMode) {
     return std::string(1, asked.correct);
   });
   console.typeKeys("S");
-  EXPECT_FALSE(runDrill(0, platform, state));
+  EXPECT_FALSE(runSubelementDrill(0));
 
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 4u);
@@ -88,7 +87,7 @@ TEST_F(RecordedRun, ShownLettersGoBackToThePoolsLetters) {
 TEST_F(RecordedRun, AnExamRecordsItsLastAnswerPerQuestionAndItsRightAnswersAtTheConfirmedEnd) {
   ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
   Random random;
-  const PracticeExam exam = composePracticeExam(state.edition, sameMoment, random);
+  const std::vector<AskedQuestion> exam = composePracticeExam(session.edition(), sameMoment, random);
   const AskedQuestion& first = exam[0];
   const char wrong = shownOtherThan(first.correct);
   console.typeKeys(std::string(1, wrong));  // question 1 wrong ...
@@ -97,7 +96,7 @@ TEST_F(RecordedRun, AnExamRecordsItsLastAnswerPerQuestionAndItsRightAnswersAtThe
   console.typeKeys(std::string(1, shownOtherThan(exam[1].correct)));  // question 2 wrong
   console.typeKeys("SY");
   console.typeKeys(" ");  // past the results
-  runPracticeExam(platform, state);
+  runPracticeExam();
 
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 2u);
@@ -121,7 +120,7 @@ TEST_F(RecordedRun, AnExamStoppedWithoutConfirmingStaysUnfinished) {
   console.typeKeys("A");
   console.typeKeys("SN");
   try {
-    runPracticeExam(platform, state);
+    runPracticeExam();
   } catch (const ScriptExhausted&) {
   }
   const std::vector<RecordedExam> exams = store.readLastExams("2020-2024", 10).value();
@@ -130,15 +129,21 @@ TEST_F(RecordedRun, AnExamStoppedWithoutConfirmingStaysUnfinished) {
   EXPECT_EQ(answers().size(), 1u);
 }
 
+TEST_F(RecordedRun, AnExamEndedBeforeAnyAnswerLeavesNothingInTheRecord) {
+  console.typeKeys("NNSY ");
+  runPracticeExam();
+  EXPECT_TRUE(store.readLastExams("2020-2024", 10).value().empty());
+  EXPECT_TRUE(answers().empty());
+}
+
 TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
   store.failWrites("disk full");
-  loadDrillPool(state, 0);
   console.typeKeys("s");
   console.typeKeys("1\r");
   console.typeLater([&] { return std::string(1, drillQuestion().correct); });
   console.typeKeys("S");
-  EXPECT_FALSE(runDrill(0, platform, state));
-  EXPECT_FALSE(state.record.on());
+  EXPECT_FALSE(runSubelementDrill(0));
+  EXPECT_FALSE(session.record.on());
 
   console.typeLater([&] {
     EXPECT_EQ(console.text(22, 10, 58), "Study record off: /tmp/record.sqlite3 (disk full)");
@@ -146,7 +151,7 @@ TEST_F(RecordedRun, AFailedWriteTurnsTheRecordOffAndTheMenuSaysWhy) {
     EXPECT_EQ(console.text(24), std::string(100, ' '));
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 }
 
 TEST(StudyLogOffLine, ALongPathLosesItsBeginningSoThatTheReasonStaysWhole) {
@@ -170,33 +175,47 @@ TEST_F(RecordedRun, TheMenuShowsTheChanceKnownAndDueAndTheStudyKeys) {
                                     question.correct, true, 3, AnswerMode::Drill, std::nullopt}));
   console.typeLater([&] {
     EXPECT_EQ(console.text(22, 1, 9), std::string(9, ' '));
-    EXPECT_EQ(console.text(22, 10, 83),
-              "Chance of passing an exam today: 0%   Known: 11 of 620   Due for review: 0");
-    EXPECT_EQ(console.text(24, 10, 86), std::string(kStudyKeysLine));
+    EXPECT_EQ(console.text(22, 10, 86),
+              "Chance of passing an exam today: <0.1%   Known: 11 of 620   Due for review: 0");
+    EXPECT_EQ(console.text(24, 10, 9 + static_cast<int>(kStudyKeysLine.size())), std::string(kStudyKeysLine));
     for (int column = 1; column <= 100; ++column) {
       EXPECT_EQ(console.grid().cell(22, column).foreground, kBrightWhite);
       EXPECT_EQ(console.grid().cell(22, column).background, kBlue);
     }
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 }
 
 TEST_F(RecordedRun, WithoutARecordTheRowsUnderTheMenuStayBlank) {
-  state.record = StudyLog{};
+  session.record = StudyLog{};
   console.typeLater([&] {
     EXPECT_EQ(console.text(22), std::string(100, ' '));
     EXPECT_EQ(console.text(24), std::string(100, ' '));
     return std::string("\x1B");
   });
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
+}
+
+// The chance of passing counts each edition's own exam: its groups and its
+// pass mark (26 of 35 for Technician and General, 37 of 50 for Extra).
+TEST(StudyPoolOf, EachEditionItsGroupsItsQuestionsAndItsPassMark) {
+  for (const PoolEdition* edition : poolEditions()) {
+    const study::StudyPool pool = studyPoolOf(*edition);
+    EXPECT_EQ(pool.groupCount(), static_cast<size_t>(edition->examQuestions())) << edition->name;
+    EXPECT_EQ(pool.passMark(), edition->passMark) << edition->name;
+    size_t questions = 0;
+    for (const Subelement& subelement : edition->subelements) questions += subelement.questions.size();
+    EXPECT_EQ(pool.questionCount(), questions) << edition->name;
+  }
+  EXPECT_EQ(studyPoolOf(poolGeneral2023To2027()).passMark(), 26);
 }
 
 TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanceChanged) {
-  const study::StudyPool pool = studyPoolOf(state.edition);
-  const std::vector<std::string> session =
+  const study::StudyPool pool = studyPoolOf(session.edition());
+  const std::vector<std::string> chosen =
       study::StudyRecord::fromLog(pool, {}).studySession(utcSecondsNow(clock));
-  ASSERT_EQ(session.size(), 20u);
+  ASSERT_EQ(chosen.size(), 20u);
   std::vector<std::string> asked;
   console.typeKeys("R");
   for (int i = 0; i < 20; ++i)
@@ -211,12 +230,12 @@ TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanc
     return std::string(" ");
   });
   console.typeKeys("\x1B");  // back at the menu
-  EXPECT_EQ(runProgram(platform, state), 0);
-  std::vector<std::string> sortedAsked = asked, sortedSession = session;
+  EXPECT_EQ(runProgram(session, face), 0);
+  std::vector<std::string> sortedAsked = asked, sortedSession = chosen;
   std::sort(sortedAsked.begin(), sortedAsked.end());
   std::sort(sortedSession.begin(), sortedSession.end());
   EXPECT_EQ(sortedAsked, sortedSession);
-  EXPECT_NE(message.find("Your chance of passing went from 0% to 0%."), std::string::npos) << message;
+  EXPECT_NE(message.find("Your chance of passing went from <0.1% to <0.1%."), std::string::npos) << message;
   const std::vector<RecordedAnswer> recorded = answers();
   ASSERT_EQ(recorded.size(), 20u);
   for (const RecordedAnswer& answer : recorded) EXPECT_EQ(answer.mode, AnswerMode::Session);
@@ -226,13 +245,22 @@ TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
   // Every question answered right an hour ago: all known, the chance today
   // about 100%, on the days before 0%. One exam finished, one left open.
   const std::int64_t now = utcSecondsNow(clock);
-  for (const Group* group : state.edition.poolGroups)
+  for (const Group* group : session.edition().poolGroups)
     for (const Question& question : group->questions)
       ASSERT_TRUE(store.appendAnswer({now - 3600, "2020-2024", std::string(question.id), question.correct, true, 3,
                                       AnswerMode::Drill, std::nullopt}));
-  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200);
-  ASSERT_TRUE(exam && store.finishExam(*exam, now - 7000, 40));
-  ASSERT_TRUE(store.startExam("2020-2024", now - 600));
+  // Exams list only with an answer: one with none, ended at once, is left out.
+  const Question& first = session.edition().subelements[0].questions[0];
+  auto examAnswer = [&](std::int64_t exam, std::int64_t time) {
+    return store.recordExamAnswer(
+        {time, "2020-2024", std::string(first.id), first.correct, true, 3, AnswerMode::Exam, exam});
+  };
+  const std::optional<std::int64_t> exam = store.startExam("2020-2024", now - 7200, "");
+  ASSERT_TRUE(exam && examAnswer(*exam, now - 7100) && store.finishExam(*exam, now - 7000, 40));
+  const std::optional<std::int64_t> empty = store.startExam("2020-2024", now - 900, "");
+  ASSERT_TRUE(empty && store.finishExam(*empty, now - 899, 0));
+  const std::optional<std::int64_t> open = store.startExam("2020-2024", now - 600, "");
+  ASSERT_TRUE(open && examAnswer(*open, now - 500));
   console.typeKeys("T");
   ScreenGrid progress;
   console.typeLater([&] {
@@ -240,7 +268,7 @@ TEST_F(RecordedRun, TheProgressScreenShowsBarsExamsAndTheChanceDayByDay) {
     return std::string(" ");
   });
   console.typeKeys("\x1B");
-  EXPECT_EQ(runProgram(platform, state), 0);
+  EXPECT_EQ(runProgram(session, face), 0);
 
   EXPECT_EQ(progress.text(2, 10, 44), "Your progress in the 2020-2024 pool");
   EXPECT_EQ(progress.text(4, 10, 86),
@@ -307,11 +335,146 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   EXPECT_NE(stats.find("Chance of passing an exam today: 0.0%\n"), std::string::npos) << stats;
   EXPECT_NE(stats.find("Known: 1 of 620   Seen: 1   Due for review: 0\n"), std::string::npos);
   EXPECT_NE(stats.find("E0                 11      1      1      0\n"), std::string::npos) << stats;
+  // A Technician answer: the pool column names its pool, and its report its
+  // own subelements.
+  ASSERT_TRUE(store.appendAnswer(
+      {now - 10, "technician-2026-2030", "T0A01", 'B', true, 3, AnswerMode::Drill, std::nullopt}));
+  const std::string technician = answerFromRecord(false, &store, "r", poolTechnician2026To2030(), now, 0).out;
+  EXPECT_NE(technician.find("Known: 1 of 409   Seen: 1"), std::string::npos) << technician;
+  EXPECT_NE(technician.find("T0                 36      1      1      0\n"), std::string::npos) << technician;
+  EXPECT_NE(answerFromRecord(true, &store, "r", pool2020To2024(), now, 0).out.find(
+                "2026-12-08T09:59:50Z,technician-2026-2030,T0A01,B,1,3,drill\n"),
+            std::string::npos);
   // With no record yet: the header only, and the report of nothing known.
   const CommandAnswer empty = answerFromRecord(true, nullptr, "r", pool2020To2024(), now, 0);
   EXPECT_EQ(empty.status, 0);
   EXPECT_EQ(empty.out, "time,pool,question,answer,correct,rating,mode\n");
   EXPECT_EQ(exported.err + report.err + empty.err, "");
+}
+
+}  // namespace
+}  // namespace pentrill
+
+namespace pentrill {
+namespace {
+
+// W drills the questions whose last answer was wrong, whatever came before;
+// answered right there, they leave the list.
+TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
+  const std::pair<const char*, bool> history[] = {{"E0A01", false}, {"E0A02", true}, {"E0A03", false},
+                                                  {"E0A03", true},  {"E0A04", true}, {"E0A04", false}};
+  std::int64_t time = utcSecondsNow(clock) - 3600;
+  for (const auto& [question, correct] : history) {
+    RecordedAnswer answer;
+    answer.time = time++;
+    answer.pool = "2020-2024";
+    answer.question = question;
+    answer.correct = correct;
+    answer.rating = correct ? 3 : 1;
+    ASSERT_TRUE(store.appendAnswer(answer));
+  }
+  std::vector<std::string> asked;
+  console.typeKeys("w");
+  for (int i = 0; i < 2; ++i)
+    console.typeLater([&] {
+      EXPECT_EQ(console.text(2, 72, 97), "Your mistakes: 2 questions");
+      asked.push_back(std::string(drillQuestion().question->id));
+      return std::string(1, drillQuestion().correct);
+    });
+  console.typeLater([&] {
+    EXPECT_NE(console.text(21).find("You answered every one of your mistakes right."), std::string::npos);
+    return std::string(" ");
+  });
+  console.typeKeys("W");
+  console.typeLater([&] {
+    EXPECT_NE(console.text(21).find("You have no mistakes to drill"), std::string::npos) << console.text(21);
+    return std::string(" ");
+  });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(session, face), 0);
+  std::sort(asked.begin(), asked.end());
+  EXPECT_EQ(asked, (std::vector<std::string>{"E0A01", "E0A04"}));
+  EXPECT_EQ(answers().size(), 8u);
+  EXPECT_EQ(answers().back().mode, AnswerMode::Drill);
+}
+
+}  // namespace
+}  // namespace pentrill
+
+namespace pentrill {
+namespace {
+
+// "3, E1A04": the entries of the missed list on the screen, added to those
+// already seen (a page shown again adds nothing).
+void addListed(const MemoryConsole& console, std::vector<std::string>& listed) {
+  for (int row = 3; row <= 40; ++row) {
+    if (console.text(row, 3, 11) != "Question ") continue;
+    const std::string entry = trimBlanks(console.text(row, 12, 30));
+    if (std::find(listed.begin(), listed.end(), entry) == listed.end()) listed.push_back(entry);
+  }
+}
+
+// Reads every page of the missed list (Space turns; on the last page it
+// does nothing), then gives `then`.
+void readMissedList(MemoryConsole& console, std::vector<std::string>& listed, const std::string& then) {
+  for (int page = 0; page < 3; ++page)
+    console.typeLater([&console, &listed] {
+      addListed(console, listed);
+      return std::string(" ");
+    });
+  console.typeLater([&console, &listed, then] {
+    EXPECT_NE(console.text(42).find("D: a drill of these questions"), std::string::npos);
+    addListed(console, listed);
+    return then;
+  });
+}
+
+// Three wrong and two skipped answers: M after the results lists exactly
+// those five with their right answers; D drills exactly them; after a
+// restart the progress screen offers the same list from the record.
+TEST_F(RecordedRun, TheMissedQuestionsOfAnExamAreListedDrilledAndKeptForLater) {
+  ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
+  Random random;
+  const std::vector<AskedQuestion> exam = composePracticeExam(session.edition(), sameMoment, random);
+  std::vector<std::string> expected, expectedIds;
+  console.typeKeys("P");
+  for (int q = 1; q <= 50; ++q) {
+    const AskedQuestion& asked = exam[static_cast<size_t>(q - 1)];
+    const bool wrong = q == 3 || q == 7 || q == 50, skipped = q == 20 || q == 21;
+    if (wrong || skipped) {
+      expected.push_back(std::to_string(q) + ", " + std::string(asked.question->id));
+      expectedIds.emplace_back(asked.question->id);
+    }
+    console.typeKeys(skipped ? "N" : std::string(1, wrong ? shownOtherThan(asked.correct) : asked.correct));
+  }
+  console.typeKeys(" ");  // past the last-question notice
+  console.typeKeys("SYM");
+  std::vector<std::string> listed;
+  readMissedList(console, listed, "D");
+  std::vector<std::string> drilled;
+  for (int i = 0; i < 5; ++i)
+    console.typeLater([&] {
+      EXPECT_EQ(console.text(2, 57, 97), "Missed in the Practice Exam [5 Questions]");
+      drilled.push_back(std::string(drillQuestion().question->id));
+      return std::string(1, drillQuestion().correct);
+    });
+  console.typeKeys("\x1B");
+  EXPECT_EQ(runProgram(session, face), 0);
+  EXPECT_EQ(listed, expected);
+  std::sort(drilled.begin(), drilled.end());
+  std::sort(expectedIds.begin(), expectedIds.end());
+  EXPECT_EQ(drilled, expectedIds);
+
+  // A restart: a new session on the same record.
+  Session restarted(pool2020To2024(), clock, files);
+  restarted.record = session.record;
+  WatchedFace restartedFace(platform);
+  console.typeKeys("TM");
+  std::vector<std::string> listedAgain;
+  readMissedList(console, listedAgain, "\x1B");
+  console.typeKeys(" \x1B");  // the progress screen again, then the menu
+  EXPECT_EQ(runProgram(restarted, restartedFace), 0);
+  EXPECT_EQ(listedAgain, expected);
 }
 
 }  // namespace

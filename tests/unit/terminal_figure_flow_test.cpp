@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "drill/drill.h"
-#include "drill/study_log.h"
+#include "session/study_log.h"
 #include "exam/exam_composer.h"
-#include "exam/practice_exam.h"
-#include "screen/answer_bar.h"
+#include "exam/exam.h"
+#include "fullscreen/answer_bar.h"
 #include "tests/fakes/manual_clock.h"
 #include "tests/fakes/memory_console.h"
 #include "tests/fakes/memory_record_store.h"
@@ -37,7 +36,6 @@ class FigureFlow : public RecordedRun {
  protected:
   // A drill of E5 in sequence from E5C10, a question of Figure 5-1.
   void startAtE5C10() {
-    loadDrillPool(state, 5);
     console.typeKeys("s");
     console.typeKeys("38\r");
   }
@@ -84,7 +82,7 @@ TEST_F(FigureFlow, DrillFigureShownByKeyOrClickThenTheAnswerIsTheQuestions) {
   });
   console.typeKeys(" ");  // past the wrong-answer notice
   console.typeKeys("S");
-  EXPECT_FALSE(runDrill(5, platform, state));
+  EXPECT_FALSE(runSubelementDrill(5));
 
   EXPECT_EQ(console.figuresShown(), 2);
   const std::vector<RecordedAnswer> recorded = answers();
@@ -94,12 +92,11 @@ TEST_F(FigureFlow, DrillFigureShownByKeyOrClickThenTheAnswerIsTheQuestions) {
 }
 
 TEST_F(FigureFlow, DrillQuestionWithoutAPictureHasNoLabelAndFDoesNothing) {
-  loadDrillPool(state, 0);
   console.typeKeys("s");
   console.typeKeys("1\r");
   std::vector<std::string> question;
   console.typeLater([&] {
-    EXPECT_FALSE(figureOf(state.edition, *drillQuestion().question));
+    EXPECT_FALSE(figureOf(session.edition(), *drillQuestion().question));
     EXPECT_EQ(console.text(kBarRow, 70, 75), "      ");
     EXPECT_EQ(console.grid().cell(kBarRow, 70).background, kBrightWhite);
     question = screenRows(console);
@@ -110,7 +107,7 @@ TEST_F(FigureFlow, DrillQuestionWithoutAPictureHasNoLabelAndFDoesNothing) {
     EXPECT_EQ(screenRows(console), question);
     return "S";
   });
-  EXPECT_FALSE(runDrill(0, platform, state));
+  EXPECT_FALSE(runSubelementDrill(0));
   EXPECT_EQ(console.figuresShown(), 0);
   EXPECT_TRUE(answers().empty());
 }
@@ -118,15 +115,15 @@ TEST_F(FigureFlow, DrillQuestionWithoutAPictureHasNoLabelAndFDoesNothing) {
 TEST_F(FigureFlow, ExamFigureIsACommandThatNeitherMovesNorAnswers) {
   // The first moment from the clock's on whose exam the first question has
   // no figure and a later one has.
-  PracticeExam exam;
+  std::vector<AskedQuestion> exam;
   int withFigure = 0;  // that question, 2 to 50
   for (int second = 0; second < 600 && withFigure < 2; ++second) {
     ManualClock sameMoment(2026, 12, 8, 10, 0, 0);
     sameMoment.advanceMilliseconds(second * 1000);
     Random random;
-    exam = composePracticeExam(state.edition, sameMoment, random);
+    exam = composePracticeExam(session.edition(), sameMoment, random);
     withFigure = 0;
-    for (int i = 0; i < kExamQuestions && withFigure == 0; ++i)
+    for (int i = 0; i < static_cast<int>(exam.size()) && withFigure == 0; ++i)
       if (exam[static_cast<size_t>(i)].question->figure) withFigure = i + 1;
     if (withFigure >= 2) clock.advanceMilliseconds(second * 1000);
   }
@@ -151,7 +148,7 @@ TEST_F(FigureFlow, ExamFigureIsACommandThatNeitherMovesNorAnswers) {
   });
   console.typeLater([&] {
     EXPECT_TRUE(console.figureShown().has_value());
-    EXPECT_EQ(*console.figureShown(), figureOf(state.edition, *asked.question)->caption);
+    EXPECT_EQ(*console.figureShown(), figureOf(session.edition(), *asked.question)->caption);
     return std::string(1, asked.correct);  // returns; no answer
   });
   console.typeLater([&] {
@@ -164,7 +161,7 @@ TEST_F(FigureFlow, ExamFigureIsACommandThatNeitherMovesNorAnswers) {
   console.typeLater([&] { return std::string(1, otherThan(asked.correct)); });
   console.typeKeys("SY");
   console.typeKeys(" ");
-  runPracticeExam(platform, state);
+  runPracticeExam();
 
   EXPECT_EQ(console.figuresShown(), 2);
   const std::vector<RecordedAnswer> recorded = answers();

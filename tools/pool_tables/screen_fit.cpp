@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "screen/question_screen.h"
+#include "fullscreen/question_layout.h"
 #include "screen/wrap_text.h"
 
 namespace pool_tables {

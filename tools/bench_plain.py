@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Benchmark: plain mode (--plain), started and driven through pipes.
+
+Run from the repository root after building the release binary (what
+`bash tools/run.sh` builds):
+
+    python3 tools/bench_plain.py                       # build/release/app/pentrill
+    python3 tools/bench_plain.py --binary build/gcc/app/pentrill --starts 51 --exams 11
+
+It prints, for the program without its study record (--no-record):
+
+- start-up: from starting the process to its first menu line on the pipe,
+  the median of --starts starts, beside /bin/echo's first line measured the
+  same way (what starting any process from this script costs);
+- a whole practice exam driven through a pipe (P, an answer to each of the
+  50 questions, S and Y, then Q): the CPU time of the process (user and
+  system, from the kernel's accounting of the finished child), the median
+  of --exams runs.
+
+Targets: start-up under 5 ms; the exam under 0.5 s of CPU. Exit status 0
+when both are met, 1 when one is missed, 2 when the program could not be
+driven. This is a benchmark, not a test: its figures depend on the machine
+and its load.
+"""
+
+import argparse
+import os
+import resource
+import statistics
+import subprocess
+import sys
+import time
+
+START_TARGET_MS = 5.0
+EXAM_TARGET_S = 0.5
+
+
+def environment():
+    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env["LANG"] = "C.UTF-8"
+    return env
+
+
+def start_ms(command):
+    """Milliseconds from the start of the process to its first line."""
+    begun = time.perf_counter()
+    child = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, env=environment())
+    first = child.stdout.readline()
+    elapsed = (time.perf_counter() - begun) * 1000
+    child.stdin.close()
+    child.stdout.read()
+    child.wait()
+    if not first:
+        raise RuntimeError("no menu line")
+    return elapsed
+
+
+def exam_cpu_seconds(binary):
+    """CPU seconds of a whole exam through a pipe."""
+    script = "p\n" + "a\n" * 50 + "s\ny\nq\n"
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    done = subprocess.run([binary, "--plain", "--no-record"], input=script.encode(), stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, env=environment(), check=False)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    if done.returncode != 0 or b"Your Status:" not in done.stdout:
+        raise RuntimeError("the exam did not end in its results")
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", default="build/release/app/pentrill")
+    parser.add_argument("--starts", type=int, default=31)
+    parser.add_argument("--exams", type=int, default=7)
+    args = parser.parse_args()
+    try:
+        starts = [start_ms([args.binary, "--plain", "--no-record"]) for _ in range(args.starts)]
+        echoes = [start_ms(["/bin/echo", "menu"]) for _ in range(args.starts)]
+        exams = [exam_cpu_seconds(args.binary) for _ in range(args.exams)]
+    except (OSError, RuntimeError) as error:
+        print(f"bench_plain: {error}", file=sys.stderr)
+        return 2
+    start = statistics.median(starts)
+    exam = statistics.median(exams)
+    print(f"start-up to the first menu line: {start:.2f} ms median of {len(starts)} "
+          f"(min {min(starts):.2f}, max {max(starts):.2f}); target under {START_TARGET_MS} ms")
+    print(f"/bin/echo's line the same way: {statistics.median(echoes):.2f} ms median (min {min(echoes):.2f})")
+    print(f"a 50-question exam through a pipe: {exam * 1000:.1f} ms of CPU median of {len(exams)} "
+          f"(max {max(exams) * 1000:.1f}); target under {EXAM_TARGET_S * 1000:.0f} ms")
+    return 0 if start < START_TARGET_MS and exam < EXAM_TARGET_S else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
