@@ -13,6 +13,7 @@
 #include "session/study_log.h"
 #include "exam/exam_composer.h"
 #include "exam/exam.h"
+#include "exam/missed.h"
 #include "screen/charset.h"
 #include "screen/text.h"
 #include "tests/fakes/manual_clock.h"
@@ -316,6 +317,31 @@ TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
                             {"--no-record", "--record", "a"}, {"--no-record", "--stats"},
                             {"--export-record", "--no-record"}})
     EXPECT_EQ(parse(wrong).action, CommandLine::Action::Refuse) << wrong[0];
+}
+
+// A recorded exam's missed questions read back from its questions as the
+// record keeps them, whatever blanks part them: a wrong answer and a skipped
+// question, numbered and lettered as the exam showed them.
+TEST(RecordedExamMissed, ReadBackInTheExamsOrderWithTheLettersShown) {
+  MemoryRecordStore store;
+  const std::int64_t now = 1'796'724'000;
+  const std::string questions = " E0A01:0123 \n E0A02:3210  E0A03:0123";
+  const std::optional<std::int64_t> exam = store.startExam("2024-2028", now, questions);
+  ASSERT_TRUE(exam);
+  ASSERT_TRUE(store.appendAnswer({now + 1, "2024-2028", "E0A01", 'B', true, 3, AnswerMode::Exam, exam}));
+  ASSERT_TRUE(store.appendAnswer({now + 2, "2024-2028", "E0A02", 'A', false, 1, AnswerMode::Exam, exam}));
+  StudyLog log;
+  log.store = &store;
+  const std::optional<std::vector<MissedQuestion>> missed =
+      readMissedQuestions(log, pool2024To2028(), RecordedExam{*exam, "2024-2028", now, std::nullopt, 1, questions});
+  ASSERT_TRUE(missed);
+  ASSERT_EQ(missed->size(), 2u);
+  EXPECT_EQ((*missed)[0].number, 2);
+  EXPECT_EQ((*missed)[0].asked.question->id, "E0A02");
+  EXPECT_EQ((*missed)[0].given, 'D');  // the pool's A, shown last
+  EXPECT_EQ((*missed)[0].asked.correct, 'C');  // the pool's B, shown third
+  EXPECT_EQ((*missed)[1].number, 3);
+  EXPECT_EQ((*missed)[1].given, std::nullopt);
 }
 
 TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
