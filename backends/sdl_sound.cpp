@@ -103,9 +103,11 @@ SdlSound::~SdlSound() {
   sdl_.post([player](const SdlApi& api) { player->stop(api); });
 }
 
+// The alert's lines are drawn first: the sound is set up once they are on
+// the terminal.
 void SdlSound::playAlert() {
   std::shared_ptr<AlertPlayer> player = player_;
-  sdl_.post([player](const SdlApi& api) { player->play(api, player); });
+  sdl_.postAfterFrame([player](const SdlApi& api) { player->play(api, player); });
 }
 
 }  // namespace pentrill

@@ -12,12 +12,15 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace pentrill {
 
 struct SdlThread::Shared {
-  Shared(const SdlApi& sdl, int wakeDescriptor) : api(sdl), wakeFd(wakeDescriptor) {}
+  explicit Shared(int wakeDescriptor) : wakeFd(wakeDescriptor) {}
   ~Shared() { close(wakeFd); }
   Shared(const Shared&) = delete;
   Shared& operator=(const Shared&) = delete;
@@ -29,9 +32,9 @@ struct SdlThread::Shared {
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
   }
 
-  const SdlApi& api;
   const int wakeFd;  // an eventfd
   std::mutex mutex;
+  bool unavailable = false;  // SDL2 could not be loaded: no task will run
   std::condition_variable finished;  // from the thread: it is about to end
   std::deque<Task> tasks;
   std::multimap<Clock::time_point, Task> timers;
@@ -43,6 +46,11 @@ struct SdlThread::Shared {
 };
 
 namespace {
+
+// Which SdlThreads hold tasks for after the frame, and whether a console
+// says when a frame is finished. Used on the program thread only.
+bool framesReported = false;
+std::vector<SdlThread*> waitingForFrame;
 
 // How long the destructor waits for SDL to shut down before leaving the
 // thread to the process's exit.
@@ -103,13 +111,13 @@ void deliverEvents(const SdlApi& api, const SdlThread::EventHandler& current) {
 
 const SdlApi* SdlThread::api() { return loadSdl(); }
 
-bool SdlThread::post(Task task) {
+bool SdlThread::post(Task task) { return handOver(std::move(task), std::nullopt); }
+
+bool SdlThread::handOver(Task task, std::optional<Clock::time_point> due) {
   if (!shared_) {
-    const SdlApi* sdl = api();
-    if (!sdl) return false;
     const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0) return false;
-    auto shared = std::make_shared<Shared>(*sdl, wakeFd);
+    auto shared = std::make_shared<Shared>(wakeFd);
     try {
       thread_ = std::thread(run, shared);
     } catch (const std::system_error&) {
@@ -119,10 +127,36 @@ bool SdlThread::post(Task task) {
   }
   {
     std::lock_guard lock(shared_->mutex);
-    shared_->tasks.push_back(std::move(task));
+    if (shared_->unavailable) return false;
+    if (due) {
+      shared_->timers.emplace(*due, std::move(task));
+    } else {
+      shared_->tasks.push_back(std::move(task));
+    }
   }
   shared_->wake();
   return true;
+}
+
+void SdlThread::postAfterFrame(Task task) {
+  if (!framesReported) {
+    handOver(std::move(task), Clock::now() + kFrameShowTime);
+    return;
+  }
+  if (afterFrame_.empty()) waitingForFrame.push_back(this);
+  afterFrame_.push_back(std::move(task));
+}
+
+void SdlThread::reportFrames(bool on) {
+  framesReported = on;
+  if (!on) frameFinished();
+}
+
+void SdlThread::frameFinished() {
+  if (waitingForFrame.empty()) return;
+  const Clock::time_point due = Clock::now() + kFrameShowTime;
+  for (SdlThread* sdl : std::exchange(waitingForFrame, {}))
+    for (Task& task : std::exchange(sdl->afterFrame_, {})) sdl->handOver(std::move(task), due);
 }
 
 void SdlThread::postAt(Clock::time_point when, Task task) {
@@ -136,6 +170,7 @@ void SdlThread::setEventHandler(EventHandler handler, int connection) {
 }
 
 SdlThread::~SdlThread() {
+  std::erase(waitingForFrame, this);
   if (!shared_) return;
   std::unique_lock lock(shared_->mutex);
   shared_->stopping = true;
@@ -152,10 +187,12 @@ SdlThread::~SdlThread() {
     thread_.detach();
 }
 
+// SDL2 and its dozens of libraries are loaded here, when the first task is
+// due, never on the program's thread: the frame that a first alert comes
+// with must not wait for them.
 void SdlThread::run(std::shared_ptr<Shared> shared) {
   blockAsynchronousSignals();
-  const SdlApi& api = shared->api;
-  setProgramHints(api);
+  const SdlApi* loaded = nullptr;
   std::unique_lock lock(shared->mutex);
   for (;;) {
     const Clock::time_point now = Clock::now();
@@ -163,18 +200,29 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
       shared->tasks.push_back(std::move(shared->timers.begin()->second));
       shared->timers.erase(shared->timers.begin());
     }
+    if (!shared->tasks.empty() && loaded == nullptr) {
+      lock.unlock();
+      loaded = loadSdl();
+      if (loaded != nullptr) setProgramHints(*loaded);
+      lock.lock();
+      if (loaded == nullptr) {
+        shared->unavailable = true;
+        shared->tasks.clear();
+        break;
+      }
+    }
     if (!shared->tasks.empty()) {
       Task task = std::move(shared->tasks.front());
       shared->tasks.pop_front();
       lock.unlock();
-      task(api);
+      task(*loaded);
       lock.lock();
       continue;
     }
     if (shared->stopping) break;
     if (shared->handler) {
       lock.unlock();
-      deliverEvents(api, shared->handler);
+      deliverEvents(*loaded, shared->handler);
       lock.lock();
       if (!shared->tasks.empty() || shared->stopping) continue;
     }
@@ -190,7 +238,7 @@ void SdlThread::run(std::shared_ptr<Shared> shared) {
   shared->timers.clear();
   shared->handler = nullptr;
   lock.unlock();
-  api.Quit();
+  if (loaded != nullptr) loaded->Quit();
   lock.lock();
   shared->done = true;
   shared->finished.notify_all();

@@ -1,5 +1,8 @@
 #include "backends/terminal_console.h"
 
+// SDL's headers before term.h, whose capability macros clash with their names.
+#include "backends/sdl_thread.h"
+
 #define NCURSES_NOMACROS
 #include <curses.h>
 #include <term.h>
@@ -37,6 +40,10 @@ constexpr int kGrowWaitMilliseconds = 150;
 constexpr size_t kMaxReadsAtOnce = 16;  // 64 KiB, then the program gets a turn
 constexpr const char* kMouseOn = "\x1b[?1000h\x1b[?1006h";  // presses and releases, SGR reports where offered
 constexpr const char* kMouseOff = "\x1b[?1006l\x1b[?1000l";
+// Bracketed paste: pasted text comes between two markers, so that it is
+// never taken for typed keys.
+constexpr const char* kPasteOn = "\x1b[?2004h";
+constexpr const char* kPasteOff = "\x1b[?2004l";
 constexpr const char* kTitlePush = "\x1b[22;0t";
 constexpr const char* kTitlePop = "\x1b[23;0t";
 
@@ -99,7 +106,10 @@ extern "C" void noteSignal(int signalNumber) {
 // default ends the process by the signal).
 extern "C" void restoreTerminalAndCrash(int signalNumber, siginfo_t* info, void*) {
   writeAll(STDOUT_FILENO, crashRestoreBytes, static_cast<size_t>(crashRestoreLength));
-  if (haveCrashModes) tcsetattr(STDIN_FILENO, TCSADRAIN, &crashModes);
+  if (haveCrashModes) {
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &crashModes);
+    tcflush(STDIN_FILENO, TCIFLUSH);
+  }
   for (size_t i = 0; i < std::size(kCrashSignals); ++i)
     if (kCrashSignals[i] == signalNumber) sigaction(signalNumber, &previousCrashActions[i], nullptr);
   // A fault repeats by itself on return; a signal that was sent is sent again.
@@ -118,16 +128,27 @@ bool codesetIsUtf8() {
   return codeset == "utf-8" || codeset == "utf8";
 }
 
-// Only the character type is taken from the environment: the program's
-// number texts must not follow a local decimal comma.
-bool chooseUtf8Locale() {
+// The terminal's character set is the locale's, as for every curses
+// program: UTF-8 where the locale says so, else ASCII, which any terminal
+// shows (UTF-8 guessed wrongly would show garbage). Only the character type
+// is taken from the environment: the program's number texts must not follow
+// a local decimal comma.
+bool localeIsUtf8() {
   setlocale(LC_CTYPE, "");
-  if (codesetIsUtf8()) return true;
-  for (const char* name : {"C.UTF-8", "C.utf8"}) {
-    if (setlocale(LC_CTYPE, name) && codesetIsUtf8()) return true;
-  }
-  setlocale(LC_CTYPE, "");
-  return false;
+  return codesetIsUtf8();
+}
+
+// The NO_COLOR convention: set to anything but empty, no colour is used.
+bool coloursRefused() {
+  const char* value = std::getenv("NO_COLOR");
+  return value != nullptr && *value != '\0';
+}
+
+// Colours other than black, white and the greys: without colour, a cell in
+// one of them is bold, as it marks something (a wrong answer, the correct
+// letter, a notice).
+bool markingColour(int paletteIndex) {
+  return paletteIndex != kBlack && paletteIndex != kLightGrey && paletteIndex != 8 && paletteIndex != kBrightWhite;
 }
 
 // Terminals that do not understand xterm's title and window sequences and
@@ -140,6 +161,45 @@ std::optional<std::pair<int, int>> terminalSize() {
   winsize size{};
   if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return std::nullopt;
   return std::pair<int, int>{size.ws_row, size.ws_col};
+}
+
+// An environment variable set for a while, then as it was.
+class EnvironmentSetting {
+ public:
+  EnvironmentSetting(const char* name, const std::string& value) : name_(name) {
+    if (const char* before = std::getenv(name)) before_ = before;
+    setenv(name, value.c_str(), 1);
+  }
+  ~EnvironmentSetting() {
+    if (before_) {
+      setenv(name_, before_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  EnvironmentSetting(const EnvironmentSetting&) = delete;
+  EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> before_;
+};
+
+// The size comes from the terminal alone (never from LINES and COLUMNS left
+// in the environment), and is capped before ncurses allocates it: ncurses
+// starts at the size of the terminfo entry and is resized from there. An
+// entry without a size (linux, and other consoles) makes ncurses refuse to
+// start that way; it is then given the terminal's own size, capped, through
+// LINES and COLUMNS for that one call.
+screen* newScreen() {
+  use_env(FALSE);
+  if (screen* started = newterm(nullptr, stdout, stdin)) return started;
+  const std::optional<std::pair<int, int>> size = terminalSize();
+  if (!size) return nullptr;
+  const EnvironmentSetting lines("LINES", std::to_string(std::min(size->first, kMaxManagedRows)));
+  const EnvironmentSetting columns("COLUMNS", std::to_string(std::min(size->second, kMaxManagedColumns)));
+  use_env(TRUE);
+  return newterm(nullptr, stdout, stdin);
 }
 
 // A terminfo string without its padding ("$<5>"), or empty.
@@ -158,6 +218,19 @@ std::string capability(const char* name) {
     result += *p;
   }
   return result;
+}
+
+// What 8 colours cannot show: a bright foreground is bold.
+attr_t brightness(const Cell& cell, int colours) {
+  return colours < 16 && (ansiColour(cell.foreground) & 8) ? A_BOLD : A_NORMAL;
+}
+
+// Without colour, what colour marked: a background other than the screen's
+// own (buttons, labels, the choice letters) in reverse video, a marking
+// foreground in bold.
+attr_t markWithoutColour(const Cell& cell, int screenBackground) {
+  return (cell.background != screenBackground ? A_REVERSE : A_NORMAL) |
+         (markingColour(cell.foreground) ? A_BOLD : A_NORMAL);
 }
 
 }  // namespace
@@ -240,19 +313,17 @@ TerminalConsole::TerminalConsole(FigureProtocolSetting figures) : figureSetting_
   crashModes = modesFound_;
   haveCrashModes = 1;
   signals_ = std::make_unique<SignalWatch>();
-  utf8_ = chooseUtf8Locale();
+  utf8_ = localeIsUtf8();
   decoder_ = InputDecoder(utf8_);
   startCurses();
+  SdlThread::reportFrames(true);
 }
 
 void TerminalConsole::startCurses() {
   const char* term = std::getenv("TERM");
   if (term == nullptr || *term == '\0') throw std::runtime_error("TERM is not set");
   windowSequences_ = knowsWindowSequences(term);
-  // The size comes from the terminal alone (never from LINES and COLUMNS
-  // left in the environment), and is capped before ncurses allocates it.
-  use_env(FALSE);
-  screen_ = newterm(nullptr, stdout, stdin);
+  screen_ = newScreen();
   if (screen_ == nullptr) throw std::runtime_error(std::string("unknown terminal type \"") + term + "\"");
   set_term(screen_);
   if (capability("cup").empty()) {
@@ -279,7 +350,8 @@ void TerminalConsole::startCurses() {
   mouseCapable_ = !capability("kmous").empty();
   originalCursor_ = curs_set(0);
   shownCursor_ = ShownCursor{};
-  if (has_colors() && start_color() == OK) {
+  noColour_ = coloursRefused();
+  if (!noColour_ && has_colors() && start_color() == OK) {
     colours_ = COLORS;
     // Colour pair 0 is the terminal's own default: nothing needs setting
     // back after each update, and the small-terminal notice shows in the
@@ -297,6 +369,7 @@ void TerminalConsole::startCurses() {
 }
 
 TerminalConsole::~TerminalConsole() {
+  SdlThread::reportFrames(false);
   if (screen_ == nullptr) return;
   leaveTerminal();
   if (sizeBefore_) {
@@ -317,6 +390,7 @@ TerminalConsole::~TerminalConsole() {
 void TerminalConsole::noteRestoreSequence() {
   std::string bytes;
   if (mouseOn_) bytes += kMouseOff;
+  if (pasteOn_) bytes += kPasteOff;
   bytes += capability("sgr0") + capability("cnorm") + capability("rmcup");
   if (titlePushed_) bytes += kTitlePop;
   if (bytes.size() > sizeof crashRestoreBytes) bytes.clear();
@@ -326,7 +400,9 @@ void TerminalConsole::noteRestoreSequence() {
 }
 
 // Everything the program switched, switched back, and the modes exactly as
-// they were found, however often the program was suspended meanwhile.
+// they were found, however often the program was suspended meanwhile. Keys
+// typed and not yet read are dropped: they were meant for the program, not
+// for the shell that reads next.
 void TerminalConsole::leaveTerminal() {
   if (isendwin()) return;
   removeDrawnFigure();
@@ -335,15 +411,20 @@ void TerminalConsole::leaveTerminal() {
   termios keeping = modesFound_;
   keeping.c_lflag |= NOFLSH;
   if (tcsetattr(STDIN_FILENO, TCSADRAIN, &keeping) == 0) def_shell_mode();
-  if (mouseOn_) {
+  std::string modesOff;
+  if (mouseOn_) modesOff += kMouseOff;
+  if (pasteOn_) modesOff += kPasteOff;
+  if (!modesOff.empty()) {
     doupdate();
-    writeAll(STDOUT_FILENO, kMouseOff);
+    writeAll(STDOUT_FILENO, modesOff);
     mouseOn_ = false;
+    pasteOn_ = false;
   }
   curs_set(originalCursor_ == ERR ? 1 : std::max(originalCursor_, 1));
   endwin();
   if (titlePushed_) writeAll(STDOUT_FILENO, kTitlePop);
   tcsetattr(STDIN_FILENO, TCSADRAIN, &modesFound_);
+  tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
 // Back from a stop: the program's modes again, and everything repainted.
@@ -383,6 +464,7 @@ void TerminalConsole::serviceSignals() {
     continued = 0;
     reset_prog_mode();
     mouseOn_ = false;
+    pasteOn_ = false;
     redrawAll_ = true;
   }
   if (resized) {
@@ -400,6 +482,7 @@ void TerminalConsole::followTerminalSize() {
   if (rows == LINES && columns == COLS) return;
   resize_term(rows, columns);
   redrawAll_ = true;
+  if (tooSmall()) queue_.clear();  // typed for a screen no longer seen
 }
 
 void TerminalConsole::sendControl(const std::string& sequence) {
@@ -462,14 +545,23 @@ bool TerminalConsole::tooSmall() const { return LINES < kScreenRows || COLS < kS
 
 std::int64_t TerminalConsole::steadyMilliseconds() { return monotonicMilliseconds(); }
 
-// Mouse reporting follows the program's switch; the terminal keeps its own
-// text selection until the program asks for clicks.
-void TerminalConsole::syncMouse() {
+// Bracketed paste is on while the program has the terminal (where xterm's
+// sequences are understood). Mouse reporting follows the program's switch;
+// the terminal keeps its own text selection until the program asks for clicks.
+void TerminalConsole::syncInputModes() {
+  std::string bytes;
+  if (!pasteOn_ && windowSequences_) {
+    bytes += kPasteOn;
+    pasteOn_ = true;
+  }
   const bool wanted = mouse.inputOn && mouseCapable_;
-  if (wanted == mouseOn_) return;
+  if (wanted != mouseOn_) {
+    bytes += wanted ? kMouseOn : kMouseOff;
+    mouseOn_ = wanted;
+  }
+  if (bytes.empty()) return;
   doupdate();
-  writeAll(STDOUT_FILENO, wanted ? kMouseOn : kMouseOff);
-  mouseOn_ = wanted;
+  writeAll(STDOUT_FILENO, bytes);
   noteRestoreSequence();
 }
 
@@ -501,20 +593,20 @@ short TerminalConsole::colourPair(int foreground, int background) {
 void TerminalConsole::drawCell(int row, int column) {
   const Cell& cell = grid_.cell(row, column);
   const short pair = colourPair(cell.foreground, cell.background);
-  const attr_t bold = (colours_ < 16 && (ansiColour(cell.foreground) & 8)) ? A_BOLD : A_NORMAL;
+  const attr_t marks = noColour_ ? markWithoutColour(cell, screenBackground_) : brightness(cell, colours_);
   cchar_t shown{};
   if (cell.byte == kRuleByte && !utf8_) {
     wchar_t lineDrawing[CCHARW_MAX + 1] = {};
     attr_t attributes = 0;
     short unusedPair = 0;
     getcchar(WACS_HLINE, lineDrawing, &attributes, &unusedPair, nullptr);
-    setcchar(&shown, lineDrawing, attributes | bold, pair, nullptr);
+    setcchar(&shown, lineDrawing, attributes | marks, pair, nullptr);
   } else {
     const char32_t codePoint = displayCodePoint(cell.byte);
     const wchar_t character[2] = {utf8_ ? static_cast<wchar_t>(codePoint)
                                         : static_cast<wchar_t>(asciiLookAlike(codePoint)),
                                   L'\0'};
-    setcchar(&shown, character, bold, pair, nullptr);
+    setcchar(&shown, character, marks, pair, nullptr);
   }
   mvwadd_wch(stdscr, row - 1, column - 1, &shown);
 }
@@ -531,7 +623,8 @@ void TerminalConsole::showTooSmallNotice() {
   const std::string lines[] = {
       "Pentrill needs a terminal of " + std::to_string(kScreenColumns) + " x " + std::to_string(kScreenRows) +
           "; this one is " + std::to_string(COLS) + " x " + std::to_string(LINES) + ".",
-      "Please make it larger, or press Esc to quit."};
+      "Please make it larger, or press Esc to quit.",
+      "Or run pentrill --plain, which works at any size."};
   if (redrawAll_) clearok(curscr, TRUE);
   wbkgdset(stdscr, ' ' | A_NORMAL);
   werase(stdscr);
@@ -562,7 +655,7 @@ void TerminalConsole::paintSurroundings() {
 
 // Sends what changed since the last time, and nothing at all when nothing did.
 void TerminalConsole::flushScreen() {
-  syncMouse();
+  syncInputModes();
   unseenText_ = false;
   if (tooSmall()) {
     if (!noticeShown_ || redrawAll_) showTooSmallNotice();
@@ -587,13 +680,16 @@ void TerminalConsole::flushScreen() {
     copyDirtyRows();
     changed = true;
   }
-  ShownCursor cursor;
-  if (cursorVisible_) cursor = ShownCursor{true, grid_.cursorRow(), grid_.cursorColumn()};
+  // The terminal's cursor ends every frame where the line is typed, or,
+  // hidden, where the screen says a screen reader's attention belongs.
+  const ShownCursor cursor =
+      cursorVisible_ ? ShownCursor{true, grid_.cursorRow(), grid_.cursorColumn()}
+                     : ShownCursor{false, std::clamp(rest.row, 1, kScreenRows), std::clamp(rest.column, 1, kScreenColumns)};
   if (!changed && cursor == shownCursor_) return;
 
   if (!cursor.visible && shownCursor_.visible) curs_set(0);
-  leaveok(stdscr, cursor.visible ? FALSE : TRUE);
-  if (cursor.visible) wmove(stdscr, cursor.row - 1, cursor.column - 1);
+  leaveok(stdscr, FALSE);
+  wmove(stdscr, cursor.row - 1, cursor.column - 1);
   wnoutrefresh(stdscr);
   doupdate();
   if (cursor.visible && !shownCursor_.visible) curs_set(1);
@@ -621,7 +717,7 @@ void TerminalConsole::decideFigureStyle() {
   }
   TerminalFigureStyle style;
   style.protocol = *protocol;
-  style.colours = symbolColours(environment, tigetnum("colors"));
+  style.colours = noColour_ ? SymbolColours::TwoColours : symbolColours(environment, tigetnum("colors"));
   style.glyphs = utf8_ ? symbolGlyphs(environment) : SymbolGlyphs::Ascii;
   figureStyle_ = style;
 }
@@ -673,6 +769,10 @@ void TerminalConsole::hideFigure() {
 // the Esc key, anything else is dropped. A terminal that has gone away ends
 // the program.
 void TerminalConsole::readPendingInput() {
+  if (resized) {  // keys are taken for the size the terminal has now
+    resized = 0;
+    followTerminalSize();
+  }
   const std::int64_t now = monotonicMilliseconds();
   for (size_t reads = 0; reads < kMaxReadsAtOnce; ++reads) {
     pollfd watched{STDIN_FILENO, POLLIN, 0};
@@ -696,12 +796,14 @@ void TerminalConsole::readPendingInput() {
   }
 }
 
-// Decoded events join the queue. Esc on a terminal too small to show the
-// screen ends the program; other input waits in the queue.
+// Decoded events join the queue. On a terminal too small to show the screen
+// Esc ends the program and everything else is dropped: no key may act on a
+// screen the user cannot see, then or later.
 void TerminalConsole::takeEvents(const std::vector<Key>& events, std::int64_t now) {
   for (const Key& event : events) {
-    if (!event.isMouse()) {
-      if (tooSmall() && event.is(kEscape)) throw ProgramExit{0};
+    if (tooSmall()) {
+      if (event.is(kEscape)) throw ProgramExit{0};
+    } else if (!event.isMouse()) {
       queue_.push_back(event);
     } else if (std::optional<Key> click = mouseTracker_.track(event, now)) {
       queue_.push_back(*click);
@@ -722,6 +824,7 @@ std::optional<Key> TerminalConsole::nextEvent() {
 void TerminalConsole::waitForInput(int milliseconds) {
   serviceSignals();
   flushScreen();
+  SdlThread::frameFinished();
   if (!queue_.empty() && !tooSmall()) return;
   int timeout = milliseconds < 0 ? -1 : milliseconds;
   if (decoder_.pending()) {
@@ -741,6 +844,7 @@ void TerminalConsole::waitForInput(int milliseconds) {
 void TerminalConsole::pause(int milliseconds) {
   serviceSignals();
   flushScreen();
+  SdlThread::frameFinished();
   const std::int64_t deadline = monotonicMilliseconds() + milliseconds;
   for (;;) {
     const std::int64_t remaining = deadline - monotonicMilliseconds();

@@ -101,7 +101,7 @@ class TerminalConsole : public GridConsole {
   void copyDirtyRows();
   void drawCell(int row, int column);
   short colourPair(int foreground, int background);
-  void syncMouse();
+  void syncInputModes();
   void readPendingInput();
   void takeEvents(const std::vector<Key>& events, std::int64_t now);
   void serviceSignals();
@@ -129,6 +129,8 @@ class TerminalConsole : public GridConsole {
   int screenBackground_ = kBlack;  // the colour of the last clear, also around the screen
   int paintedBackground_ = -1;
   bool mouseOn_ = false;
+  bool pasteOn_ = false;
+  bool noColour_ = false;  // NO_COLOR: attributes mark what colour would
   InputDecoder decoder_;
   std::int64_t lastInputMilliseconds_ = 0;  // when the decoder last got bytes
   MouseTracker mouseTracker_;

@@ -65,6 +65,7 @@ DrillOrder FullDrillView::askOrder(const Drill&) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 21, 15, kOrderPrompt);
+  console.rest = {21, 15};
   const Choice order = askChoice(console, kOrderPrompt, -21, 15, "[R]", "[S]");
   console.setColours(kBrightWhite, kBlue);
   return order == Choice::Second ? DrillOrder::Sequence : DrillOrder::Random;
@@ -96,6 +97,7 @@ void FullDrillView::draw(const Drill& drill) {
   const Session& session = drill.session();
   drawDrillScreen(console(), session.edition(), drill.question(), drill.shownNumber(), drill.title(), drill.peekOn(),
                   session.hints.index(), pictureLabel_, clicks_);
+  console().rest = {kDrillTextRow, 5};
 }
 
 void FullDrillView::questionAsked(const Drill& drill) {
@@ -136,6 +138,7 @@ void FullDrillView::answerRevealed(const Drill& drill) {
   showHint(console, platform_.windows, drill.session().hints, drill.question().question->id,
            hintWindow_);
   draw(drill);
+  console.rest = {27, 2};
 }
 
 // The run clock goes on meanwhile; the key that returns is no answer.
@@ -155,6 +158,7 @@ void FullDrillView::answeredWrong(const Drill&, char correct) {
   platform_.sound.playAlert();
   console.setColours(kBlack, kBrightWhite);
   writeAt(console, 21, 29, "Incorrect Answer, the correct answer is " + std::string(1, correct));
+  console.rest = {21, 29};
   console.endLine();
   writeAt(console, 22, 29, "We will come back to this question again.");
   console.endLine();
@@ -178,6 +182,7 @@ bool FullDrillView::askAnotherDrill(const Drill&) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 20, 17, kCompletedLine);
+  console.rest = {20, 17};
   console.endLine();
   writeAt(console, 21, 17, kAnotherPrompt);
   console.endLine();

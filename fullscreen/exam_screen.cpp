@@ -140,6 +140,7 @@ MissedChoice showExamResults(Console& console, const Exam& exam, bool missedOffe
   writeAt(console, 22, 39, "       Your Score:" + singleNumberText(score) + "% ");
   writeAt(console, 23, 39, "      Your Status:" + std::string(" ") + verdict(score));
   writeAt(console, 25, 35, "Press any key to end the exam.");
+  console.rest = {19, 39};
   console.endLine();
   if (missedOffered) writeAt(console, 27, (kScreenColumns - static_cast<int>(kMissedOffer.size())) / 2 + 1, kMissedOffer);
   return missedChoiceOf(waitKey(console), missedOffered);
@@ -150,6 +151,7 @@ void FullExamView::showPreparingNotice() {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 21, 29, "One moment please, preparing your test...");
+  console.rest = {21, 29};
   noticeShownAt_ = console.steadyMilliseconds();
 }
 
@@ -183,6 +185,7 @@ void FullExamView::questionShown(const Exam& exam) {
   drawNumberEntry();
   console.setColours(kBlack, kBrightWhite);
   console.locate(3, 1);
+  console.rest = {3, 3};
   writeParagraph(console, plainNumberText(exam.current() + 1) + ". " + withoutLeadingBlanks(item.asked.question->text),
                  2, 5);
   if (figure) showFigure(platform_.windows, *figure, figure_);
@@ -256,6 +259,7 @@ void FullExamView::commandDone(const Exam& exam) { showReviewPanel(console(), ex
 void FullExamView::pastLastQuestion(const Exam&) {
   Console& console = this->console();
   writeAt(console, kNoticeRow, 10, kLastQuestionNotice);
+  console.rest = {kNoticeRow, 10};
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, 37, "Press any key to continue.");
   waitKey(console);
@@ -269,6 +273,7 @@ bool FullExamView::confirmStop(const Exam&) {
   console.setColours(kBlack, kBrightWhite);
   blankRow(console, kBarRow);
   writeAt(console, kBarRow, kStopPromptColumn, kStopPrompt);
+  console.rest = {kBarRow, kStopPromptColumn};
   const Choice answer = askChoice(console, kStopPrompt, -kBarRow, kStopPromptColumn, "[Y]", "[N]");
   console.setColours(kBlack, kBrightWhite);
   return answer == Choice::First;

@@ -110,6 +110,7 @@ void FullScreenFace::drawMenu(Session& session) {
     menuClicks_.add(lineRow, 1, kScreenColumns, choice);
   }
   writeAt(console, row + 14, column, "          Pick the sub element you want to practice (0-9, P, ?)");
+  console.rest = {row + 14, column + 10};
   drawExpiryNotice(console, edition, localDate(platform_.clock.now()));
 }
 
@@ -145,6 +146,7 @@ void FullScreenFace::showHelp(const Session& session) {
   Console& console = platform_.console;
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
+  console.rest = {2, 3};
   for (std::string_view line : session.edition().helpLines) {
     console.write(line);
     console.endLine();
@@ -174,6 +176,7 @@ void FullScreenFace::showMessage(const std::vector<std::string>& lines) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   int row = 21;
+  console.rest = {row, std::max(1, (kScreenColumns - static_cast<int>(lines.front().size())) / 2 + 1)};
   for (const std::string& line : lines) {
     writeAt(console, row++, std::max(1, (kScreenColumns - static_cast<int>(line.size())) / 2 + 1), line);
   }
@@ -194,6 +197,7 @@ void FullScreenFace::farewell() {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 21, 28, "Thanks for playing.  Have a real nice day.");
+  console.rest = {21, 28};
   console.endLine();
   console.pause(5000);
 }

@@ -65,6 +65,7 @@ std::vector<std::vector<Entry>> pagesOf(const std::vector<MissedQuestion>& misse
 void drawPage(Console& console, const std::vector<Entry>& page, int number, int pages, int questions) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
+  console.rest = {1, 3};
   writeAt(console, 1, 3,
           "The questions you missed in the practice exam: " + plainNumberText(questions) + "   (page " +
               plainNumberText(number) + " of " + plainNumberText(pages) + ")");

@@ -46,6 +46,7 @@ void drawProgressScreen(Console& console, const StudyReport& report) {
   console.setColours(kBrightWhite, kBlue);
   console.clearScreen();
   writeAt(console, 2, kLeft, "Your progress in the " + report.pool + " pool");
+  console.rest = {2, kLeft};
   writeAt(console, 4, kLeft, studyMenuLine(report.chance, report.progress));
   writeAt(console, 6, kLeft, "     Known of the subelement's questions");
   writeAt(console, 6, kCountsColumn, "Total  Seen  Known   Due");

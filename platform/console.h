@@ -29,6 +29,12 @@ inline constexpr char kFullBlockByte = '\x1C';       // U+2588
 inline constexpr char kLightShadeByte = '\x1D';      // U+2591
 inline constexpr char kLowerHalfBlockByte = '\x1A';  // U+2584
 
+// A cell of the screen, row and column from 1.
+struct CellPosition {
+  int row = 1;
+  int column = 1;
+};
+
 // Which mouse events the input layer passes on, for the whole program.
 struct MouseState {
   int reportButtons = kLeftButton;                      // buttons to report
@@ -77,6 +83,10 @@ class Console {
   virtual void hideFigure() = 0;
 
   MouseState mouse;
+  // Where a screen reader's attention belongs after the frame being drawn (a new question's text, the
+  // line that says right or wrong, the chosen item of a menu or prompt): the terminal's cursor rests
+  // there after every frame, even while it is hidden. Row and column from 1.
+  CellPosition rest;
 };
 
 // Text at a position: the way nearly every screen writes.

@@ -53,7 +53,9 @@ std::optional<FigureProtocol> figureProtocolFromEnvironment(FigureProtocolSettin
 // last, and after the others, so its answer ends the wait.
 inline constexpr std::string_view kFigureProtocolQuery =
     "\x1b_Gi=31,s=1,v=1,a=q,t=d,f=24;AAAA\x1b\\\x1b[16t\x1b[c";
-inline constexpr std::chrono::milliseconds kFigureProtocolWait{100};
+// Long enough for a link with a slow round trip (SSH across the world); the
+// wait ends as soon as the device attributes reply is in.
+inline constexpr std::chrono::milliseconds kFigureProtocolWait{1000};
 
 // What the terminal's replies said.
 struct TerminalReplies {

@@ -10,6 +10,7 @@ namespace {
 
 constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kBell = 0x07;
+constexpr std::string_view kPasteEnd = "\x1b[201~";
 
 // xterm's modifier parameter: 1 + Shift 1 + Alt 2 + Ctrl 4 + Meta 8; Meta
 // counts as Alt.
@@ -115,6 +116,7 @@ void InputDecoder::feedByte(unsigned char byte, std::vector<Key>& events) {
     case State::Ss3: inSs3(byte, events); break;
     case State::Utf8: inUtf8(byte, events); break;
     case State::ControlString: inControlString(byte); break;
+    case State::Paste: inPaste(byte); break;
     case State::LinuxFunction:
       // The Linux console's F1 to F5: "CSI [ A" to "CSI [ E".
       state_ = State::Ground;
@@ -246,6 +248,14 @@ void InputDecoder::inControlString(unsigned char byte) {
   }
 }
 
+void InputDecoder::inPaste(unsigned char byte) {
+  if (byte == static_cast<unsigned char>(kPasteEnd[pasteEndMatched_])) {
+    if (++pasteEndMatched_ == kPasteEnd.size()) state_ = State::Ground;
+  } else {
+    pasteEndMatched_ = byte == kEsc ? 1 : 0;
+  }
+}
+
 void InputDecoder::inCsi(unsigned char byte, std::vector<Key>& events) {
   if (byte >= '0' && byte <= '9') {
     if (parameterCount_ == 0) parameterCount_ = 1;
@@ -286,6 +296,12 @@ void InputDecoder::finishCsi(unsigned char final, std::vector<Key>& events) {
     return;
   }
   state_ = State::Ground;
+  if (marker_ == '\0' && !intermediate_ && final == '~' && parameterCount_ == 1 && parameters_[0] == 200) {
+    state_ = State::Paste;  // what is pasted is not typed
+    pasteEndMatched_ = 0;
+    alt_ = false;
+    return;
+  }
   const int modifier = parameterCount_ >= 2 ? parameters_[1] : 1;
   std::optional<Key> result;
   if (intermediate_ || marker_ == '!') {
@@ -310,7 +326,7 @@ void InputDecoder::finishCsi(unsigned char final, std::vector<Key>& events) {
   if (result) {
     key(*result, events);
   } else {
-    alt_ = false;  // focus reports, pasted-text brackets, keys nobody knows
+    alt_ = false;  // focus reports, a paste's end marker without its start, keys nobody knows
   }
 }
 
@@ -367,6 +383,7 @@ void InputDecoder::key(Key decoded, std::vector<Key>& events) {
 }
 
 void InputDecoder::expire(std::vector<Key>& events) {
+  if (state_ == State::Paste) return;
   const State state = state_;
   state_ = State::Ground;
   escapeEndsString_ = false;

@@ -1,7 +1,10 @@
 // The terminal's input bytes turned into the program's Keys: key sequences,
-// SGR and X10 mouse reports, UTF-8 characters and Alt combinations. Pure functions of the bytes; no terminal I/O here, so a
-// sequence split over any number of reads decodes the same as in one.
+// SGR and X10 mouse reports, UTF-8 characters and Alt combinations; a
+// bracketed paste gives nothing. Pure functions of the bytes; no terminal
+// I/O here, so a sequence split over any number of reads decodes the same as
+// in one.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -30,13 +33,15 @@ class InputDecoder {
   // report is a Key of kind Mouse: a press, release, motion or wheel event
   // with the terminal's row and column, up to kReportNumberLimit.
   void feed(std::string_view bytes, std::vector<Key>& events);
-  // True while bytes are held waiting for the rest of a sequence or character.
-  bool pending() const { return state_ != State::Ground; }
+  // True while bytes are held waiting for the rest of a sequence or
+  // character. Not inside a paste: its end marker is awaited however long
+  // it takes, as a paste may come in pieces over a slow link.
+  bool pending() const { return state_ != State::Ground && state_ != State::Paste; }
   // The escape delay has passed without more bytes.
   void expire(std::vector<Key>& events);
 
  private:
-  enum class State { Ground, Escape, Csi, Ss3, LinuxFunction, X10Mouse, Utf8, ControlString };
+  enum class State { Ground, Escape, Csi, Ss3, LinuxFunction, X10Mouse, Utf8, ControlString, Paste };
   static constexpr int kMaxParameters = 8;
 
   void feedByte(unsigned char byte, std::vector<Key>& events);
@@ -46,6 +51,7 @@ class InputDecoder {
   void inSs3(unsigned char byte, std::vector<Key>& events);
   void inUtf8(unsigned char byte, std::vector<Key>& events);
   void inControlString(unsigned char byte);
+  void inPaste(unsigned char byte);
   void finishCsi(unsigned char final, std::vector<Key>& events);
   void character(char32_t codePoint, std::vector<Key>& events);
   void key(Key key, std::vector<Key>& events);
@@ -58,6 +64,9 @@ class InputDecoder {
   // but a terminal's late reply to the kitty graphics query is one.
   bool controlStringEmpty_ = true;  // nothing after "Esc _" yet: may be Alt+_
   bool escapeEndsString_ = false;   // this Esc came inside a string: "\\" ends it
+  // Pasted text (after "CSI 200 ~") is dropped as it comes, up to the end
+  // marker "CSI 201 ~": how many of the marker's bytes have just been seen.
+  std::size_t pasteEndMatched_ = 0;
   // CSI and SS3: private marker, parameters, intermediates seen.
   char marker_ = '\0';
   int parameters_[kMaxParameters] = {};

@@ -9,8 +9,9 @@
 namespace pentrill {
 namespace {
 
-// A terminal at the other end of two pipes: it reads the whole query, then
-// writes its answer in the given pieces (none: it stays silent).
+// A terminal at the other end of two pipes: it reads the whole query, then,
+// after the given delay, writes its answer in the given pieces (none: it
+// stays silent).
 class FakeTerminal {
  public:
   FakeTerminal() {
@@ -26,12 +27,13 @@ class FakeTerminal {
   // Keys the user typed before the query was sent.
   void typeAhead(std::string_view keys) { ASSERT_EQ(::write(fromTerminal_[1], keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
 
-  void answer(std::vector<std::string> pieces) {
-    thread_ = std::thread([this, pieces = std::move(pieces)] {
+  void answer(std::vector<std::string> pieces, std::chrono::milliseconds delay = {}) {
+    thread_ = std::thread([this, pieces = std::move(pieces), delay] {
       std::string query;
       char byte;
       while (query.size() < kFigureProtocolQuery.size() && ::read(toTerminal_[0], &byte, 1) == 1) query += byte;
       received_ = query;
+      std::this_thread::sleep_for(delay);
       for (const std::string& piece : pieces)
         if (::write(fromTerminal_[1], piece.data(), piece.size()) != static_cast<ssize_t>(piece.size())) return;
     });
@@ -68,6 +70,15 @@ TEST(AskTerminal, ReadsTheRepliesAndHandsBackTheKeysInOrder) {
   EXPECT_EQ(answer.replies.cellHeight, 18);
   EXPECT_EQ(figureProtocolFromReplies(answer.replies), FigureProtocol::Kitty);
   EXPECT_EQ(answer.userBytes, "abcd\x1b[<0;5;7Me");
+}
+
+// Over a link with a long round trip: the program's own wait, not a longer one.
+TEST(AskTerminal, ASixelTerminalThatAnswersAfter300MillisecondsGetsSixel) {
+  FakeTerminal terminal;
+  terminal.answer({"\x1b[?62;4;22c"}, std::chrono::milliseconds(300));
+  const TerminalAnswer answer = terminal.ask(kFigureProtocolWait);
+  EXPECT_FALSE(answer.timedOut);
+  EXPECT_EQ(figureProtocolFromReplies(answer.replies), FigureProtocol::Sixel);
 }
 
 TEST(AskTerminal, ATerminalThatSaysNothingGivesSymbolsAfterTheWaitWithTheKeysKept) {

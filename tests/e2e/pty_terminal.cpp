@@ -492,6 +492,7 @@ Cell PtyTerminal::cell(int row, int column) const {
   result.foreground = paletteIndex(raw.fg);
   result.background = paletteIndex(raw.bg);
   if (raw.attrs.reverse) std::swap(result.foreground, result.background);
+  result.reverse = raw.attrs.reverse != 0;
   result.bold = raw.attrs.bold != 0;
   result.underline = raw.attrs.underline != 0;
   return result;
@@ -616,6 +617,28 @@ bool PtyTerminal::asleepInPoll() const {
   if (number == SYS_poll) return true;
 #endif
   return number == SYS_ppoll;
+}
+
+int PtyTerminal::unreadInput() const {
+  int count = 0;
+  if (::ioctl(slave_, FIONREAD, &count) != 0) throwSystemError("FIONREAD");
+  return count;
+}
+
+unsigned long long PtyTerminal::bytesRead() const {
+  std::ifstream file("/proc/" + std::to_string(pid_) + "/io");
+  for (std::string line; std::getline(file, line);)
+    if (line.starts_with("rchar:")) return std::stoull(line.substr(6));
+  throw std::runtime_error("no rchar in /proc/" + std::to_string(pid_) + "/io");
+}
+
+::testing::AssertionResult PtyTerminal::sendAndWaitUntilRead(std::string_view bytes, milliseconds timeout) {
+  const unsigned long long before = bytesRead();
+  send(bytes);
+  if (waitFor([&] { return bytesRead() - before >= bytes.size() && asleepInPoll(); }, timeout))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the program read " << bytesRead() - before << " of the " << bytes.size()
+                                       << " bytes sent, or never went back to waiting";
 }
 
 size_t PtyTerminal::countReceived(std::string_view bytes, size_t fromOffset) const {

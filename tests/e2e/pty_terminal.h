@@ -56,6 +56,7 @@ struct Cell {
   int background = -1;
   bool bold = false;
   bool underline = false;
+  bool reverse = false;  // reverse video (the colours above are already swapped)
 
   bool operator==(const Cell&) const = default;
 };
@@ -186,6 +187,14 @@ class PtyTerminal {
   // that an unfinished sequence has been dropped at the end of the escape
   // delay: while one is held, poll() may sleep only until the delay ends.
   bool asleepInPoll() const;
+  // Bytes typed that no program has read yet (what a shell would read next).
+  int unreadInput() const;
+  // Bytes the program has read so far, from any file (/proc/PID/io).
+  unsigned long long bytesRead() const;
+  // Sends the bytes, then waits until the program has read at least as many
+  // and sleeps in poll() again: it has acted on them. (The pty's own count of
+  // unread input can say 0 before the bytes have even reached it.)
+  ::testing::AssertionResult sendAndWaitUntilRead(std::string_view bytes, milliseconds timeout = kDefaultTimeout);
 
   // Terminal state the program switched.
   const std::string& title() const { return title_; }

@@ -1,7 +1,9 @@
 // The real program against terminals that misbehave or are used roughly:
 // bursts of clicks, old-style mouse reports, unfinished and Alt sequences,
+// pastes, keys typed at the too-small notice or while the program ends,
 // Ctrl-Z under a job-control parent, hang-ups, crashes, second signals,
-// huge sizes and LINES/COLUMNS left in the environment.
+// huge sizes, LINES/COLUMNS left in the environment, terminfo entries
+// without a size, and NO_COLOR.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +31,8 @@ constexpr const char* kJobParent = PENTRILL_JOB_PARENT;
 constexpr int kBlue = 1;
 constexpr int kBrightWhite = 15;
 constexpr int kBarRow = 25;
+constexpr int kRows = 43;
+constexpr int kColumns = 100;
 constexpr milliseconds kSettleTime{600};
 // Past the program's escape delay (25 ms), with a wide margin: on a busy
 // machine the end of a timed sleep can be noticed late.
@@ -49,6 +54,10 @@ constexpr const char* kComeBack = "We will come back to this question again.";
 }
 
 std::string runTime(const PtyTerminal& term) { return term.textAt(kBarRow, 50, 18); }
+
+bool textThere(const PtyTerminal& term, int row, int column, std::string_view text) {
+  return term.textAt(row, column, cellCount(text)) == text;
+}
 
 bool questionShown(const PtyTerminal& term) {
   return term.textAt(kBarRow, 50, 10) == "Run Time: " && term.textAt(2, 2, 13) == "Question ID: " &&
@@ -76,6 +85,7 @@ void expectTerminalRestored(const PtyTerminal& term) {
   EXPECT_FALSE(term.altScreen()) << "still on the alternate screen";
   EXPECT_TRUE(term.cursorVisible()) << "cursor left hidden";
   EXPECT_EQ(term.mouseMode(), 0) << "mouse reporting left on";
+  EXPECT_FALSE(term.decMode(2004)) << "bracketed paste left on";
   EXPECT_TRUE(sameTermios(term.initialTermios(), term.currentTermios()))
       << "before: " << describeTermios(term.initialTermios()) << "\nafter:  " << describeTermios(term.currentTermios());
 }
@@ -94,6 +104,177 @@ TEST(TerminalEndToEnd, LinesAndColumnsLeftInTheEnvironmentDoNotOverrideTheTermin
   options.environment = {"LINES=20", "COLUMNS=50"};
   PtyTerminal term(kBinary, options);
   EXPECT_TRUE(waitForMenu(term));
+}
+
+// The Linux console's entry, and others, name no size: it comes from the
+// terminal (here larger than the screen, so that a made-up 80 x 24 shows).
+TEST(TerminalEndToEnd, StartsOnTerminfoEntriesWithoutASize) {
+  for (const char* type : {"linux", "cygwin"}) {
+    SCOPED_TRACE(type);
+    PtyOptions options;
+    options.rows = 50;
+    options.columns = 120;
+    options.environment = {std::string("TERM=") + type, "LINES=20", "COLUMNS=50"};
+    PtyTerminal term(kBinary, options);
+    ASSERT_TRUE(waitForMenu(term));
+    EXPECT_TRUE(term.waitFor([&] { return term.background(50, 120) == kBlue; })) << term.screenDump();
+    term.sendCtrlC();
+    const std::optional<ExitStatus> status = term.waitExit();
+    ASSERT_TRUE(status) << "still running";
+    EXPECT_EQ(status->shellStatus(), 130) << status->describe();
+    expectTerminalRestored(term);
+  }
+}
+
+// The terminal shrinks below the screen, "b b" is typed at the notice and
+// read, and the terminal grows back.
+void typeWhileTheScreenIsHidden(PtyTerminal& term) {
+  term.resize(24, 80);
+  ASSERT_TRUE(term.waitForText(1, 1, "Pentrill needs a terminal of 100 x 43; this one is 80 x 24."));
+  EXPECT_TRUE(term.waitForText(3, 1, "Or run pentrill --plain, which works at any size."));
+  ASSERT_TRUE(term.sendAndWaitUntilRead("b b"));
+  term.resize(kRows, kColumns);
+}
+
+TEST(TerminalEndToEnd, KeysTypedAtTheTooSmallNoticeNeitherAnswerNorWaitInADrill) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(startRandomDrill(term));
+  const std::string question = term.textAt(2, 2, 30);
+  typeWhileTheScreenIsHidden(term);
+  ASSERT_TRUE(waitForQuestion(term));
+  ASSERT_TRUE(term.waitFor([&] { return term.asleepInPoll(); }));
+  term.pump(milliseconds{0});
+  // Answered, the question would have gone or said that it was wrong; the
+  // blank would have turned peek on.
+  EXPECT_EQ(term.textAt(2, 2, 30), question) << term.screenDump();
+  EXPECT_EQ(term.textAt(22, 29, 41), std::string(41, ' ')) << term.screenDump();
+  EXPECT_FALSE(peekOn(term));
+}
+
+TEST(TerminalEndToEnd, KeysTypedAtTheTooSmallNoticeNeitherAnswerNorMoveInAnExam) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(waitForMenu(term));
+  term.send("p");
+  auto firstQuestion = [&] { return textThere(term, kBarRow, 1, " [ A ][ B ][ C ][ D ]") && textThere(term, 3, 1, "  1. "); };
+  ASSERT_TRUE(term.waitFor(firstQuestion)) << term.screenDump();
+  typeWhileTheScreenIsHidden(term);
+  ASSERT_TRUE(term.waitFor(firstQuestion)) << term.screenDump();
+  // The answer sheet: entries 1 and 2 without a letter.
+  term.send("r");
+  ASSERT_TRUE(term.waitForText(30, 1, " Current Test Status: "));
+  ASSERT_TRUE(term.waitForText(28, 30, "02."));
+  EXPECT_EQ(term.textAt(27, 30, 6), "01.   ") << term.screenDump();
+  EXPECT_EQ(term.textAt(28, 30, 6), "02.   ") << term.screenDump();
+  EXPECT_TRUE(firstQuestion()) << term.screenDump();
+}
+
+// What is typed while the farewell shows is not left for the shell.
+TEST(TerminalEndToEnd, KeysTypedWhileTheProgramEndsNeverReachTheShell) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(waitForMenu(term));
+  term.sendEscape();
+  ASSERT_TRUE(term.waitForText(21, 28, kFarewell));
+  term.send("echo typed\r");
+  const std::optional<ExitStatus> status = term.waitExit();
+  ASSERT_TRUE(status) << "still running after the farewell";
+  EXPECT_EQ(status->shellStatus(), 0) << status->describe();
+  EXPECT_EQ(term.unreadInput(), 0) << "keys left for the shell";
+}
+
+// 20 KB pasted at the menu, with the menu's own keys and an Esc among it:
+// not one of them acts, and the next key typed does.
+TEST(TerminalEndToEnd, APasteAtTheMenuDoesNothing) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(waitForMenu(term));
+  ASSERT_TRUE(term.decMode(2004)) << "bracketed paste not switched on";
+  term.settle(kSettleTime);
+  const ScreenSnapshot menu = term.snapshot();
+  std::string pasted;
+  while (pasted.size() < 20000) pasted += "psyx 0 P ? 1\r\x1b \x1b[A Stop S\n";
+  ASSERT_TRUE(term.sendAndWaitUntilRead("\x1b[200~" + pasted + "\x1b[201~"));
+  term.pump(milliseconds{0});
+  EXPECT_EQ(term.snapshot(), menu) << menu.differences(term.snapshot());
+  term.send("?");
+  EXPECT_TRUE(term.waitForText(2, 1, kHelpLine2));
+  term.sendCtrlC();
+  const std::optional<ExitStatus> status = term.waitExit();
+  ASSERT_TRUE(status) << "still running";
+  expectTerminalRestored(term);
+}
+
+// The colour parameters of every SGR sequence sent ("ESC [ ... m").
+std::vector<int> colourParameters(const std::string& sent) {
+  std::vector<int> found;
+  static const std::regex sgr("\x1b\\[([0-9;:]*)m");
+  for (auto it = std::sregex_iterator(sent.begin(), sent.end(), sgr); it != std::sregex_iterator(); ++it) {
+    std::istringstream parameters((*it)[1].str());
+    for (std::string item; std::getline(parameters, item, ';');) {
+      const int value = item.empty() ? 0 : std::atoi(item.c_str());
+      if ((value >= 30 && value <= 49) || (value >= 90 && value <= 107)) found.push_back(value);
+    }
+  }
+  return found;
+}
+
+TEST(TerminalEndToEnd, WithNoColorReverseVideoAndBoldMarkWhatColourWould) {
+  PtyOptions options;
+  options.environment = {"NO_COLOR=1"};
+  PtyTerminal term(kBinary, options);
+  ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+  term.send("0");
+  ASSERT_TRUE(term.waitForText(21, 15, kOrderPrompt));
+  term.send("r");
+  ASSERT_TRUE(waitForQuestion(term));
+  term.send("h");  // the correct letter, in green
+  ASSERT_TRUE(term.waitForText(27, 2, "The Correct Answer is: "));
+  term.settle(kSettleTime);
+  EXPECT_EQ(colourParameters(term.received()), std::vector<int>{});
+  const Cell button = term.cell(kBarRow, 4);  // " A ", yellow on red
+  EXPECT_EQ(button.text, "A");
+  EXPECT_TRUE(button.reverse && button.bold);
+  const Cell peek = term.cell(kBarRow, 92);  // "Peek Off", black on light grey
+  EXPECT_TRUE(peek.reverse && !peek.bold);
+  const Cell text = term.cell(2, 2);  // black on the screen's white
+  EXPECT_TRUE(!text.reverse && !text.bold);
+  EXPECT_TRUE(term.cell(27, 25).bold);
+  EXPECT_EQ(term.cell(27, 25).foreground, -1);
+}
+
+// The hidden cursor rests where the screen asks after every frame, the
+// clock's too (no screen asks for a place yet: the first cell); the visible
+// cursor of a typed line stays where the line is typed.
+TEST(TerminalEndToEnd, TheCursorRestsWhereTheScreenAsksAfterEveryFrame) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(startRandomDrill(term));
+  for (int tick = 0; tick < 2; ++tick) {
+    const std::string before = runTime(term);
+    ASSERT_TRUE(term.waitFor([&] { return runTime(term) != before; }));
+    ASSERT_TRUE(term.waitFor([&] { return term.asleepInPoll(); }));
+    term.pump(milliseconds{0});
+    EXPECT_FALSE(term.cursorVisible());
+    // The start of the question, "001. ...", not the clock that just ticked.
+    EXPECT_EQ(std::pair(term.cursorRow(), term.cursorColumn()), std::pair(4, 5)) << "after the clock showed " << runTime(term);
+  }
+  // After a wrong answer: the line that says so.
+  term.send(" ");
+  ASSERT_TRUE(term.waitFor([&] { return peekOn(term); }));
+  term.send(term.cell(2, 21).text == "A" ? "b" : "a");
+  ASSERT_TRUE(term.waitForText(21, 29, "Incorrect Answer, the correct answer is "));
+  ASSERT_TRUE(term.waitFor([&] { return term.cursorRow() == 21; })) << term.cursorRow();
+  EXPECT_EQ(term.cursorColumn(), 29);
+  EXPECT_FALSE(term.cursorVisible());
+  term.send(" ");
+  ASSERT_TRUE(waitForQuestion(term));
+  term.send("s");
+  ASSERT_TRUE(waitForMenu(term));
+  term.send("0");
+  ASSERT_TRUE(term.waitForText(21, 15, kOrderPrompt));
+  term.send("s");
+  ASSERT_TRUE(term.waitForText(23, 15, kStartPrompt));
+  term.send("1");
+  ASSERT_TRUE(term.waitForText(23, 36, "1"));
+  ASSERT_TRUE(term.waitFor([&] { return term.cursorVisible() && term.cursorColumn() == 37; }));
+  EXPECT_EQ(term.cursorRow(), 23);
 }
 
 TEST(TerminalEndToEnd, AltCombinationsAtTheMenuAreIgnoredAndOnlyALoneEscQuits) {
@@ -432,9 +613,10 @@ void suspendAndResume(JobParent& job, const std::function<bool()>& screenBack) {
   PtyTerminal& term = job.term();
   term.send("\x1a");
   EXPECT_EQ(job.nextReport(), "stopped same");
-  EXPECT_TRUE(term.waitFor([&] { return !term.altScreen() && term.cursorVisible() && term.mouseMode() == 0; }))
-      << "alternate screen " << term.altScreen() << ", cursor " << term.cursorVisible() << ", mouse "
-      << term.mouseMode();
+  EXPECT_TRUE(term.waitFor([&] {
+    return !term.altScreen() && term.cursorVisible() && term.mouseMode() == 0 && !term.decMode(2004);
+  })) << "alternate screen " << term.altScreen() << ", cursor " << term.cursorVisible() << ", mouse "
+      << term.mouseMode() << ", bracketed paste " << term.decMode(2004);
   job.continueJob();
   EXPECT_EQ(job.nextReport(), "continued");
   EXPECT_TRUE(term.waitFor(screenBack)) << term.screenDump();
@@ -447,10 +629,6 @@ struct SuspendPlace {
   // Brings the program there; returns whether its screen is fully shown.
   std::function<std::function<bool()>(PtyTerminal&)> reach;
 };
-
-bool textThere(const PtyTerminal& term, int row, int column, std::string_view text) {
-  return term.textAt(row, column, cellCount(text)) == text;
-}
 
 std::vector<SuspendPlace> suspendPlaces() {
   return {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "../bitmap_maker.h"
@@ -31,6 +33,30 @@ TEST(SdlThread, RunsTasksInTheOrderPostedAndTheRestBeforeItEnds) {
   }
   ASSERT_EQ(order.size(), 50u) << "tasks posted before the end were dropped";
   for (int i = 0; i < 50; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i + 1);
+}
+
+// While a console reports its frames, a task for after the frame neither
+// starts the thread nor runs before the frame is finished and has had its
+// moment on the terminal.
+TEST(SdlThread, ATaskForAfterTheFrameWaitsForTheFrame) {
+  std::mutex mutex;
+  std::condition_variable done;
+  std::optional<SdlThread::Clock::time_point> ranAt;
+  SdlThread sdl;
+  SdlThread::reportFrames(true);
+  sdl.postAfterFrame([&](const SdlApi&) {
+    std::lock_guard lock(mutex);
+    ranAt = SdlThread::Clock::now();
+    done.notify_all();
+  });
+  EXPECT_FALSE(sdl.started());
+  const auto finished = SdlThread::Clock::now();
+  SdlThread::frameFinished();
+  SdlThread::reportFrames(false);
+  EXPECT_TRUE(sdl.started());
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(done.wait_for(lock, 10s, [&] { return ranAt.has_value(); })) << "the task never ran";
+  EXPECT_GE(*ranAt - finished, SdlThread::kFrameShowTime);
 }
 
 TEST(SdlThread, TimersRunInTimeOrderAfterTheirTime) {

@@ -68,6 +68,16 @@ class ConsoleChild {
     close(reports_);
   }
 
+  // Types the bytes and waits until the child has read them (/proc/PID/io
+  // counts every byte it reads); it decides on each as it reads it.
+  void typeAndWaitUntilRead(std::string_view bytes) {
+    const unsigned long long before = bytesRead();
+    type(bytes);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (bytesRead() - before < bytes.size() && std::chrono::steady_clock::now() < deadline) readOutput(10);
+    ASSERT_GE(bytesRead() - before, bytes.size()) << "the child never read its input";
+  }
+
   // Output until the child has reported the given line; afterwards, what the
   // terminal still carries in is collected too.
   std::string outputUntilReport(const std::string& line) {
@@ -144,6 +154,14 @@ class ConsoleChild {
       }
     }
     return output;
+  }
+
+  unsigned long long bytesRead() const {
+    FILE* io = fopen(("/proc/" + std::to_string(pid_) + "/io").c_str(), "r");
+    unsigned long long count = 0;
+    if (io == nullptr || fscanf(io, "rchar: %llu", &count) != 1) ADD_FAILURE() << "no read count for the child";
+    if (io != nullptr) fclose(io);
+    return count;
   }
 
   bool takeReport(const std::string& line) {
@@ -280,7 +298,7 @@ TEST(TerminalConsole, KeysAndClicksArriveAsTheProgramsEvents) {
   child.type("\x1bOA\x1bOP\x1b[3~");                             // up, F1, Delete
   child.type("\x1b" "b");                                        // Alt+b
   child.type("\x1b[11~\x1b[1;5Z");                               // F1 as PuTTY sends it, Shift+Tab
-  child.type("\x1b[E\x1b[99~\x1b[I\x1b[200~");                   // keypad 5, keys nobody knows, focus, paste
+  child.type("\x1b[E\x1b[99~\x1b[I\x1b[200~q\x1b[201~");        // keypad 5, keys nobody knows, focus, a paste
   child.type("\x1bOq\x1bOp");                                     // keypad 1 and 0 in application mode
   child.type("\r\x7f\t");                                        // Enter, Backspace, Tab
   child.type("\x1b[<0;20;8M\x1b[<0;20;8m\x1b[<0;20;8M\x1b[<0;20;8m");  // a double-click at row 8, column 20
@@ -359,7 +377,7 @@ TEST(TerminalConsole, PauseEndsEarlyOnlyForASignal) {
   EXPECT_EQ(child.exitStatus(), 128 + SIGTERM);
 }
 
-TEST(TerminalConsole, TooSmallTerminalShowsANoticeAndKeepsInputUntilItGrows) {
+TEST(TerminalConsole, TooSmallTerminalShowsANoticeAndDropsInputUntilItGrows) {
   ConsoleChild child(24, 80, [](TerminalConsole& console, int fd) {
     console.setScreenSize(kScreenRows, kScreenColumns);
     drawGreeting(console);
@@ -368,13 +386,14 @@ TEST(TerminalConsole, TooSmallTerminalShowsANoticeAndKeepsInputUntilItGrows) {
   const std::string notice = child.outputUntil("this one is 80 x 24.");
   EXPECT_NE(notice.find("100 x 43"), std::string::npos);
   EXPECT_NE(notice.find("\x1b[8;43;100t"), std::string::npos) << "no request to grow";
-  child.type("x");
-  std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(child.reports(), "") << "input reached the program while the screen could not be seen";
+  child.typeAndWaitUntilRead("x\x1b[<0;5;5M");
 
   child.resize(kScreenRows, kScreenColumns);
-  const std::string redrawn = child.outputUntilReport("key 120");
+  const std::string redrawn = child.outputUntil("Hello");
   EXPECT_NE(redrawn.find("Hello"), std::string::npos);
+  child.type("y");
+  child.outputUntilReport("key 121");
+  EXPECT_EQ(child.reports(), "") << "input typed while the screen could not be seen reached the program";
 
   child.resize(30, 90);
   child.outputUntil("this one is 90 x 30.");

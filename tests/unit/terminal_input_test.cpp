@@ -148,7 +148,7 @@ TEST(InputDecoder, SequencesSplitAnywhereDecodeAsWhole) {
 }
 
 TEST(InputDecoder, GarbageAndUnknownSequencesGiveNothing) {
-  EXPECT_DECODES("\x1b[99~\x1b[E\x1b[I\x1b[O\x1b[200~\x1b[?1;2c\x1b[>0;95;0c\x1bOz", );
+  EXPECT_DECODES("\x1b[99~\x1b[E\x1b[I\x1b[O\x1b[201~\x1b[?1;2c\x1b[>0;95;0c\x1bOz", );
   EXPECT_DECODES("\x1b[1$A\x1b[1 q\x1b[<0;1;1;1;1;1;1;1;1;1;1;1M\x1b[<1<2M\x1b[<0;5M", );
   // A sequence cut off by a control character or a new Esc: the control
   // character still counts, the new sequence too.
@@ -169,6 +169,20 @@ TEST(InputDecoder, ALateKittyGraphicsReplyIsDroppedWhole) {
   EXPECT_DECODES("\x1b\\\x1bq", key('\\', kAlt), key('q', kAlt));  // Alt+\ outside a string
   EXPECT_DECODES("\x1b_G" + std::string(100000, 'x') + "\x1b\\z", key('z'));
   expectSameInAnySplit("a\x1b_Gi=31;OK\x1b\\b\x1b[A");
+}
+
+// Between the markers of a bracketed paste nothing is a key, however the
+// bytes are split and however long the end marker takes.
+TEST(InputDecoder, ABracketedPasteGivesNothing) {
+  EXPECT_DECODES("a\x1b[200~b\r\x1b\x1b[A\x1b[201\x1b[\x1b[201~\x1b", key('a'), key(kEscape));
+  expectSameInAnySplit("a\x1b[200~b\x1b[A\x1b[201\x1b[201~c\x1b[B");
+  InputDecoder decoder;
+  std::vector<Key> events;
+  decoder.feed("\x1b[200~pasted", events);
+  EXPECT_FALSE(decoder.pending());
+  decoder.expire(events);
+  decoder.feed(" more\x1b[201~z", events);
+  EXPECT_EQ(describe(events), describe({key('z')}));
 }
 
 TEST(InputDecoder, SgrMouseReports) {
