@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -20,15 +22,14 @@ constexpr std::string_view kUsage =
     "       pentrill [--pool NAME] [--record FILE] --stats | --export-record\n"
     "       pentrill --help | --version\n"
     "\n"
-    "Drills the Amateur Extra (Element 4) question pool subelement by subelement,\n"
-    "or gives a 50-question practice exam, in a terminal of at least 100 x 43.\n"
+    "Drills a question pool of the US amateur radio licence exams (Technician,\n"
+    "General, Amateur Extra) subelement by subelement, or gives a practice exam\n"
+    "drawn as the real one is, in a terminal of at least 100 x 43.\n"
     "\n"
     "Options:\n"
-    "  --pool NAME  the question pool to study (also --pool=NAME):\n"
-    "                 2020-2024  the pool in force until June 30, 2024 (the default)\n"
-    "                 2024-2028  the current pool, in force from July 1, 2024 to\n"
-    "                            June 30, 2028: use it if you are preparing for an\n"
-    "                            exam now\n"
+    "  --pool NAME  the question pool to study (also --pool=NAME): a licence class,\n"
+    "               for its pool in force today, or a pool's own name (see below);\n"
+    "               without it, the 2020-2024 pool\n"
     "  --record FILE  keep the study record in FILE instead of\n"
     "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
     "  --no-record  record nothing: the program writes no file at all\n"
@@ -47,9 +48,84 @@ constexpr std::string_view kUsage =
     "practice exam is kept (time, pool, question, the pool's letter given, right\n"
     "or wrong). From it the program works out how well you remember each question\n"
     "(the FSRS-6 memory model) and the chance of passing an exam drawn today: one\n"
-    "question from each of the pool's 50 groups, as the real exam draws them, a\n"
+    "question from each of the pool's groups, as the real exam draws them, a\n"
     "question not remembered still guessed right one time in four. R at the menu\n"
     "studies the 20 questions that raise that chance most; T shows the progress.\n";
+
+// The names that choose a class's pool, in the order of the classes.
+struct ClassName {
+  std::string_view name;
+  LicenceClass licence;
+};
+constexpr std::array<ClassName, 3> kClassNames{{
+    {"technician", LicenceClass::Technician},
+    {"general", LicenceClass::General},
+    {"extra", LicenceClass::Extra},
+}};
+
+// The carried pools by class, then by their first day: the order they are listed in.
+std::vector<const PoolEdition*> poolsInListOrder() {
+  std::vector<const PoolEdition*> pools(poolEditions().begin(), poolEditions().end());
+  std::stable_sort(pools.begin(), pools.end(), [](const PoolEdition* a, const PoolEdition* b) {
+    return a->licence != b->licence ? a->licence < b->licence : a->firstDay < b->firstDay;
+  });
+  return pools;
+}
+
+// Every name --pool takes, classes first: "technician, general, ... and 2024-2028".
+std::string poolNames(std::string_view conjunction) {
+  std::vector<std::string_view> names;
+  for (const ClassName& name : kClassNames) names.push_back(name.name);
+  for (const PoolEdition* edition : poolsInListOrder()) names.push_back(edition->name);
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i + 1 == names.size()) {
+      text += ' ';  // appended piece by piece: GCC 12 misreads " " + std::string&& as an overlapping copy
+      text += conjunction;
+      text += ' ';
+    } else if (i > 0) {
+      text += ", ";
+    }
+    text += names[i];
+  }
+  return text;
+}
+
+// The pool a name after --pool chooses on that day; null for no pool.
+const PoolEdition* poolNamed(std::string_view name, CivilDate today) {
+  for (const ClassName& className : kClassNames)
+    if (className.name == name) return &poolOfClass(className.licence, today);
+  return findPoolEdition(name);
+}
+
+// A name and its description as --help and --version list them.
+std::string poolRow(std::string_view name, std::string_view description) {
+  constexpr size_t kNameWidth = 22;
+  std::string row = "    " + std::string(name);
+  row.resize(4 + kNameWidth, ' ');
+  return row + std::string(description) + "\n";
+}
+
+std::string poolStatus(const PoolEdition& edition, CivilDate today) {
+  if (today < edition.firstDay) return "not yet in force";
+  return today > edition.lastDay ? "expired" : "in force today";
+}
+
+// The pools on that day, one a line: name, class, element, whether it is in
+// force, and the class name that chooses it after --pool then.
+std::string poolList(CivilDate today) {
+  std::string text = "Question pools on " + dateText(today) +
+                     " (each in force from July 1 of its first year\nto June 30 of its last; "
+                     "in brackets the class that chooses it after --pool):\n";
+  for (const PoolEdition* edition : poolsInListOrder()) {
+    std::string description = std::string(edition->className) + ", Element " + std::to_string(edition->element) +
+                              ": " + poolStatus(*edition, today);
+    for (const ClassName& className : kClassNames)
+      if (&poolOfClass(className.licence, today) == edition) description += " (" + std::string(className.name) + ")";
+    text += poolRow(edition->name, description);
+  }
+  return text;
+}
 
 // An argument as it may be shown in a one-line message: control characters
 // (a line end, an escape sequence) become "?".
@@ -62,23 +138,6 @@ std::string printable(std::string_view argument) {
   return text;
 }
 
-// "2020-2024 and 2024-2028", with the given last conjunction.
-std::string poolNames(std::string_view conjunction) {
-  std::string names;
-  const auto editions = poolEditions();
-  for (size_t i = 0; i < editions.size(); ++i) {
-    if (i + 1 == editions.size() && i > 0) {
-      names += ' ';  // appended piece by piece: GCC 12 misreads " " + std::string&& as an overlapping copy
-      names += conjunction;
-      names += ' ';
-    } else if (i > 0) {
-      names += ", ";
-    }
-    names += editions[i]->name;
-  }
-  return names;
-}
-
 CommandLine refused(std::string error) {
   CommandLine commandLine;
   commandLine.action = CommandLine::Action::Refuse;
@@ -88,7 +147,7 @@ CommandLine refused(std::string error) {
 
 }  // namespace
 
-CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
+CommandLine parseCommandLine(std::span<const std::string_view> arguments, CivilDate today) {
   CommandLine commandLine;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
@@ -149,7 +208,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     }
     if (!name || name->empty()) return refused("--pool needs the name of a pool: " + poolNames("or"));
     if (commandLine.edition != nullptr) return refused("--pool given more than once");
-    commandLine.edition = findPoolEdition(*name);
+    commandLine.edition = poolNamed(*name, today);
     if (commandLine.edition == nullptr)
       return refused("unknown pool '" + printable(*name) + "'; the pools are " + poolNames("and"));
   }
@@ -157,51 +216,31 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
   if (commandLine.noRecord && (commandLine.action == CommandLine::Action::ShowStats ||
                                commandLine.action == CommandLine::Action::ExportRecord))
     return refused("--no-record leaves no study record to read");
-  if (commandLine.edition == nullptr) commandLine.edition = poolEditions().front();
   return commandLine;
 }
 
-namespace {
-
-// "June 30, 2028".
-std::string dateText(CivilDate date) {
-  return std::string(monthName(date.month)) + " " + std::to_string(date.day) + ", " + std::to_string(date.year);
-}
-
-}  // namespace
-
 std::vector<std::string> todaysPoolLines(const PoolEdition& inUse, CivilDate today) {
   std::vector<std::string> lines;
-  const PoolEdition* inForce = poolInForce(today);
+  const PoolEdition* inForce = poolInForce(inUse.licence, today);
   if (inForce == nullptr) {
-    lines.push_back("No pool that this Pentrill carries is in force today (" + dateText(today) + ").");
+    lines.push_back("No " + std::string(inUse.className) + " pool that this Pentrill carries is in force today (" +
+                    dateText(today) + ").");
   } else {
     lines.push_back("Today (" + dateText(today) + ") exams are drawn from the " + std::string(inForce->name) +
                     " pool.");
   }
-  if (inForce != &inUse) {
-    const PoolTerm* term = poolTerm(inUse.name);
-    if (term != nullptr && today > term->lastDay)
-      lines.push_back("The pool in use, " + std::string(inUse.name) + ", expired on " + dateText(term->lastDay) + ".");
-  }
+  if (inForce != &inUse && today > inUse.lastDay)
+    lines.push_back("The pool in use, " + std::string(inUse.name) + ", expired on " + dateText(inUse.lastDay) + ".");
+  if (today < inUse.firstDay)
+    lines.push_back("The pool in use, " + std::string(inUse.name) + ", is in force from " + dateText(inUse.firstDay) +
+                    ".");
   return lines;
 }
 
+std::string usageText(CivilDate today) { return std::string(kUsage) + "\n" + poolList(today); }
 
-std::string usageText(CivilDate today) {
-  std::string text(kUsage);
-  text += '\n';
-  text += todaysPoolLines(*poolEditions().front(), today).front();
-  text += '\n';
-  return text;
-}
-
-std::string versionText() {
-  std::string pools;
-  for (const PoolEdition* edition : poolEditions())
-    pools += std::string(pools.empty() ? "" : ", ") + std::string(edition->name) +
-             (edition == poolEditions().front() ? " (the default)" : "");
-  return "Pentrill v" + std::string(kVersion) + "\nQuestion pools: " + pools + "\n";
+std::string versionText(CivilDate today) {
+  return "Pentrill v" + std::string(kVersion) + "\n" + poolList(today);
 }
 
 std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLine, CivilDate today) {
@@ -213,7 +252,7 @@ std::optional<CommandAnswer> answerWithoutTerminal(const CommandLine& commandLin
     case CommandLine::Action::ShowHelp:
       return CommandAnswer{0, usageText(today), ""};
     case CommandLine::Action::ShowVersion:
-      return CommandAnswer{0, versionText(), ""};
+      return CommandAnswer{0, versionText(today), ""};
     case CommandLine::Action::Refuse: {
       std::string err = "pentrill: ";
       err += commandLine.error;

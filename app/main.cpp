@@ -22,6 +22,7 @@
 #include "fullscreen/full_face.h"
 #include "plain/plain_face.h"
 #include "platform/platform.h"
+#include "screen/calendar.h"
 #include "session/session.h"
 #include "backends/posix_files.h"
 #include "backends/sdl_sound.h"
@@ -32,6 +33,11 @@
 #include "backends/terminal_console.h"
 
 namespace {
+
+// The pool chosen with --pool, else the default.
+const pentrill::PoolEdition& poolInUse(const pentrill::CommandLine& commandLine) {
+  return commandLine.edition != nullptr ? *commandLine.edition : *pentrill::poolEditions().front();
+}
 
 pentrill::RecordPlace recordPlace(const pentrill::CommandLine& commandLine) {
   return commandLine.recordPath ? pentrill::RecordPlace{*commandLine.recordPath, ""} : pentrill::defaultRecordPlace();
@@ -53,7 +59,7 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
   }
   const pentrill::CommandAnswer answer = pentrill::answerFromRecord(
       commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), place.path,
-      *commandLine.edition, pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
+      poolInUse(commandLine), pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
   return pentrill::deliver(answer, stdout, stderr);
 }
 
@@ -80,7 +86,7 @@ int runInTerminal(const pentrill::CommandLine& commandLine, const std::string& r
                   const pentrill::RecordOpening& record) {
   pentrill::SystemClock clock;
   pentrill::PosixFiles files;
-  pentrill::Session session(*commandLine.edition, clock, files);
+  pentrill::Session session(poolInUse(commandLine), clock, files);
   attachRecord(session, commandLine, recordPath, record);
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
@@ -122,7 +128,7 @@ int runPlain(const pentrill::CommandLine& commandLine, const std::string& record
   std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write that fails, not a death
   pentrill::SystemClock clock;
   pentrill::PosixFiles files;
-  pentrill::Session session(*commandLine.edition, clock, files);
+  pentrill::Session session(poolInUse(commandLine), clock, files);
   attachRecord(session, commandLine, recordPath, record);
   int failure = 0;
   {
@@ -205,10 +211,10 @@ int main(int argc, char** argv) {
   // Help, version and a wrong command line are answered before the terminal
   // is looked at, so they work without one and leave its modes alone.
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments);
   pentrill::SystemClock clock;
-  if (const std::optional<pentrill::CommandAnswer> answer =
-          pentrill::answerWithoutTerminal(commandLine, pentrill::localDate(clock.now())))
+  const pentrill::CivilDate today = pentrill::localDate(clock.now());
+  const pentrill::CommandLine commandLine = pentrill::parseCommandLine(arguments, today);
+  if (const std::optional<pentrill::CommandAnswer> answer = pentrill::answerWithoutTerminal(commandLine, today))
     return pentrill::deliver(*answer, stdout, stderr);
   if (commandLine.action != pentrill::CommandLine::Action::Run) return answerFromRecord(commandLine, clock);
   if (wantsPlain(commandLine)) return runWithRecord(commandLine, true);

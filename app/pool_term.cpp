@@ -1,38 +1,56 @@
 #include "app/pool_term.h"
 
 #include <array>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <utility>
 
 namespace pentrill {
 
 namespace {
 
-constexpr std::array<PoolTerm, 2> kTerms{{
-    {"2020-2024", {2020, 7, 1}, {2024, 6, 30},
-     "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028."},
-    {"2024-2028", {2024, 7, 1}, {2028, 6, 30},
-     "This pool expired on June 30, 2028. Look for a newer Pentrill with the current pool."},
-}};
+// The notices are few (one per pool and pool in force), each made once and
+// kept for the run, so that a screen may hold on to one.
+std::string_view kept(std::string notice) {
+  static std::mutex lock;
+  static std::set<std::string, std::less<>> notices;
+  const std::lock_guard<std::mutex> guard(lock);
+  return *notices.insert(std::move(notice)).first;
+}
 
 }  // namespace
 
-const PoolTerm* poolTerm(std::string_view pool) {
-  for (const PoolTerm& term : kTerms)
-    if (term.pool == pool) return &term;
-  return nullptr;
+std::optional<std::string_view> expiryNotice(const PoolEdition& edition, CivilDate today) {
+  if (today <= edition.lastDay) return std::nullopt;
+  std::string notice = "This pool expired on " + dateText(edition.lastDay) + ". ";
+  if (const PoolEdition* current = poolInForce(edition.licence, today))
+    return kept(notice + "For today's exams start Pentrill with --pool " + std::string(current->name) + ".");
+  return kept(notice + "Look for a newer Pentrill with the current pool.");
 }
 
 std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate today) {
-  const PoolTerm* term = poolTerm(pool);
-  if (term == nullptr || today <= term->lastDay) return std::nullopt;
-  return term->expired;
+  const PoolEdition* edition = findPoolEdition(pool);
+  if (edition == nullptr) return std::nullopt;
+  return expiryNotice(*edition, today);
 }
 
-const PoolEdition* poolInForce(CivilDate today) {
+const PoolEdition& poolOfClass(LicenceClass licence, CivilDate today) {
+  if (const PoolEdition* current = poolInForce(licence, today)) return *current;
+  const PoolEdition* chosen = nullptr;
   for (const PoolEdition* edition : poolEditions()) {
-    const PoolTerm* term = poolTerm(edition->name);
-    if (term != nullptr && term->firstDay <= today && today <= term->lastDay) return edition;
+    if (edition->licence != licence) continue;
+    const bool started = edition->firstDay <= today;
+    const bool chosenStarted = chosen != nullptr && chosen->firstDay <= today;
+    if (chosen == nullptr || (started && (!chosenStarted || edition->firstDay > chosen->firstDay)) ||
+        (!started && !chosenStarted && edition->firstDay < chosen->firstDay))
+      chosen = edition;
   }
-  return nullptr;
+  return *chosen;
+}
+
+std::string dateText(CivilDate date) {
+  return std::string(monthName(date.month)) + " " + std::to_string(date.day) + ", " + std::to_string(date.year);
 }
 
 std::string_view monthName(int month) {

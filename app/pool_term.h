@@ -1,32 +1,32 @@
-// When each pool edition is in force: the exams of a day are drawn from the
-// one pool in force on that day, and a pool past its last day has expired.
+// When each pool edition is in force, and what the program says of a pool
+// used outside its days: exams of a day are drawn from the one pool of each
+// licence class in force on that day.
 #pragma once
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "pool/edition.h"
-#include "screen/calendar.h"
 
 namespace pentrill {
 
-struct PoolTerm {
-  std::string_view pool;      // "2020-2024"
-  CivilDate firstDay;         // the first day its exams are drawn from it
-  CivilDate lastDay;          // the last such day
-  std::string_view expired;   // the menu's notice once the last day has passed
-};
+// The notice the menu shows when the pool has expired on that day: it names
+// the carried pool of the same class in force then, or says that a newer
+// Pentrill carries it. The text lasts as long as the program.
+std::optional<std::string_view> expiryNotice(const PoolEdition& edition, CivilDate today);
 
-// The term of the edition with that name; null for a name the program lacks.
-const PoolTerm* poolTerm(std::string_view pool);
-
-// The notice the menu shows when the pool has expired on that day.
+// The same for the pool with that name; none for a name the program lacks.
 std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate today);
 
-// The edition in force on that day, among those the program carries; null
-// when none is (before the first or after the last).
-const PoolEdition* poolInForce(CivilDate today);
+// The pool that a licence class chooses on that day: the carried pool of the
+// class in force, else the newest one that has started, else the first to
+// start.
+const PoolEdition& poolOfClass(LicenceClass licence, CivilDate today);
 
 // "June 30, 2024".
+std::string dateText(CivilDate date);
+
+// "June".
 std::string_view monthName(int month);
 
 }  // namespace pentrill

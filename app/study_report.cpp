@@ -33,6 +33,7 @@ std::optional<StudyReport> readStudyReport(RecordStore* store, const PoolEdition
   report.daily = daily.finish();
   const study::StudyRecord record = study::StudyRecord::fromPoolOrder(pool, daily.memory());
   report.pool = std::string(edition.name);
+  report.prefix = edition.prefix;
   report.now = now;
   report.chance = record.chanceOfPassing(now);
   report.progress = record.progress(now);
@@ -71,7 +72,7 @@ std::string statsText(const StudyReport& report) {
           "   Seen: " + std::to_string(total.seen) + "   Due for review: " + std::to_string(total.due) + "\n\n";
   text += "Subelement  Questions   Seen  Known    Due\n";
   for (const study::SubelementProgress& part : total.subelements)
-    text += std::string("E") + part.subelement + "        " + padded(std::to_string(part.questions), 11) +
+    text += std::string{report.prefix, part.subelement} + "        " + padded(std::to_string(part.questions), 11) +
             padded(std::to_string(part.seen), 7) + padded(std::to_string(part.known), 7) +
             padded(std::to_string(part.due), 7) + "\n";
   text += "\nLast practice exams:\n";

@@ -17,6 +17,7 @@ namespace pentrill {
 
 struct StudyReport {
   std::string pool;
+  char prefix = 'E';  // the letter of the pool's subelements: "T1", "G1", "E1"
   std::int64_t now = 0;
   double chance = 0;  // of passing an exam drawn now
   study::Progress progress;

@@ -33,3 +33,13 @@ endfunction()
 function(pentrill_embed_figure target symbol file)
   pentrill_embed_with(embed_figure ${target} ${symbol} ${file} h "Compressing")
 endfunction()
+
+# pentrill_embed_text(<target> <symbol> <file>)
+#
+# Generates embedded/<symbol>.h in the current binary directory, holding the
+# UTF-8 text <file> as the Windows-1252 std::string_view
+# pentrill::embedded::<symbol>, for a source of <target> to include. The build
+# stops when the file is missing or is not lines of Windows-1252 characters.
+function(pentrill_embed_text target symbol file)
+  pentrill_embed_with(embed_text ${target} ${symbol} ${file} h "Converting")
+endfunction()

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <map>
-#include <sstream>
+#include <string_view>
 
 namespace pentrill {
 
@@ -64,9 +64,16 @@ std::optional<std::vector<MissedQuestion>> readMissedQuestions(StudyLog& log, co
     return std::nullopt;
   }
   std::vector<MissedQuestion> missed;
-  std::istringstream entries(exam.questions);
+  // Split by hand: a string stream would bring the C++ library's locale code
+  // into the program (0.7 MB).
+  constexpr std::string_view kBlanks = " \t\n\r\f\v";
+  std::string_view entries = exam.questions;
   int number = 0;
-  for (std::string entry; entries >> entry;) {
+  for (size_t start = entries.find_first_not_of(kBlanks); start != std::string_view::npos;
+       start = entries.find_first_not_of(kBlanks)) {
+    entries.remove_prefix(start);
+    const std::string_view entry = entries.substr(0, entries.find_first_of(kBlanks));
+    entries.remove_prefix(entry.size());
     ++number;
     const std::optional<AskedQuestion> asked = askedOf(edition, entry);
     if (!asked) return std::nullopt;

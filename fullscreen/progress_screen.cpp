@@ -52,7 +52,7 @@ void drawProgressScreen(Console& console, const StudyReport& report) {
   writeAt(console, 6, kCountsColumn, "Total  Seen  Known   Due");
   int row = 7;
   for (const study::SubelementProgress& part : report.progress.subelements) {
-    writeAt(console, row, kLeft, std::string("E") + part.subelement);
+    writeAt(console, row, kLeft, std::string{report.prefix, part.subelement});
     writeAt(console, row, kBarColumn, knownBar(part));
     writeAt(console, row, kCountsColumn,
             padded(std::to_string(part.questions), 5) + padded(std::to_string(part.seen), 6) +

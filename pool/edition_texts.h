@@ -1,6 +1,7 @@
-// The screen texts that the pool editions share: the menu lines, the drill
-// titles and the help screen, which names the pool it carries. Windows-1252:
-// 0x96 is the en dash, 0x97 the em dash.
+// The screen texts of the pool editions: the Amateur Extra menu lines and
+// drill titles that both Extra pools share, and the help screen, which every
+// pool fills with its class and its own name. Windows-1252: 0x92 is the
+// right single quotation mark, 0x96 the en dash, 0x97 the em dash.
 #pragma once
 #include <array>
 #include <string_view>
@@ -9,7 +10,7 @@
 
 namespace pentrill::edition_texts {
 
-// The menu's rows 8 to 18. Each pool checks at compile time that its groups
+// The Amateur Extra menu's rows 8 to 18. Each pool checks at compile time that its groups
 // per subelement agree with the numbers in these lines.
 inline constexpr std::array<std::string_view, 11> kMenuLines{{
     "0. SUBELEMENT E0 \x96 SAFETY - [1 exam question \x96 1 group]",
@@ -25,7 +26,7 @@ inline constexpr std::array<std::string_view, 11> kMenuLines{{
     "P. Practice Test",
 }};
 
-// Both pools use the same subelement titles.
+// Both Amateur Extra pools use the same subelement titles.
 inline constexpr std::array<std::string_view, kSubelementCount> kSubelementTitles = {
     "Module: E0 \x96 SAFETY",
     "Module: E1 \x97 COMMISSION RULES",
@@ -79,16 +80,28 @@ inline constexpr std::array<std::string_view, kHelpLineCount> kHelpLines{{
     " If the Hint prompt is showing pressing the H key will Display Hint.",
 }};
 
-// Rows 20 and 21 of the help screen (entries 19 and 20) name the study
-// guide and the pool.
+// Rows 2 to 5 of the help screen (entries 1 to 4) welcome the candidate of
+// the class, and rows 20 and 21 (entries 19 and 20) name the study guide and
+// the pool.
+inline constexpr size_t kWelcomeHelpLine = 1;
+inline constexpr size_t kWelcomeHelpLines = 4;
 inline constexpr size_t kPoolHelpLine = 19;
 
-constexpr std::array<std::string_view, kHelpLineCount> helpLines(std::string_view guideAndPool,
-                                                                 std::string_view poolContinued) {
+// The help screen with the class's welcome and the pool's two lines.
+constexpr std::array<std::string_view, kHelpLineCount> helpLines(
+    const std::array<std::string_view, kWelcomeHelpLines>& welcome, std::string_view guideAndPool,
+    std::string_view poolContinued) {
   std::array<std::string_view, kHelpLineCount> lines = kHelpLines;
+  for (size_t i = 0; i < welcome.size(); ++i) lines[kWelcomeHelpLine + i] = welcome[i];
   lines[kPoolHelpLine] = guideAndPool;
   lines[kPoolHelpLine + 1] = poolContinued;
   return lines;
+}
+
+// The Amateur Extra help screen, naming the pool.
+constexpr std::array<std::string_view, kHelpLineCount> helpLines(std::string_view guideAndPool,
+                                                                 std::string_view poolContinued) {
+  return helpLines({kHelpLines[1], kHelpLines[2], kHelpLines[3], kHelpLines[4]}, guideAndPool, poolContinued);
 }
 
 }  // namespace pentrill::edition_texts

@@ -20,6 +20,7 @@ struct EmbeddedFigure {
   int height;
   std::string_view caption;
   const CompressedBitmap* bitmap;  // the file, with the header read before it was compressed
+  std::string_view description;    // from the figure's .txt beside it, in Windows-1252
 };
 
 // The file's header and size, as read before compression, are those of a
@@ -29,19 +30,28 @@ constexpr bool figureFitsItsRow(const EmbeddedFigure& figure) {
 }
 
 template <std::size_t N>
-constexpr bool allFiguresFitTheirRows(const EmbeddedFigure (&figures)[N]) {
+constexpr bool allFiguresFitTheirRows(const std::array<EmbeddedFigure, N>& figures) {
   for (const EmbeddedFigure& figure : figures)
     if (!figureFitsItsRow(figure)) return false;
   return true;
 }
 
-inline Figure figureOf(const EmbeddedFigure& figure) {
-  return Figure{figure.reference, figure.pictureName, figure.width, figure.height, figure.caption, figure.bitmap, {}};
+// Every figure has a description.
+template <std::size_t N>
+constexpr bool allFiguresDescribed(const std::array<EmbeddedFigure, N>& figures) {
+  for (const EmbeddedFigure& figure : figures)
+    if (figure.description.empty()) return false;
+  return true;
+}
+
+constexpr Figure figureOf(const EmbeddedFigure& figure) {
+  return Figure{figure.reference, figure.pictureName, figure.width,  figure.height,
+                figure.caption,   figure.bitmap,      figure.description};
 }
 
 // The figure table of an edition, its rows in the given order.
 template <std::size_t N>
-std::array<Figure, N> figureTableOf(const EmbeddedFigure (&figures)[N]) {
+constexpr std::array<Figure, N> figureTableOf(const std::array<EmbeddedFigure, N>& figures) {
   std::array<Figure, N> table;
   for (std::size_t i = 0; i < N; ++i) table[i] = figureOf(figures[i]);
   return table;

@@ -22,4 +22,6 @@ std::string idField(const PoolEdition& edition, const Question& question) {
   return field;
 }
 
+bool inForce(const PoolEdition& edition, CivilDate day) { return edition.firstDay <= day && day <= edition.lastDay; }
+
 }  // namespace pentrill

@@ -11,6 +11,7 @@
 namespace pentrill {
 
 inline constexpr int kAnswerCount = 4;
+inline constexpr int kSubelementCount = 10;  // subelements 0 to 9 of every pool
 
 // The letter of answer position 0 to 3, 'A' to 'D'.
 constexpr char answerLetter(int position) { return static_cast<char>('A' + position); }

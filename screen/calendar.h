@@ -1,19 +1,12 @@
 // The program's one calendar: proleptic Gregorian dates and day counts.
 #pragma once
-#include <compare>
 #include <cstdint>
 #include <string>
 
 #include "platform/clock.h"
+#include "pool/civil_date.h"
 
 namespace pentrill {
-
-struct CivilDate {
-  std::int64_t year;
-  int month;  // 1 to 12
-  int day;    // 1 to 31
-  auto operator<=>(const CivilDate&) const = default;
-};
 
 // Days since 1970-01-01 of a date, and back (H. Hinnant's days_from_civil
 // and civil_from_days), exact for every year.

@@ -40,7 +40,7 @@ study::StudyPool studyPoolOf(const PoolEdition& edition) {
     std::vector<std::string_view>& ids = groups.emplace_back();
     for (const Question& question : group->questions) ids.push_back(question.id);
   }
-  return study::StudyPool(groups);
+  return study::StudyPool(groups, edition.passMark);
 }
 
 namespace {

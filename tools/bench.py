@@ -38,7 +38,7 @@ machine, in one run, and is printed side by side:
 Targets: start-up at most 1.6 times that of `less`; under 0.05 % of one core
 idle at the menu and on the question; at most 40 bytes/s on the question;
 under 5 MB resident on the question (6 MB with the study record); the
-stripped binary under 3 MB. Exit status: 0 when every target is
+stripped binary under 3.5 MB (four pools). Exit status: 0 when every target is
 met, 1 when one is missed, 2 when the program could not be driven.
 
 `--check-start` only checks that the binary starts in a pseudo-terminal and
@@ -70,7 +70,7 @@ RECORD_MEMORY_TARGET_MB = 6.0
 # answers, once the record has written some.
 ANSWERS_BEFORE_MEASURING = 10
 RECORD_ROWS = (b"Chance of passing an exam today: ", b"T. Progress")
-STRIPPED_SIZE_TARGET = 3_000_000  # bytes
+STRIPPED_SIZE_TARGET = 3_500_000  # bytes, with the four pools
 
 
 def startup_seconds(argv, ready_texts, timeout=10.0):

@@ -5,7 +5,8 @@
 # debug symbols (.ddeb), the .buildinfo, the .changes, build.log and
 # lintian.txt. Fails when the build fails or lintian reports an error or a
 # warning, or when the (stripped) /usr/bin/pentrill inside the .deb is not
-# under 3 MB. Prints the .deb's path and size and the size of the program.
+# under 3.5 MB (with its four pools). Prints the .deb's path and size and the
+# size of the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -14,7 +15,7 @@ pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}" "${PENTRILL_PACKAGE_PA
 # The packaged binary must stay under this many bytes (the figures are
 # stored compressed); PENTRILL_ENFORCE_BINARY_SIZE_LIMIT=0 only notes a
 # larger one.
-PENTRILL_BINARY_SIZE_LIMIT=${PENTRILL_BINARY_SIZE_LIMIT:-3000000}
+PENTRILL_BINARY_SIZE_LIMIT=${PENTRILL_BINARY_SIZE_LIMIT:-3500000}
 PENTRILL_ENFORCE_BINARY_SIZE_LIMIT=${PENTRILL_ENFORCE_BINARY_SIZE_LIMIT:-1}
 
 out=build/package

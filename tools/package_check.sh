@@ -70,11 +70,12 @@ complete_words() {
     printf "%s\n" "${COMPREPLY[@]}"' _ "$@"
 }
 pools=$(complete_words pentrill --pool '' | sort | tr '\n' ' ')
-[ "$pools" = "2020-2024 2024-2028 " ] || fail "completing 'pentrill --pool ' offers '$pools'"
+[ "$pools" = "2020-2024 2024-2028 extra general general-2023-2027 technician technician-2026-2030 " ] ||
+  fail "completing 'pentrill --pool ' offers '$pools'"
 pools=$(complete_words pentrill --pool = 2024 | tr '\n' ' ')
 [ "$pools" = "2024-2028 " ] || fail "completing 'pentrill --pool=2024' offers '$pools'"
 options=$(complete_words pentrill -- | sort | tr '\n' ' ')
-[ "$options" = "--export-record --figures-in-terminal --help --no-record --pool --record --stats --version " ] ||
+[ "$options" = "--export-record --figures-in-terminal --help --no-record --plain --pool --record --stats --version " ] ||
   fail "completing 'pentrill --' offers '$options'"
 protocols=$(complete_words pentrill --figures-in-terminal s | sort | tr '\n' ' ')
 [ "$protocols" = "sixel symbols " ] || fail "completing 'pentrill --figures-in-terminal s' offers '$protocols'"

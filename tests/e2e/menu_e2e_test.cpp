@@ -220,7 +220,8 @@ const char* const kHelpLine23 = "                       Tarvold (QQ0QQQ)  email:
   // Below the 34 lines: which pool is in force today, and that the pool in
   // use has expired.
   const std::string today = term.rowText(36);
-  if (!today.starts_with("  Today (") && !today.starts_with("  No pool that this Pentrill carries is in force today ("))
+  if (!today.starts_with("  Today (") &&
+      !today.starts_with("  No Amateur Extra pool that this Pentrill carries is in force today ("))
     return ::testing::AssertionFailure() << "help row 36 is \"" << today << "\"";
   const std::string expired = "  The pool in use, 2020-2024, expired on June 30, 2024.";
   if (defaultPoolExpired() && term.rowText(37) != expired + std::string(kColumns - expired.size(), ' '))

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string_view>
+
 #include "platform/console.h"
+#include "pool/edition.h"
 
 namespace pentrill {
 namespace {
@@ -80,6 +84,32 @@ TEST(Charset, AsciiLookAlikes) {
   EXPECT_EQ(asciiLookAlike(U'\u0161'), 's');
   EXPECT_EQ(asciiLookAlike(U'x'), 'x');
   EXPECT_EQ(asciiLookAlike(U'\u4E2D'), '?');
+}
+
+// Every byte of every pool's texts shows as its own character in a UTF-8
+// terminal and as a look-alike in an ASCII one: the superscript two of the
+// Technician pool ("P = I\xB2 x E") as "\u00B2", and as "2" where a cell can
+// hold only ASCII.
+TEST(Charset, EveryCharacterOfEveryPoolShowsAndHasAnAsciiLookAlike) {
+  std::set<unsigned char> bytes;
+  for (const PoolEdition* edition : poolEditions())
+    for (const Subelement& subelement : edition->subelements)
+      for (const Question& question : subelement.questions)
+        for (std::string_view text : {question.text, question.answers[0], question.answers[1], question.answers[2],
+                                      question.answers[3]})
+          bytes.insert(text.begin(), text.end());
+  ASSERT_TRUE(bytes.count(0xB2));
+  bytes.erase('?');  // shows as itself, like every undefined byte
+  for (unsigned char byte : bytes) {
+    const char32_t codePoint = displayCodePoint(static_cast<char>(byte));
+    EXPECT_NE(codePoint, U'?') << static_cast<int>(byte);
+    if (byte >= 0xA0) {
+      EXPECT_EQ(codePoint, static_cast<char32_t>(byte)) << static_cast<int>(byte);
+    }
+    EXPECT_NE(asciiLookAlike(codePoint), '?') << static_cast<int>(byte);
+  }
+  EXPECT_EQ(displayUtf8("P = I\xB2 x E"), "P = I\u00B2 x E");
+  EXPECT_EQ(asciiLookAlike(U'\u00B2'), '2');
 }
 
 TEST(Charset, TypedCharactersBackToWindows1252) {

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <cstdio>
 #include <optional>
+#include <sstream>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,26 +17,54 @@ namespace {
 
 using Action = CommandLine::Action;
 
-CommandLine parse(std::initializer_list<std::string_view> arguments) {
+constexpr CivilDate kToday{2026, 12, 9};
+
+CommandLine parse(std::initializer_list<std::string_view> arguments, CivilDate today = kToday) {
   const std::vector<std::string_view> list(arguments);
-  return parseCommandLine(list);
+  return parseCommandLine(list, today);
 }
 
-TEST(CommandLine, WithoutArgumentsRunsTheDefaultPool) {
+// Without --pool no pool is chosen: the caller takes the one it remembers.
+TEST(CommandLine, WithoutArgumentsRunsWithoutAPoolChosen) {
   const CommandLine commandLine = parse({});
   EXPECT_EQ(commandLine.action, Action::Run);
-  EXPECT_EQ(commandLine.edition, &pool2020To2024());
+  EXPECT_EQ(commandLine.edition, nullptr);
 }
 
-TEST(CommandLine, PoolChosenInEitherForm) {
-  for (const auto& arguments : {std::vector<std::string_view>{"--pool", "2024-2028"},
-                                std::vector<std::string_view>{"--pool=2024-2028"}}) {
-    const CommandLine commandLine = parseCommandLine(arguments);
-    EXPECT_EQ(commandLine.action, Action::Run) << arguments[0];
-    EXPECT_EQ(commandLine.edition, &pool2024To2028()) << arguments[0];
+TEST(CommandLine, PoolChosenInEitherFormByItsName) {
+  for (const PoolEdition* edition : poolEditions()) {
+    const std::string joined = "--pool=" + std::string(edition->name);
+    EXPECT_EQ(parse({"--pool", edition->name}).edition, edition) << edition->name;
+    EXPECT_EQ(parse({joined}).edition, edition) << edition->name;
+    EXPECT_EQ(parse({joined}).action, Action::Run) << edition->name;
   }
-  EXPECT_EQ(parse({"--pool", "2020-2024"}).edition, &pool2020To2024());
-  EXPECT_EQ(parse({"--pool=2020-2024"}).edition, &pool2020To2024());
+}
+
+// A class name chooses the class's pool in force on the day; on a day when
+// none is, the newest pool of the class that has started, else the first to
+// start.
+TEST(CommandLine, AClassChoosesItsPoolInForceOnTheDay) {
+  struct Case {
+    std::string_view name;
+    CivilDate day;
+    const PoolEdition& chosen;
+  };
+  const Case cases[] = {
+      {"technician", kToday, poolTechnician2026To2030()},
+      {"general", kToday, poolGeneral2023To2027()},
+      {"extra", kToday, pool2024To2028()},
+      {"extra", {2024, 6, 30}, pool2020To2024()},
+      {"extra", {2024, 7, 1}, pool2024To2028()},
+      {"extra", {2019, 1, 1}, pool2020To2024()},
+      {"extra", {2028, 7, 1}, pool2024To2028()},
+      {"general", {2027, 7, 1}, poolGeneral2023To2027()},
+      {"technician", {2026, 6, 30}, poolTechnician2026To2030()},
+  };
+  for (const Case& c : cases) {
+    const CommandLine commandLine = parse({"--pool", c.name}, c.day);
+    EXPECT_EQ(commandLine.action, Action::Run) << c.name;
+    EXPECT_EQ(commandLine.edition, &c.chosen) << c.name << " on " << dateText(c.day);
+  }
 }
 
 TEST(CommandLine, HelpAndVersionTheFirstGivenWins) {
@@ -66,22 +96,31 @@ void PrintTo(const RefusedCase& refused, std::ostream* out) { *out << refused.na
 class RefusedCommandLine : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedCommandLine, IsRefusedWithItsReason) {
-  const CommandLine commandLine = parseCommandLine(GetParam().arguments);
+  const CommandLine commandLine = parseCommandLine(GetParam().arguments, kToday);
   EXPECT_EQ(commandLine.action, Action::Refuse);
   EXPECT_EQ(commandLine.error, GetParam().error);
 }
 
+constexpr const char* kPoolNames =
+    "technician, general, extra, technician-2026-2030, general-2023-2027, 2020-2024 and 2024-2028";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedCommandLine,
     ::testing::Values(
-        RefusedCase{"PoolWithoutName", {"--pool"}, "--pool needs the name of a pool: 2020-2024 or 2024-2028"},
-        RefusedCase{"EmptyPoolName", {"--pool="}, "--pool needs the name of a pool: 2020-2024 or 2024-2028"},
+        RefusedCase{"PoolWithoutName", {"--pool"},
+                    "--pool needs the name of a pool: technician, general, extra, technician-2026-2030, "
+                    "general-2023-2027, 2020-2024 or 2024-2028"},
+        RefusedCase{"EmptyPoolName", {"--pool="},
+                    "--pool needs the name of a pool: technician, general, extra, technician-2026-2030, "
+                    "general-2023-2027, 2020-2024 or 2024-2028"},
         RefusedCase{"UnknownPool", {"--pool", "2028-2032"},
-                    "unknown pool '2028-2032'; the pools are 2020-2024 and 2024-2028"},
-        RefusedCase{"PoolNameCut", {"--pool=2024"}, "unknown pool '2024'; the pools are 2020-2024 and 2024-2028"},
+                    std::string("unknown pool '2028-2032'; the pools are ") + kPoolNames},
+        RefusedCase{"PoolNameCut", {"--pool=2024"}, std::string("unknown pool '2024'; the pools are ") + kPoolNames},
+        RefusedCase{"ClassInCapitals", {"--pool=Extra"}, std::string("unknown pool 'Extra'; the pools are ") + kPoolNames},
         RefusedCase{"PoolTwice", {"--pool", "2024-2028", "--pool=2020-2024"}, "--pool given more than once"},
+        RefusedCase{"ClassAndPool", {"--pool", "extra", "--pool=2024-2028"}, "--pool given more than once"},
         RefusedCase{"OptionAsPoolName", {"--pool", "--help"},
-                    "unknown pool '--help'; the pools are 2020-2024 and 2024-2028"},
+                    std::string("unknown pool '--help'; the pools are ") + kPoolNames},
         RefusedCase{"UnknownOption", {"--pools", "2024-2028"}, "unknown option '--pools'"},
         RefusedCase{"ShortOption", {"-h"}, "unknown option '-h'"},
         RefusedCase{"PlainArgument", {"2024-2028"}, "unexpected argument '2024-2028'"},
@@ -96,47 +135,104 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-constexpr CivilDate kToday{2026, 12, 9};
-
-TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolAndSaysWhichIsCurrent) {
+TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInForce) {
   const std::string usage = usageText(kToday);
   for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
     EXPECT_NE(usage.find(text), std::string::npos) << text;
-  for (const PoolEdition* edition : poolEditions())
-    EXPECT_NE(usage.find(edition->name), std::string::npos) << edition->name;
-  EXPECT_NE(usage.find("2024-2028  the current pool"), std::string::npos) << usage;
+  for (const char* row : {
+           "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
+           "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
+           "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
+           "    general-2023-2027     General, Element 3: in force today (general)\n"
+           "    2020-2024             Amateur Extra, Element 4: expired\n"
+           "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n",
+       })
+    EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
   EXPECT_EQ(usage.back(), '\n');
   std::istringstream lines(usage);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
-TEST(CommandLine, HelpSaysWhichPoolIsInForceOnTheDay) {
-  const std::pair<CivilDate, std::string> cases[] = {
-      {{2020, 6, 30}, "No pool that this Pentrill carries is in force today (June 30, 2020).\n"},
-      {{2020, 7, 1}, "Today (July 1, 2020) exams are drawn from the 2020-2024 pool.\n"},
-      {{2024, 6, 30}, "Today (June 30, 2024) exams are drawn from the 2020-2024 pool.\n"},
-      {{2024, 7, 1}, "Today (July 1, 2024) exams are drawn from the 2024-2028 pool.\n"},
-      {{2028, 6, 30}, "Today (June 30, 2028) exams are drawn from the 2024-2028 pool.\n"},
-      {{2028, 7, 1}, "No pool that this Pentrill carries is in force today (July 1, 2028).\n"},
+// The list follows the day: a pool not yet started, expired, and a class
+// with no pool in force.
+TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
+  const std::pair<CivilDate, std::vector<std::string>> cases[] = {
+      {{2024, 6, 30},
+       {"Question pools on June 30, 2024 (", "    2020-2024             Amateur Extra, Element 4: in force today (extra)\n",
+        "    2024-2028             Amateur Extra, Element 4: not yet in force\n",
+        "    technician-2026-2030  Technician, Element 2: not yet in force (technician)\n"}},
+      {{2027, 7, 1}, {"    general-2023-2027     General, Element 3: expired (general)\n"}},
+      {{2028, 7, 1},
+       {"    2020-2024             Amateur Extra, Element 4: expired\n",
+        "    2024-2028             Amateur Extra, Element 4: expired (extra)\n"}},
   };
-  for (const auto& [day, line] : cases) {
+  for (const auto& [day, rows] : cases) {
     const std::string usage = usageText(day);
-    ASSERT_GE(usage.size(), line.size());
-    EXPECT_EQ(usage.substr(usage.size() - line.size()), line);
+    for (const std::string& row : rows) EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
   }
 }
 
-TEST(CommandLine, TheExpiredPoolInUseIsNamed) {
-  EXPECT_EQ(todaysPoolLines(pool2020To2024(), {2024, 6, 30}).size(), 1u);
-  EXPECT_EQ(todaysPoolLines(pool2020To2024(), {2024, 7, 1}).back(),
-            "The pool in use, 2020-2024, expired on June 30, 2024.");
-  EXPECT_EQ(todaysPoolLines(pool2024To2028(), {2026, 12, 9}).size(), 1u);
-  EXPECT_EQ(todaysPoolLines(pool2024To2028(), {2028, 7, 1}).back(),
-            "The pool in use, 2024-2028, expired on June 30, 2028.");
+TEST(CommandLine, TheHelpScreenSaysWhichPoolOfItsClassIsInForce) {
+  struct Case {
+    const PoolEdition& inUse;
+    CivilDate day;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {pool2020To2024(), {2020, 6, 30}, {"No Amateur Extra pool that this Pentrill carries is in force today (June 30, 2020).",
+                                          "The pool in use, 2020-2024, is in force from July 1, 2020."}},
+      {pool2020To2024(), {2024, 6, 30}, {"Today (June 30, 2024) exams are drawn from the 2020-2024 pool."}},
+      {pool2020To2024(), {2024, 7, 1}, {"Today (July 1, 2024) exams are drawn from the 2024-2028 pool.",
+                                         "The pool in use, 2020-2024, expired on June 30, 2024."}},
+      {pool2024To2028(), kToday, {"Today (December 9, 2026) exams are drawn from the 2024-2028 pool."}},
+      {pool2024To2028(), {2028, 7, 1}, {"No Amateur Extra pool that this Pentrill carries is in force today (July 1, 2028).",
+                                         "The pool in use, 2024-2028, expired on June 30, 2028."}},
+      {poolTechnician2026To2030(), kToday,
+       {"Today (December 9, 2026) exams are drawn from the technician-2026-2030 pool."}},
+      {poolGeneral2023To2027(), {2027, 7, 1},
+       {"No General pool that this Pentrill carries is in force today (July 1, 2027).",
+        "The pool in use, general-2023-2027, expired on June 30, 2027."}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> lines = todaysPoolLines(c.inUse, c.day);
+    EXPECT_EQ(lines, c.lines) << c.inUse.name << " on " << dateText(c.day);
+    for (const std::string& line : lines) EXPECT_LE(line.size(), 90u) << line;
+  }
 }
 
-TEST(CommandLine, VersionNamesTheProgramsVersionAndItsPools) {
-  EXPECT_EQ(versionText(), "Pentrill v2021.05.03a\nQuestion pools: 2020-2024 (the default), 2024-2028\n");
+// The menu's notice for a pool past its last day: the pool of its class in
+// force then, when this Pentrill carries one; the 2020-2024 notice as it
+// always read.
+TEST(PoolTerm, TheExpiryNoticeNamesThePoolOfTheClassInForceOrANewerPentrill) {
+  struct Case {
+    const PoolEdition& edition;
+    CivilDate day;
+    std::optional<std::string> notice;
+  };
+  const std::string newer = " Look for a newer Pentrill with the current pool.";
+  const Case cases[] = {
+      {pool2020To2024(), {2024, 6, 30}, std::nullopt},
+      {pool2020To2024(), {2024, 7, 1},
+       "This pool expired on June 30, 2024. For today's exams start Pentrill with --pool 2024-2028."},
+      {pool2024To2028(), kToday, std::nullopt},
+      {pool2024To2028(), {2028, 7, 1}, "This pool expired on June 30, 2028." + newer},
+      {poolGeneral2023To2027(), {2027, 6, 30}, std::nullopt},
+      {poolGeneral2023To2027(), {2027, 7, 1}, "This pool expired on June 30, 2027." + newer},
+      {poolTechnician2026To2030(), {2026, 1, 1}, std::nullopt},
+      {poolTechnician2026To2030(), {2030, 7, 1}, "This pool expired on June 30, 2030." + newer},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(expiryNotice(c.edition, c.day), c.notice) << c.edition.name << " on " << dateText(c.day);
+    EXPECT_EQ(expiryNotice(c.edition.name, c.day), c.notice) << c.edition.name << " on " << dateText(c.day);
+  }
+  EXPECT_EQ(expiryNotice("2028-2032", {2040, 1, 1}), std::nullopt);
+}
+
+TEST(CommandLine, VersionNamesTheProgramsVersionAndListsThePoolsAsHelpDoes) {
+  const std::string version = versionText(kToday);
+  const std::string usage = usageText(kToday);
+  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026 ("));
+  EXPECT_EQ(version, "Pentrill v2021.05.03a\n" + list);
 }
 
 TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
@@ -149,7 +245,7 @@ TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {
   const std::optional<CommandAnswer> version = answerWithoutTerminal(parse({"--version"}), kToday);
   ASSERT_TRUE(version);
   EXPECT_EQ(version->status, 0);
-  EXPECT_EQ(version->out, versionText());
+  EXPECT_EQ(version->out, versionText(kToday));
   EXPECT_EQ(version->err, "");
 
   const std::optional<CommandAnswer> refused = answerWithoutTerminal(parse({"--bogus"}), kToday);
@@ -183,7 +279,7 @@ TEST(CommandLine, DeliveringWritesBothStreamsAndFailsWhenOutputIsLost) {
   // A text that fits the output's buffer (lost at the flush) and one that
   // does not (lost at the write): either is said on standard error, after
   // what was to go there.
-  for (const std::string& text : {versionText(), std::string(100'000, 'x')}) {
+  for (const std::string& text : {versionText(kToday), std::string(100'000, 'x')}) {
     std::FILE* full = std::fopen("/dev/full", "w");
     std::FILE* told = std::tmpfile();
     ASSERT_TRUE(full && told);

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pool/compressed_bitmap.h"
 #include "resources/bitmap_header.h"
@@ -20,23 +24,29 @@ using Call = RecordingWindows::Call;
 struct FigureFacts {
   const char* name;
   const PoolEdition& (*edition)();
-  std::array<int, 10> heights;  // E5-1, E6-1 to E6-3, E7-1 to E7-3, E9-1 to E9-3
+  std::vector<std::string> figures;   // as the questions name them: "E5-1", "T-1"
+  std::vector<std::string> captions;  // the window's title
+  std::vector<int> heights;
 };
 
 void PrintTo(const FigureFacts& facts, std::ostream* out) { *out << facts.name; }
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class FigureTableTest : public ::testing::TestWithParam<FigureFacts> {};
 
 TEST_P(FigureTableTest, EveryFigureIsTheBitmapItsRowDescribes) {
   const PoolEdition& edition = GetParam().edition();
-  const std::array<const char*, 10> names{"E5-1", "E6-1", "E6-2", "E6-3", "E7-1",
-                                          "E7-2", "E7-3", "E9-1", "E9-2", "E9-3"};
+  const std::vector<std::string>& names = GetParam().figures;
   ASSERT_EQ(edition.figureTable.size(), names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     const Figure& figure = edition.figureTable[i];
     SCOPED_TRACE(figure.reference);
-    EXPECT_EQ(figure.reference, std::string("Figure:") + names[i]);
-    EXPECT_EQ(figure.caption, std::string("Figure ") + (names[i] + 1));
+    EXPECT_EQ(figure.reference, "Figure:" + names[i]);
+    EXPECT_EQ(figure.caption, GetParam().captions[i]);
     EXPECT_EQ(figure.width, 640);
     EXPECT_EQ(figure.height, GetParam().heights[i]);
     ASSERT_NE(figure.bitmap, nullptr);
@@ -48,13 +58,32 @@ TEST_P(FigureTableTest, EveryFigureIsTheBitmapItsRowDescribes) {
     EXPECT_EQ(header->bitsPerPixel, 24);
     EXPECT_EQ(header->compression, 0u);
     EXPECT_EQ(bytes.size(), 54u + 1920u * static_cast<size_t>(figure.height));
+    // The description is the text beside the bitmap (an ASCII one byte for
+    // byte, without its last line end).
+    const std::string text = fileText(std::string(PENTRILL_SOURCE_DIR) + "/resources/figures/" +
+                                      std::string(edition.name) + "/" + names[i] + ".txt");
+    ASSERT_FALSE(text.empty());
+    EXPECT_FALSE(figure.description.empty());
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      EXPECT_EQ(figure.description, text.substr(0, text.size() - 1));
+    }
   }
 }
 
+const std::vector<std::string> kExtraFigures{"E5-1", "E6-1", "E6-2", "E6-3", "E7-1",
+                                             "E7-2", "E7-3", "E9-1", "E9-2", "E9-3"};
+const std::vector<std::string> kExtraCaptions{"Figure 5-1", "Figure 6-1", "Figure 6-2", "Figure 6-3", "Figure 7-1",
+                                              "Figure 7-2", "Figure 7-3", "Figure 9-1", "Figure 9-2", "Figure 9-3"};
+
 INSTANTIATE_TEST_SUITE_P(
     Pools, FigureTableTest,
-    ::testing::Values(FigureFacts{"2020_2024", &pool2020To2024, {686, 692, 537, 537, 627, 627, 627, 627, 627, 640}},
-                      FigureFacts{"2024_2028", &pool2024To2028, {645, 440, 423, 424, 581, 540, 591, 564, 450, 363}}),
+    ::testing::Values(FigureFacts{"extra_2020_2024", &pool2020To2024, kExtraFigures, kExtraCaptions,
+                                  {686, 692, 537, 537, 627, 627, 627, 627, 627, 640}},
+                      FigureFacts{"extra_2024_2028", &pool2024To2028, kExtraFigures, kExtraCaptions,
+                                  {645, 440, 423, 424, 581, 540, 591, 564, 450, 363}},
+                      FigureFacts{"technician_2026_2030", &poolTechnician2026To2030, {"T-1", "T-2", "T-3"},
+                                  {"Figure T-1", "Figure T-2", "Figure T-3"}, {531, 289, 775}},
+                      FigureFacts{"general_2023_2027", &poolGeneral2023To2027, {"G7-1"}, {"Figure G7-1"}, {442}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShowFigure, OpensTheWindowAtTheHeightOfTheEditionsFigure) {

@@ -13,6 +13,7 @@
 #include "session/study_log.h"
 #include "exam/exam_composer.h"
 #include "exam/exam.h"
+#include "exam/missed.h"
 #include "screen/charset.h"
 #include "screen/text.h"
 #include "tests/fakes/manual_clock.h"
@@ -197,6 +198,20 @@ TEST_F(RecordedRun, WithoutARecordTheRowsUnderTheMenuStayBlank) {
   EXPECT_EQ(runProgram(session, face), 0);
 }
 
+// The chance of passing counts each edition's own exam: its groups and its
+// pass mark (26 of 35 for Technician and General, 37 of 50 for Extra).
+TEST(StudyPoolOf, EachEditionItsGroupsItsQuestionsAndItsPassMark) {
+  for (const PoolEdition* edition : poolEditions()) {
+    const study::StudyPool pool = studyPoolOf(*edition);
+    EXPECT_EQ(pool.groupCount(), static_cast<size_t>(edition->examQuestions())) << edition->name;
+    EXPECT_EQ(pool.passMark(), edition->passMark) << edition->name;
+    size_t questions = 0;
+    for (const Subelement& subelement : edition->subelements) questions += subelement.questions.size();
+    EXPECT_EQ(pool.questionCount(), questions) << edition->name;
+  }
+  EXPECT_EQ(studyPoolOf(poolGeneral2023To2027()).passMark(), 26);
+}
+
 TEST_F(RecordedRun, AStudySessionAsksTheQuestionsOfLargestGainAndSaysHowTheChanceChanged) {
   const study::StudyPool pool = studyPoolOf(session.edition());
   const std::vector<std::string> chosen =
@@ -289,7 +304,7 @@ TEST(RecordCharset, BlockBytesShowAsBlocksOrAsciiLookAlikes) {
 }
 
 TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
-  auto parse = [](std::vector<std::string_view> arguments) { return parseCommandLine(arguments); };
+  auto parse = [](std::vector<std::string_view> arguments) { return parseCommandLine(arguments, {2026, 12, 9}); };
   EXPECT_EQ(parse({"--record", "/tmp/r.db"}).recordPath, "/tmp/r.db");
   EXPECT_EQ(parse({"--record=/tmp/r.db"}).recordPath, "/tmp/r.db");
   EXPECT_TRUE(parse({"--no-record"}).noRecord);
@@ -302,6 +317,31 @@ TEST(RecordCommandLine, RecordOptionsAndTheirConflicts) {
                             {"--no-record", "--record", "a"}, {"--no-record", "--stats"},
                             {"--export-record", "--no-record"}})
     EXPECT_EQ(parse(wrong).action, CommandLine::Action::Refuse) << wrong[0];
+}
+
+// A recorded exam's missed questions read back from its questions as the
+// record keeps them, whatever blanks part them: a wrong answer and a skipped
+// question, numbered and lettered as the exam showed them.
+TEST(RecordedExamMissed, ReadBackInTheExamsOrderWithTheLettersShown) {
+  MemoryRecordStore store;
+  const std::int64_t now = 1'796'724'000;
+  const std::string questions = " E0A01:0123 \n E0A02:3210  E0A03:0123";
+  const std::optional<std::int64_t> exam = store.startExam("2024-2028", now, questions);
+  ASSERT_TRUE(exam);
+  ASSERT_TRUE(store.appendAnswer({now + 1, "2024-2028", "E0A01", 'B', true, 3, AnswerMode::Exam, exam}));
+  ASSERT_TRUE(store.appendAnswer({now + 2, "2024-2028", "E0A02", 'A', false, 1, AnswerMode::Exam, exam}));
+  StudyLog log;
+  log.store = &store;
+  const std::optional<std::vector<MissedQuestion>> missed =
+      readMissedQuestions(log, pool2024To2028(), RecordedExam{*exam, "2024-2028", now, std::nullopt, 1, questions});
+  ASSERT_TRUE(missed);
+  ASSERT_EQ(missed->size(), 2u);
+  EXPECT_EQ((*missed)[0].number, 2);
+  EXPECT_EQ((*missed)[0].asked.question->id, "E0A02");
+  EXPECT_EQ((*missed)[0].given, 'D');  // the pool's A, shown last
+  EXPECT_EQ((*missed)[0].asked.correct, 'C');  // the pool's B, shown third
+  EXPECT_EQ((*missed)[1].number, 3);
+  EXPECT_EQ((*missed)[1].given, std::nullopt);
 }
 
 TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
@@ -321,6 +361,16 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   EXPECT_NE(stats.find("Chance of passing an exam today: 0.0%\n"), std::string::npos) << stats;
   EXPECT_NE(stats.find("Known: 1 of 620   Seen: 1   Due for review: 0\n"), std::string::npos);
   EXPECT_NE(stats.find("E0                 11      1      1      0\n"), std::string::npos) << stats;
+  // A Technician answer: the pool column names its pool, and its report its
+  // own subelements.
+  ASSERT_TRUE(store.appendAnswer(
+      {now - 10, "technician-2026-2030", "T0A01", 'B', true, 3, AnswerMode::Drill, std::nullopt}));
+  const std::string technician = answerFromRecord(false, &store, "r", poolTechnician2026To2030(), now, 0).out;
+  EXPECT_NE(technician.find("Known: 1 of 409   Seen: 1"), std::string::npos) << technician;
+  EXPECT_NE(technician.find("T0                 36      1      1      0\n"), std::string::npos) << technician;
+  EXPECT_NE(answerFromRecord(true, &store, "r", pool2020To2024(), now, 0).out.find(
+                "2026-12-08T09:59:50Z,technician-2026-2030,T0A01,B,1,3,drill\n"),
+            std::string::npos);
   // With no record yet: the header only, and the report of nothing known.
   const CommandAnswer empty = answerFromRecord(true, nullptr, "r", pool2020To2024(), now, 0);
   EXPECT_EQ(empty.status, 0);

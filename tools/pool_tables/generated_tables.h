@@ -1,6 +1,5 @@
-// The program's built-in typed pool, and the C++ source that holds it.
+// The program's built-in rows of a pool, and the C++ header that holds them.
 #pragma once
-#include <array>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -11,35 +10,33 @@
 namespace pool_tables {
 
 struct TableGroup {
-  std::string id;            // "E1A"
-  size_t first = 0;          // its first question in its subelement's list
+  size_t first = 0;  // its first question, by index in pool order
   size_t size = 0;
 };
 
-struct TableSubelement {
-  std::vector<const SourceQuestion*> questions;  // in the text's order
-  std::vector<TableGroup> groups;
-};
-
 struct PoolTables {
+  char prefix = 'E';
   std::vector<std::string> figures;  // the figures questions name, sorted ("E5-1")
-  std::array<TableSubelement, 10> subelements;  // E0 to E9
-  // Every group as (subelement, index among its groups), in the text's order.
-  std::vector<std::pair<size_t, size_t>> poolGroups;
+  std::vector<const SourceQuestion*> questions;  // in the text's order
+  std::vector<int> figureOf;  // per question: its index into figures, or -1
+  std::vector<TableGroup> groups;  // in the text's order
 };
 
-// The tables of questions that have passed checkPool, in the text's order.
-PoolTables buildTables(const std::vector<SourceQuestion>& questions);
+// The rows of questions that have passed checkPool, in the text's order.
+PoolTables buildTables(const std::vector<SourceQuestion>& questions, char prefix);
 
 // A C++ literal holding the bytes of a Windows-1252 text.
 std::string cppLiteral(std::string_view bytes);
 
-// The namespace below pentrill::builtin that holds a pool's tables:
-// "pool2024_2028" for "2024-2028".
+// The namespace below pentrill::builtin that holds a pool's rows:
+// "pool2024_2028" for "2024-2028", "pooltechnician_2026_2030" for
+// "technician-2026-2030".
 std::string tablesNamespace(std::string_view poolName);
 
-// The header defining kFigureNames, kSubelements and kPoolGroups of the pool,
-// as compile-time constants in pentrill::builtin::<tablesNamespace>.
+// The header defining the pool's Tables type (pool/question_rows.h) in
+// pentrill::builtin::<tablesNamespace>: its name and prefix, the figures the
+// questions name, the text of every field, where each starts, each
+// question's correct letter and figure, and the groups.
 void writeTablesHeader(const PoolTables& tables, std::string_view poolName, std::string_view sourceName,
                        std::ostream& out);
 

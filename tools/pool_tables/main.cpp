@@ -1,8 +1,8 @@
 // pentrill_pool_tables POOL_NAME POOL_TEXT OUTPUT_HEADER
 //
 // Turns the published text of the pool named POOL_NAME ("2020-2024",
-// "2024-2028") into the C++ header of its built-in question tables and exam
-// group table. Refuses, naming each question at fault, when the text breaks
+// "2024-2028", "technician-2026-2030", "general-2023-2027") into the C++
+// header of its built-in question rows and exam groups. Refuses, naming each question at fault, when the text breaks
 // any invariant the tables rely on or any fact known of that pool; nothing
 // is written then, so the build stops.
 #include <filesystem>
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   }
 
   pool_tables::Diagnostics diagnostics(source.string());
-  std::vector<pool_tables::SourceQuestion> questions = pool_tables::readPool(content, diagnostics);
+  std::vector<pool_tables::SourceQuestion> questions = pool_tables::readPool(content, pool->prefix, diagnostics);
   pool_tables::checkPool(questions, *pool, diagnostics);
   if (!diagnostics.empty()) {
     for (const std::string& message : diagnostics.messages()) std::cerr << message << '\n';
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   }
 
   std::ostringstream generated;
-  pool_tables::writeTablesHeader(pool_tables::buildTables(questions), poolName, source.filename().string(), generated);
+  pool_tables::writeTablesHeader(pool_tables::buildTables(questions, pool->prefix), poolName, source.filename().string(), generated);
   if (!writeFile(output, generated.str())) {
     std::cerr << output.string() << ": cannot write the tables\n";
     return 1;

@@ -20,14 +20,19 @@ struct ExpectedQuestion {
 
 std::string twoDigits(int n) { return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)}; }
 
+bool listed(std::span<const std::string_view> ids, std::string_view id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
 // Every identifier of the group list in table order, with its correct letter.
 std::vector<ExpectedQuestion> expectedQuestions(const ExpectedPool& pool) {
   std::vector<ExpectedQuestion> all;
   for (const ExpectedGroup& g : pool.groups) {
     size_t letter = 0;
     for (int n = 1; n <= g.lastNumber; ++n) {
-      if (n == g.hole) continue;
-      all.push_back({std::string(g.name) + twoDigits(n), g.letters[letter++]});
+      std::string id = std::string(g.name) + twoDigits(n);
+      if (listed(pool.absent, id)) continue;
+      all.push_back({std::move(id), g.letters[letter++]});
     }
   }
   return all;
@@ -37,10 +42,6 @@ std::optional<std::string_view> expectedFigure(const ExpectedPool& pool, std::st
   for (const ExpectedFigure& f : pool.figures)
     if (f.id == id) return f.figure;
   return std::nullopt;
-}
-
-bool listed(std::span<const std::string_view> ids, std::string_view id) {
-  return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 std::string joined(std::span<const std::string_view> ids) {
@@ -122,8 +123,8 @@ void checkWords(const SourceQuestion& q, std::string_view what, std::string_view
                         " characters, allowed at most " + std::to_string(limits.longestWord));
 }
 
-void checkFields(const SourceQuestion& q, const TextLimits& limits, Diagnostics& diagnostics) {
-  checkLength(q, "field 1 (identifier and figure tag)", idField(q).size(), 5, kMaxIdFieldLength, diagnostics);
+void checkFields(const SourceQuestion& q, char prefix, const TextLimits& limits, Diagnostics& diagnostics) {
+  checkLength(q, "field 1 (identifier and figure tag)", idField(q, prefix).size(), 5, kMaxIdFieldLength, diagnostics);
   checkLength(q, "the question text", q.text.size(), limits.minText, limits.maxText, diagnostics);
   checkWords(q, "the question text", q.text, limits, diagnostics);
   if (q.text.find('*') != std::string::npos) diagnostics.add(q.line, q.id, "the question text contains \"*\"");
@@ -137,6 +138,22 @@ void checkFields(const SourceQuestion& q, const TextLimits& limits, Diagnostics&
     checkWords(q, name, answer, limits, diagnostics);
     if (answer.find('*') != std::string::npos) diagnostics.add(q.line, q.id, name + " contains \"*\"");
   }
+}
+
+// Texts trimmed, and a double blank only where the pool publishes one.
+void checkBlanks(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
+  std::vector<std::pair<std::string, std::string_view>> fields{{"the question text", q.text}};
+  for (size_t k = 0; k < q.answers.size(); ++k)
+    fields.emplace_back(std::string("answer ") + static_cast<char>('A' + k), std::string_view(q.answers[k]).substr(3));
+  bool doubleBlank = false;
+  for (const auto& [name, text] : fields) {
+    if (!text.empty() && (text.front() == ' ' || text.back() == ' '))
+      diagnostics.add(q.line, q.id, name + " begins or ends with a blank");
+    doubleBlank = doubleBlank || text.find("  ") != std::string_view::npos;
+  }
+  if (doubleBlank != listed(pool.doubleBlanks, q.id))
+    diagnostics.add(q.line, q.id, doubleBlank ? "a text has a double blank, which the pool does not publish"
+                                              : "the double blank the pool publishes is gone");
 }
 
 void checkAllChoices(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
@@ -154,7 +171,7 @@ void checkAllChoices(const SourceQuestion& q, const ExpectedPool& pool, Diagnost
 }
 
 void checkFigure(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics& diagnostics) {
-  std::vector<std::string> named = figuresNamedIn(q.text);
+  std::vector<std::string> named = figuresNamedIn(q.text, pool.prefix);
   std::optional<std::string_view> expected = expectedFigure(pool, q.id);
   if (named.empty() && expected) {
     diagnostics.add(q.line, q.id, "the text names no figure, but the question carries Figure " + std::string(*expected));
@@ -167,6 +184,33 @@ void checkFigure(const SourceQuestion& q, const ExpectedPool& pool, Diagnostics&
       diagnostics.add(q.line, q.id,
                       "the text names Figure " + figure + ", but the question carries Figure " + std::string(*expected));
   }
+}
+
+std::string hexByte(unsigned char byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 15];
+}
+
+// How often each byte beyond printable ASCII stands in the texts, against the
+// pool's own characters: one more, one fewer or one foreign is refused.
+void checkBytes(const std::vector<SourceQuestion>& questions, const ExpectedPool& pool, Diagnostics& diagnostics) {
+  std::map<unsigned char, int> found;
+  for (const SourceQuestion& q : questions)
+    for (const std::string* text : {&q.text, &q.answers[0], &q.answers[1], &q.answers[2], &q.answers[3]})
+      for (char c : *text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte > 0x7E) ++found[byte];
+      }
+  std::map<unsigned char, int> expected;
+  for (const ExpectedByte& e : pool.bytesBeyondAscii) expected[e.byte] = e.count;
+  for (const auto& [byte, count] : found)
+    if (!expected.count(byte))
+      diagnostics.add(0, "", "byte " + hexByte(byte) + " stands " + std::to_string(count) +
+                                 " times in the texts, but has no place in this pool");
+  for (const auto& [byte, count] : expected)
+    if (found[byte] != count)
+      diagnostics.add(0, "", "byte " + hexByte(byte) + " stands " + std::to_string(found[byte]) +
+                                 " times in the texts, expected " + std::to_string(count));
 }
 
 // What the checks above imply, stated where the program's tables need it.
@@ -187,33 +231,35 @@ void checkTotals(const std::vector<SourceQuestion>& questions, const ExpectedPoo
   }
   for (size_t s = 0; s < perSubelement.size(); ++s)
     if (perSubelement[s] > kMaxQuestionsPerTable)
-      diagnostics.add(0, "", "subelement E" + std::to_string(s) + " has " + std::to_string(perSubelement[s]) +
-                                 " questions, a table holds at most " + std::to_string(kMaxQuestionsPerTable));
+      diagnostics.add(0, "", std::string("subelement ") + pool.prefix + std::to_string(s) + " has " +
+                                 std::to_string(perSubelement[s]) + " questions, a table holds at most " +
+                                 std::to_string(kMaxQuestionsPerTable));
 }
 
 }  // namespace
 
-std::vector<std::string> figuresNamedIn(std::string_view text) {
-  constexpr std::string_view kMention = "Figure E";
+std::vector<std::string> figuresNamedIn(std::string_view text, char prefix) {
+  constexpr std::string_view kWord = "igure ";  // after "F" or "f"
   std::vector<std::string> figures;
-  for (size_t at = text.find(kMention); at != std::string_view::npos; at = text.find(kMention, at + 1)) {
-    size_t i = at + kMention.size();
-    if (i + 1 >= text.size() || !isDigit(text[i]) || (text[i + 1] != '-' && text[i + 1] != '\x1E')) continue;
-    size_t end = i + 2;
-    while (end < text.size() && isDigit(text[end])) ++end;
-    if (end == i + 2) continue;
-    // Built by appending: GCC 12 misreads "literal" + std::string&& as an overlapping copy.
-    std::string figure = "E";
-    figure += text[i];
+  for (size_t at = text.find(kWord); at != std::string_view::npos; at = text.find(kWord, at + 1)) {
+    if (at == 0 || (text[at - 1] != 'F' && text[at - 1] != 'f')) continue;
+    size_t i = at + kWord.size();
+    if (i >= text.size() || text[i] != prefix) continue;
+    std::string figure(1, prefix);
+    if (++i < text.size() && isDigit(text[i])) figure += text[i++];
+    if (i >= text.size() || (text[i] != '-' && text[i] != '\x1E')) continue;
+    const size_t digits = ++i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    if (i == digits) continue;
     figure += '-';
-    figure.append(text.substr(i + 2, end - i - 2));
+    figure.append(text.substr(digits, i - digits));
     figures.push_back(std::move(figure));
   }
   return figures;
 }
 
-std::string idField(const SourceQuestion& q) {
-  std::vector<std::string> figures = figuresNamedIn(q.text);
+std::string idField(const SourceQuestion& q, char prefix) {
+  std::vector<std::string> figures = figuresNamedIn(q.text, prefix);
   return figures.empty() ? q.id : q.id + " Figure:" + figures.front();
 }
 
@@ -227,11 +273,14 @@ void checkPool(const std::vector<SourceQuestion>& questions, const ExpectedPool&
     if (letter != expectedLetter.end() && letter->second != q.letter)
       diagnostics.add(q.line, q.id,
                       std::string("correct letter is ") + q.letter + ", the group list has " + letter->second);
-    checkFields(q, pool.limits, diagnostics);
+    checkFields(q, pool.prefix, pool.limits, diagnostics);
+    checkBlanks(q, pool, diagnostics);
     checkAllChoices(q, pool, diagnostics);
     checkFigure(q, pool, diagnostics);
-    checkScreenFit(q, diagnostics);
+    checkScreenFit(q, pool.examQuestions, diagnostics);
   }
+  checkBytes(questions, pool, diagnostics);
+  checkLineCounts(questions, pool.lines, diagnostics);
   // The totals follow from the checks above; reported only when nothing else is.
   if (diagnostics.empty()) checkTotals(questions, pool, diagnostics);
 }

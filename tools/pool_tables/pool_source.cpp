@@ -25,6 +25,7 @@ constexpr Mapping kMappings[] = {
     {U'\u2013', 0x96},  // en dash
     {U'\u00A0', 0xA0},  // no-break space
     {U'\u2011', 0x1E},  // non-breaking hyphen: the word processor's own code
+    {U'\u00B2', 0xB2},  // superscript two
 };
 
 std::optional<unsigned char> windows1252Byte(char32_t code) {
@@ -60,8 +61,8 @@ std::string codePointName(char32_t code) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool isIdentifier(std::string_view s) {
-  return s.size() == 5 && s[0] == 'E' && isDigit(s[1]) && s[2] >= 'A' && s[2] <= 'H' && isDigit(s[3]) &&
+bool isIdentifier(std::string_view s, char prefix) {
+  return s.size() == 5 && s[0] == prefix && isDigit(s[1]) && s[2] >= 'A' && s[2] <= 'H' && isDigit(s[3]) &&
          isDigit(s[4]);
 }
 
@@ -79,11 +80,12 @@ std::vector<std::string_view> splitLines(std::string_view content) {
 
 // "E1A01 (A) [97.305, 97.307(b)]": identifier, correct letter, and an
 // optional rule reference, which the program does not keep.
-bool readHeader(std::string_view line, SourceQuestion& q, std::string& problem) {
+bool readHeader(std::string_view line, char prefix, SourceQuestion& q, std::string& problem) {
   q.id = std::string(line.substr(0, 5));
-  if (!isIdentifier(q.id)) {
+  if (!isIdentifier(q.id, prefix)) {
     q.id.clear();
-    problem = "expected an identifier such as E1A01 at the start of a question, found \"" + std::string(line) + "\"";
+    problem = std::string("expected an identifier such as ") + prefix + "1A01 at the start of a question, found \"" +
+              std::string(line) + "\"";
     return false;
   }
   std::string_view rest = line.substr(5);
@@ -135,7 +137,7 @@ bool toWindows1252(std::string_view utf8, std::string& out, std::string& problem
   return true;
 }
 
-std::vector<SourceQuestion> readPool(std::string_view content, Diagnostics& diagnostics) {
+std::vector<SourceQuestion> readPool(std::string_view content, char prefix, Diagnostics& diagnostics) {
   constexpr size_t kBlockLines = 7;  // header, text, four answers, "~~"
   std::vector<std::string_view> lines = splitLines(content);
   std::vector<SourceQuestion> questions;
@@ -148,7 +150,7 @@ std::vector<SourceQuestion> readPool(std::string_view content, Diagnostics& diag
     SourceQuestion q;
     q.line = static_cast<int>(i + 1);
     std::string problem;
-    if (!readHeader(lines[i], q, problem)) {
+    if (!readHeader(lines[i], prefix, q, problem)) {
       diagnostics.add(q.line, q.id, problem);
       return questions;
     }

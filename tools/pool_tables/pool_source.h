@@ -24,7 +24,7 @@ class Diagnostics {
 
 struct SourceQuestion {
   int line = 0;                        // line of the identifier in the text
-  std::string id;                      // bare identifier, "E1A01"
+  std::string id;                      // bare identifier, "E1A01", "T1A01"
   char letter = 0;                     // correct letter as published
   std::string text;                    // Windows-1252
   std::array<std::string, 4> answers;  // Windows-1252, labels "A. " to "D. " kept
@@ -34,8 +34,9 @@ struct SourceQuestion {
 // characters the pool uses are accepted; otherwise false, with the reason.
 bool toWindows1252(std::string_view utf8, std::string& out, std::string& problem);
 
-// The questions of the text in their published order. A block that breaks
-// the layout is reported and ends the reading.
-std::vector<SourceQuestion> readPool(std::string_view content, Diagnostics& diagnostics);
+// The questions of the text in their published order, each identifier
+// starting with the pool's prefix ('E', 'G', 'T'). A block that breaks the
+// layout is reported and ends the reading.
+std::vector<SourceQuestion> readPool(std::string_view content, char prefix, Diagnostics& diagnostics);
 
 }  // namespace pool_tables
