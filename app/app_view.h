@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/pool_term.h"
 #include "app/study_report.h"
 #include "drill/drill_view.h"
 #include "exam/exam_view.h"
@@ -15,7 +16,7 @@
 
 namespace pentrill {
 
-enum class MenuCommand { Drill, PracticeExam, StudySession, Progress, Mistakes, Help, Quit };
+enum class MenuCommand { Drill, PracticeExam, StudySession, Progress, Mistakes, Pools, Help, Quit };
 
 // The menu's commands besides the digits 0 to 9 of the drills. R, T and W
 // count only while the study record is on.
@@ -25,6 +26,7 @@ inline constexpr CommandInfo<MenuCommand> kMenuCommands[] = {
      "study session: the 20 questions that raise your chance of passing most"},
     {MenuCommand::Progress, 'T', 'T', "progress", "progress: the chance of passing and what you know"},
     {MenuCommand::Mistakes, 'W', 'W', "your mistakes", "a drill of the questions whose last answer was wrong"},
+    {MenuCommand::Pools, 'L', 'L', "other pools", "the licence class and question pool to study"},
     {MenuCommand::Help, '?', '?', "help", "help"},
     {MenuCommand::Quit, kEscape, 'Q', "quit", "quit"},
 };
@@ -62,6 +64,9 @@ class AppView {
   // The missed questions with their right answers, a page at a time, until
   // the user goes back (Done) or asks for a drill of them.
   virtual MissedChoice showMissed(const std::vector<MissedQuestion>& missed) = 0;
+  // The pools the program carries, until the user chooses one (returned) or
+  // goes back (null).
+  virtual const PoolEdition* choosePool(const std::vector<PoolOffer>& offers, const PoolEdition& inUse) = 0;
   // Shown while the exam is composed.
   virtual void preparingExam() = 0;
   virtual DrillView& drillView() = 0;
@@ -73,5 +78,12 @@ class AppView {
 // Shows the menu again and again and carries out what the user asks, until
 // the user quits; returns the process exit status.
 int runProgram(Session& session, AppView& view);
+
+// The name under which the record keeps the pool chosen on the L screen.
+inline constexpr std::string_view kChosenPoolSetting = "pool";
+
+// The pool to start with: the one --pool named, else the one last chosen on
+// the L screen (kept in the record), else 2020-2024.
+const PoolEdition& startingPool(const PoolEdition* named, RecordStore* record);
 
 }  // namespace pentrill

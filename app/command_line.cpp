@@ -64,13 +64,6 @@ constexpr std::array<ClassName, 3> kClassNames{{
 }};
 
 // The carried pools by class, then by their first day: the order they are listed in.
-std::vector<const PoolEdition*> poolsInListOrder() {
-  std::vector<const PoolEdition*> pools(poolEditions().begin(), poolEditions().end());
-  std::stable_sort(pools.begin(), pools.end(), [](const PoolEdition* a, const PoolEdition* b) {
-    return a->licence != b->licence ? a->licence < b->licence : a->firstDay < b->firstDay;
-  });
-  return pools;
-}
 
 // Every name --pool takes, classes first: "technician, general, ... and 2024-2028".
 std::string poolNames(std::string_view conjunction) {

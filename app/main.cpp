@@ -34,11 +34,6 @@
 
 namespace {
 
-// The pool chosen with --pool, else the default.
-const pentrill::PoolEdition& poolInUse(const pentrill::CommandLine& commandLine) {
-  return commandLine.edition != nullptr ? *commandLine.edition : *pentrill::poolEditions().front();
-}
-
 pentrill::RecordPlace recordPlace(const pentrill::CommandLine& commandLine) {
   return commandLine.recordPath ? pentrill::RecordPlace{*commandLine.recordPath, ""} : pentrill::defaultRecordPlace();
 }
@@ -59,7 +54,8 @@ int answerFromRecord(const pentrill::CommandLine& commandLine, pentrill::Clock& 
   }
   const pentrill::CommandAnswer answer = pentrill::answerFromRecord(
       commandLine.action == pentrill::CommandLine::Action::ExportRecord, record.store.get(), place.path,
-      poolInUse(commandLine), pentrill::utcSecondsNow(clock), pentrill::utcOffsetSecondsNow(clock));
+      pentrill::startingPool(commandLine.edition, record.store.get()), pentrill::utcSecondsNow(clock),
+      pentrill::utcOffsetSecondsNow(clock));
   return pentrill::deliver(answer, stdout, stderr);
 }
 
@@ -86,7 +82,7 @@ int runInTerminal(const pentrill::CommandLine& commandLine, const std::string& r
                   const pentrill::RecordOpening& record) {
   pentrill::SystemClock clock;
   pentrill::PosixFiles files;
-  pentrill::Session session(poolInUse(commandLine), clock, files);
+  pentrill::Session session(pentrill::startingPool(commandLine.edition, record.store.get()), clock, files);
   attachRecord(session, commandLine, recordPath, record);
   pentrill::SdlThread sdl;  // loads SDL2 and starts only at the first alert or window
   pentrill::SdlSound sound(sdl);
@@ -128,7 +124,7 @@ int runPlain(const pentrill::CommandLine& commandLine, const std::string& record
   std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write that fails, not a death
   pentrill::SystemClock clock;
   pentrill::PosixFiles files;
-  pentrill::Session session(poolInUse(commandLine), clock, files);
+  pentrill::Session session(pentrill::startingPool(commandLine.edition, record.store.get()), clock, files);
   attachRecord(session, commandLine, recordPath, record);
   int failure = 0;
   {

@@ -1,5 +1,6 @@
 #include "app/pool_term.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <mutex>
@@ -47,6 +48,33 @@ const PoolEdition& poolOfClass(LicenceClass licence, CivilDate today) {
       chosen = edition;
   }
   return *chosen;
+}
+
+std::vector<const PoolEdition*> poolsInListOrder() {
+  std::vector<const PoolEdition*> pools(poolEditions().begin(), poolEditions().end());
+  std::stable_sort(pools.begin(), pools.end(), [](const PoolEdition* a, const PoolEdition* b) {
+    return a->licence != b->licence ? a->licence < b->licence : a->firstDay < b->firstDay;
+  });
+  return pools;
+}
+
+std::string poolLabel(const PoolEdition& edition) {
+  return std::string(edition.className) + " (Element " + std::to_string(edition.element) + "), pool " +
+         std::string(edition.years);
+}
+
+// Counting a pool's questions reads its tables: only when the L screen asks.
+std::vector<PoolOffer> poolOffers(CivilDate today) {
+  std::vector<PoolOffer> offers;
+  for (const PoolEdition* edition : poolsInListOrder()) {
+    int questions = 0;
+    for (const Subelement& subelement : edition->subelements) questions += static_cast<int>(subelement.questions.size());
+    std::string status = today < edition->firstDay ? "in force from " + dateText(edition->firstDay)
+                         : today > edition->lastDay ? "expired on " + dateText(edition->lastDay)
+                                                    : std::string("in force");
+    offers.push_back({edition, questions, std::move(status)});
+  }
+  return offers;
 }
 
 std::string dateText(CivilDate date) {

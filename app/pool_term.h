@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pool/edition.h"
 
@@ -22,6 +23,21 @@ std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate to
 // class in force, else the newest one that has started, else the first to
 // start.
 const PoolEdition& poolOfClass(LicenceClass licence, CivilDate today);
+
+// Every carried pool by licence class, Technician first, and within a class
+// the oldest first: the order in which --help and the L screen list them.
+std::vector<const PoolEdition*> poolsInListOrder();
+
+// "Amateur Extra (Element 4), pool 2020-2024".
+std::string poolLabel(const PoolEdition& edition);
+
+// A pool as the L screen offers it.
+struct PoolOffer {
+  const PoolEdition* edition;
+  int questions;       // in the pool
+  std::string status;  // "in force", "expired on June 30, 2024", "in force from July 1, 2030"
+};
+std::vector<PoolOffer> poolOffers(CivilDate today);
 
 // "June 30, 2024".
 std::string dateText(CivilDate date);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "exam/exam_composer.h"
+#include "screen/calendar.h"
 
 namespace pentrill {
 
@@ -95,6 +96,17 @@ void showProgress(Session& session, AppView& view) {
   followMissed(session, view, offer(), missed, offer);
 }
 
+// L at the menu: another pool for the menu, kept in the record for the next
+// start.
+void choosePool(Session& session, AppView& view) {
+  const PoolEdition* chosen = view.choosePool(poolOffers(localDate(session.clock.now())), session.edition());
+  if (chosen == nullptr || chosen == &session.edition()) return;
+  session.useEdition(*chosen);
+  StudyLog& record = session.record;
+  if (record.on() && !record.store->writeSetting(kChosenPoolSetting, chosen->name))
+    record.turnOff(record.store->lastFailure());
+}
+
 // One visit of the menu: the help screen, a study session and the progress
 // screen come back to it; returns a drill, the practice exam or the end.
 MenuChoice runMenu(Session& session, AppView& view) {
@@ -114,6 +126,9 @@ MenuChoice runMenu(Session& session, AppView& view) {
       case MenuCommand::Mistakes:
         drillMistakes(session, view);
         break;
+      case MenuCommand::Pools:
+        choosePool(session, view);
+        break;
       case MenuCommand::Drill:
       case MenuCommand::PracticeExam:
       case MenuCommand::Quit:
@@ -132,6 +147,14 @@ void runPracticeExam(Session& session, AppView& view) {
 }
 
 }  // namespace
+
+const PoolEdition& startingPool(const PoolEdition* named, RecordStore* record) {
+  if (named != nullptr) return *named;
+  if (record != nullptr)
+    if (const std::optional<std::string> chosen = record->readSetting(kChosenPoolSetting))
+      if (const PoolEdition* edition = findPoolEdition(*chosen)) return *edition;
+  return *poolEditions().front();
+}
 
 bool menuCommandOffered(MenuCommand command, const Session& session) {
   const bool needsRecord = command == MenuCommand::StudySession || command == MenuCommand::Progress ||

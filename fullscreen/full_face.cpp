@@ -13,6 +13,7 @@ namespace pentrill {
 
 namespace {
 
+constexpr int kPoolRow = 4;
 constexpr int kMenuOriginRow = 6;
 constexpr int kMenuOriginColumn = 10;
 constexpr int kStudyRow = 22;
@@ -99,6 +100,7 @@ void FullScreenFace::drawMenu(Session& session) {
   console.clearScreen();
   const int row = kMenuOriginRow;
   const int column = kMenuOriginColumn;
+  writeAt(console, kPoolRow, column, poolLabel(edition) + "      L. Other pools");
   writeAt(console, row, column, "                       <<< Pentrill >>>");
   writeAt(console, row + 1, column, rule(80));
   menuClicks_.clear();

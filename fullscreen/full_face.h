@@ -20,6 +20,7 @@ class FullScreenFace : public AppView {
   void showMessage(const std::vector<std::string>& lines) override;
   MissedChoice showProgress(const StudyReport& report, bool missedOffered) override;
   MissedChoice showMissed(const std::vector<MissedQuestion>& missed) override;
+  const PoolEdition* choosePool(const std::vector<PoolOffer>& offers, const PoolEdition& inUse) override;
   void preparingExam() override { exam_.showPreparingNotice(); }
   DrillView& drillView() override { return drill_; }
   ExamView& examView() override { return exam_; }

@@ -94,7 +94,7 @@ bool PlainFace::askYesNo(std::string_view prompt) {
 
 MenuChoice PlainFace::menu(Session& session) {
   const PoolEdition& edition = session.edition();
-  write("Main menu. Question pool " + std::string(edition.name) + ".");
+  write("Main menu. " + poolLabel(edition) + ".");
   for (std::string_view line : edition.menuLines) write(line);
   if (const std::optional<std::string_view> notice = expiryNotice(edition.name, localDate(clock_.now())))
     write(*notice);
@@ -112,6 +112,23 @@ MenuChoice PlainFace::menu(Session& session) {
       if (offered(*command)) return {*command};
     write(commands);
   }
+}
+
+const PoolEdition* PlainFace::choosePool(const std::vector<PoolOffer>& offers, const PoolEdition& inUse) {
+  write("The question pools:");
+  for (size_t i = 0; i < offers.size(); ++i) {
+    const PoolOffer& offer = offers[i];
+    const PoolEdition& edition = *offer.edition;
+    write(plainNumberText(static_cast<long long>(i) + 1) + ". " + poolLabel(edition) + ": " +
+          plainNumberText(offer.questions) + " questions; exam of " + plainNumberText(edition.examQuestions()) +
+          ", " + plainNumberText(edition.passMark) + " right to pass; " + offer.status +
+          (&edition == &inUse ? "; in use." : "."));
+  }
+  write("Type 1 to " + plainNumberText(static_cast<long long>(offers.size())) +
+        " to choose a pool, or Enter to keep the one in use.");
+  const std::string word = firstWord(read());
+  if (word.size() != 1 || word[0] < '1' || word[0] >= '1' + static_cast<int>(offers.size())) return nullptr;
+  return offers[static_cast<size_t>(word[0] - '1')].edition;
 }
 
 void PlainFace::showHelp(const Session& session) {

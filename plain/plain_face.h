@@ -32,6 +32,7 @@ class PlainFace : public AppView, DrillView, ExamView {
   void showMessage(const std::vector<std::string>& lines) override;
   MissedChoice showProgress(const StudyReport& report, bool missedOffered) override;
   MissedChoice showMissed(const std::vector<MissedQuestion>& missed) override;
+  const PoolEdition* choosePool(const std::vector<PoolOffer>& offers, const PoolEdition& inUse) override;
   void preparingExam() override {}
   DrillView& drillView() override { return *this; }
   ExamView& examView() override { return *this; }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -181,7 +182,7 @@ class PlainEndToEnd : public ::testing::Test {
 
   fs::path folder;
   std::string record;
-  const std::vector<PoolQuestion> pool = poolQuestions("element4-2020-2024.txt");
+  std::vector<PoolQuestion> pool = poolQuestions("element4-2020-2024.txt");
   const PoolQuestion& byId(const std::string& id) const {
     for (const PoolQuestion& question : pool)
       if (question.id == id) return question;
@@ -313,6 +314,67 @@ TEST_F(PlainEndToEnd, EndOfInputInAnExamKeepsItsAnswersAndEndsCleanly) {
   EXPECT_EQ(exported().size(), 3u);
   const DetachedRun stats = runDetached(kBinary, DetachedInput::DevNull, {"--record", record, "--stats"});
   EXPECT_NE(stats.standardOutput.find("left unfinished"), std::string::npos) << stats.standardOutput;
+}
+
+// A question that names a figure is followed by the figure's description,
+// and F says it again.
+TEST_F(PlainEndToEnd, AQuestionNamingAFigureIsFollowedByItsDescription) {
+  PlainConversation plain({"--plain", "--no-record", "--pool", "technician"}, {});
+  plain.linesThrough("Type 0 to 9 for a drill");
+  plain.send("6");
+  plain.linesThrough("Do you want the questions");
+  plain.send("s");
+  plain.linesThrough("Start with Question");
+  plain.send("25");
+  EXPECT_EQ(plain.nextLine(), "Question 25 of 46, T6C02.");
+  EXPECT_EQ(plain.nextLine(), "What is component 1 in figure T-1?");
+  const std::optional<std::string> first = plain.nextLine();
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->starts_with("Figure T-1: ")) << *first;
+  const std::vector<std::string> rest = plain.linesThrough("Answer A, B, C or D");
+  plain.send("f");
+  EXPECT_EQ(plain.nextLine(), first);
+  EXPECT_EQ(plain.linesThrough(rest[rest.size() - 6]).back(), rest[rest.size() - 6]);  // the description's last line
+  plain.send("s");
+  plain.linesThrough("Type 0 to 9 for a drill");
+}
+
+// A Technician exam: 35 questions, one from each of its 35 groups; 26
+// right answers pass and 25 fail, by the same rule as 37 and 36 of 50.
+TEST_F(PlainEndToEnd, ATechnicianExamHasOneQuestionOfEachGroupAndPassesWith26Of35) {
+  pool = poolQuestions("element2-2026-2030.txt");
+  for (const int right : {26, 25}) {
+    SCOPED_TRACE(std::to_string(right) + " right");
+    PlainConversation plain({"--plain", "--no-record", "--pool", "technician"}, {});
+    plain.linesThrough("Type 0 to 9 for a drill");
+    plain.send("p");
+    EXPECT_EQ(plain.nextLine(), "Practice exam: 35 questions, one from each group of the pool; 26 right answers pass.");
+    std::set<std::string> groups;
+    for (int number = 1; number <= 35; ++number) {
+      const std::vector<std::string> question = plain.linesThrough("Answer A, B, C or D");
+      size_t header = question.size() - 1;
+      while (header > 0 && !question[header].starts_with("Question ")) --header;
+      ASSERT_LT(header + 1, question.size());
+      EXPECT_TRUE(question[header].starts_with("Question " + std::to_string(number) + " of 35.")) << question[header];
+      const PoolQuestion& asked = byText(question[header + 1]);
+      groups.insert(asked.id.substr(0, 3));
+      const char letter = rightLetter(question, asked.right);
+      plain.send(std::string(1, number <= right ? letter : otherThan(letter)));
+    }
+    EXPECT_EQ(groups.size(), 35u);
+    plain.linesThrough("This was the last question");
+    plain.linesThrough("Answer A, B, C or D");
+    plain.send("s");
+    plain.linesThrough("Are you sure you want to end the Exam?");
+    plain.send("y");
+    EXPECT_EQ(plain.nextLine(), "Correct Answers: " + std::to_string(right));
+    EXPECT_EQ(plain.nextLine(), "Incorrect Answers: " + std::to_string(35 - right));
+    EXPECT_EQ(plain.nextLine(), "Skipped Questions: 0");
+    EXPECT_EQ(plain.nextLine(), right == 26 ? "Your Score: 74.29%" : "Your Score: 71.43%");
+    EXPECT_EQ(plain.nextLine(), right == 26 ? "Your Status: Pass" : "Your Status: Fail");
+    plain.closeInput();
+    EXPECT_EQ(plain.exitCode(), 0);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The command line of the real program: the 2024-2028 pool chosen with
 // --pool in a 100 x 43 pseudo-terminal, and --help, --version and wrong
 // options, which are answered without a terminal and leave one alone.
+#include <stdlib.h>
+
+#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
@@ -197,6 +200,101 @@ TEST(PoolEndToEnd, HelpInATerminalLeavesItsModesAlone) {
   EXPECT_EQ(term.received().find('\x1b'), std::string::npos) << "sent a control sequence";
   EXPECT_TRUE(sameTermios(term.initialTermios(), term.currentTermios()))
       << "before: " << describeTermios(term.initialTermios()) << "\nafter:  " << describeTermios(term.currentTermios());
+}
+
+}  // namespace
+}  // namespace pentrill::e2e
+
+namespace pentrill::e2e {
+namespace {
+
+// A folder of the test's own, where the program keeps its record.
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pentrill-pools-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
+  }
+  ~Folder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string path;
+};
+
+constexpr const char* kTechnicianLine = "Technician (Element 2), pool 2026-2030";
+constexpr const char* kGeneralLine = "General (Element 3), pool 2023-2027";
+
+// L chooses the pool: the menu is drawn again for it, and the next start
+// without --pool opens it; --pool wins for its run; without a record the
+// program starts with 2020-2024.
+TEST(PoolEndToEnd, ThePoolChosenWithLIsTheNextStartsPool) {
+  Folder folder;
+  ASSERT_FALSE(folder.path.empty());
+  PtyOptions options;
+  options.workingDirectory = folder.path;
+  {
+    PtyTerminal term(kBinary, options);
+    ASSERT_TRUE(term.waitForText(4, 10, "Amateur Extra (Element 4), pool 2020-2024")) << term.screenDump();
+    term.send("l");
+    ASSERT_TRUE(term.waitForText(2, 3, "Choose the licence class and question pool to study"));
+    int generalRow = 0;
+    for (int row = 6; row <= 9; ++row)
+      if (term.textAt(row, 7, 19) == "General (Element 3)") generalRow = row;
+    ASSERT_GT(generalRow, 0) << term.screenDump();
+    term.click(generalRow, 50);
+    ASSERT_TRUE(term.waitForText(4, 10, kGeneralLine)) << term.screenDump();
+    EXPECT_TRUE(term.waitForText(9, 10, "1. SUBELEMENT G1 "));
+    EXPECT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+  }
+  {
+    PtyTerminal term(kBinary, options);
+    EXPECT_TRUE(term.waitForText(4, 10, kGeneralLine)) << term.screenDump();
+    term.send("l");
+    ASSERT_TRUE(term.waitForText(2, 3, "Choose the licence class and question pool to study"));
+    term.send("1");  // Technician, first in the list
+    EXPECT_TRUE(term.waitForText(4, 10, kTechnicianLine)) << term.screenDump();
+  }
+  PtyOptions named = options;
+  named.arguments = {"--pool", "extra"};
+  {
+    PtyTerminal term(kBinary, named);
+    EXPECT_TRUE(term.waitForText(4, 10, "Amateur Extra (Element 4), pool 2024-2028")) << term.screenDump();
+  }
+  {
+    PtyTerminal term(kBinary, options);
+    EXPECT_TRUE(term.waitForText(4, 10, kTechnicianLine)) << "--pool changed the kept choice\n" << term.screenDump();
+  }
+  PtyOptions unrecorded = options;
+  unrecorded.arguments = {"--no-record"};
+  {
+    PtyTerminal term(kBinary, unrecorded);
+    EXPECT_TRUE(term.waitForText(4, 10, "Amateur Extra (Element 4), pool 2020-2024")) << term.screenDump();
+  }
+}
+
+// A General exam's answer sheet: 35 entries, ten a column, none in the
+// fifth column that 50 questions need.
+TEST(PoolEndToEnd, AGeneralExamsAnswerSheetHasItsThirtyFiveEntries) {
+  PtyTerminal term(kBinary, withArguments({"--pool", "general", "--no-record"}));
+  ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
+  term.send("p");
+  ASSERT_TRUE(term.waitFor([&] { return term.textAt(3, 1, 5) == "  1. "; })) << term.screenDump();
+  term.send("a");
+  ASSERT_TRUE(term.waitFor([&] { return term.textAt(3, 1, 5) == "  2. "; })) << term.screenDump();
+  term.send("r");
+  ASSERT_TRUE(term.waitForText(36, 51, "30.  ")) << term.screenDump();
+  EXPECT_EQ(term.textAt(27, 30, 5), "01. A");
+  EXPECT_EQ(term.textAt(28, 30, 5), "02.  ");
+  EXPECT_EQ(term.textAt(27, 61, 5), "31.  ");
+  EXPECT_EQ(term.textAt(31, 61, 5), "35.  ");
+  EXPECT_EQ(term.textAt(32, 61, 5), "     ");
+  for (int row = 27; row <= 36; ++row) EXPECT_EQ(term.textAt(row, 71, 5), "     ") << row;
+  // The last question is 35: Next from there sounds the alert and says so.
+  term.send("35\r");
+  ASSERT_TRUE(term.waitFor([&] { return term.textAt(3, 1, 6) == "  35. "; })) << term.screenDump();
+  term.send("n");
+  EXPECT_TRUE(term.waitForText(22, 10, "This was the last question you can End the exam or go back to a Previous question."));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // menu, help and farewell screens, dispatch to the drill and the exam.
 #include "tests/fakes/manual_clock.h"
 #include "app/program.h"
+#include "app/pool_term.h"
+#include "screen/text.h"
 
 #include <gtest/gtest.h>
 
@@ -136,8 +138,9 @@ TEST(ExpiredPool, TheMenuSaysSoOnRow26FromTheDayAfterItsLastDay) {
       ASSERT_EQ(menu.cell(26, column).foreground, kYellow) << label << " column " << column;
       ASSERT_EQ(menu.cell(26, column).background, kBlue) << label << " column " << column;
     }
-    // The menu itself stays exactly as it is.
-    for (int row = 1; row <= 20; ++row)
+    // Row 4 names the pool in use; the menu itself stays exactly as it is.
+    EXPECT_EQ(trimBlanks(menu.text(4)), poolLabel(c.edition) + "      L. Other pools") << label;
+    for (int row = 5; row <= 20; ++row)
       for (int column = 1; column <= kScreenColumns; ++column)
         ASSERT_EQ(menu.cell(row, column), reference.cell(row, column)) << label << " " << row << "," << column;
   }
