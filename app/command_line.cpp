@@ -29,7 +29,7 @@ constexpr std::string_view kUsage =
     "Options:\n"
     "  --pool NAME  the question pool to study (also --pool=NAME): a licence class,\n"
     "               for its pool in force today, or a pool's own name (see below);\n"
-    "               without it, the 2020-2024 pool\n"
+    "               without it, the one last chosen with L, else 2020-2024\n"
     "  --record FILE  keep the study record in FILE instead of\n"
     "               $XDG_STATE_HOME/pentrill/record.sqlite3 (~/.local/state/...)\n"
     "  --no-record  record nothing: the program writes no file at all\n"
@@ -49,8 +49,9 @@ constexpr std::string_view kUsage =
     "or wrong). From it the program works out how well you remember each question\n"
     "(the FSRS-6 memory model) and the chance of passing an exam drawn today: one\n"
     "question from each of the pool's groups, as the real exam draws them, a\n"
-    "question not remembered still guessed right one time in four. R at the menu\n"
-    "studies the 20 questions that raise that chance most; T shows the progress.\n";
+    "question not remembered still guessed right one time in four. At the menu R\n"
+    "studies the 20 questions that raise that chance most, W your mistakes, T\n"
+    "shows the progress, L chooses the pool; after an exam M lists what you missed.\n";
 
 // The names that choose a class's pool, in the order of the classes.
 struct ClassName {

@@ -54,7 +54,8 @@ std::vector<std::string> keysPage() {
   lines.insert(lines.end(), {"", "  In the practice exam (a click on a button does what its key does):"});
   keyLines<ExamCommand>(kExamCommands, lines);
   lines.push_back("    a number and Enter: go to that question (or a click on its entry on the answer sheet)");
-  lines.insert(lines.end(), {"", "  Ctrl-C ends the program at once; Ctrl-Z suspends it.", "",
+  lines.insert(lines.end(), {"", "  After an exam's results, and at T: M lists the questions you missed, D drills them.",
+                             "  Ctrl-C ends the program at once; Ctrl-Z suspends it.", "",
                              "  Press any key to return to the menu."});
   return lines;
 }
@@ -159,7 +160,7 @@ void FullScreenFace::showHelp(const Session& session) {
     console.endLine();
   }
   writeAt(console, kMoreKeysRow, 1,
-          "  At the menu R starts a study session and T shows your progress; F shows a question's figure.");
+          "  At the menu: R study session, T progress, W your mistakes, L other pools; F shows a figure.");
   writeAt(console, kMoreKeysRow + 2, 1,
           "  Press ? for the keys of every screen; any other key returns to the menu.");
   if (waitKey(console).is(kKeysPageKey)) {

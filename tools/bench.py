@@ -35,7 +35,10 @@ machine, in one run, and is printed side by side:
   the first drill question and again after 10 answers
   (which the record must then hold, as `--export-record` lists them).
 
-Targets: start-up at most 1.6 times that of `less`; under 0.05 % of one core
+Targets: start-up at most 1.6 times that of `less`, and with the record at
+most 1.2 times that of a minimal ncurses program painting the same menu
+and rows (pentrill_menu_reference, built beside the binary: `cmake --build
+build/release --target pentrill_menu_reference`, or --reference); under 0.05 % of one core
 idle at the menu and on the question; at most 40 bytes/s on the question;
 under 5 MB resident on the question (6 MB with the study record); the
 stripped binary under 3.5 MB (four pools). Exit status: 0 when every target is
@@ -62,6 +65,9 @@ from pty_session import COLUMNS, measure_idle, memory_mb, start
 
 MENU_LAST_LINE = b"Pick the sub element you want to practice (0-9, P, ?)"
 STARTUP_RATIO_TARGET = 1.6
+# With the study record, beside a minimal ncurses program painting the same
+# menu and rows (tools/menu_reference.cpp).
+REFERENCE_RATIO_TARGET = 1.2
 CPU_TARGET_PERCENT = 0.05
 BYTES_TARGET_PER_SECOND = 40.0
 MEMORY_TARGET_MB = 5.0
@@ -282,7 +288,7 @@ def exported_answers(binary, record):
     return len(done.stdout.splitlines()) - 1
 
 
-def record_run(binary, writer, answers, starts, less_median):
+def record_run(binary, writer, answers, starts, less_median, reference_median):
     """Start-up and memory on a record of `answers` answers: printed lines and
     whether the targets are met; None when it could not be run."""
     if not os.access(writer, os.X_OK):
@@ -308,12 +314,15 @@ def record_run(binary, writer, answers, starts, less_median):
                   file=sys.stderr)
             return None
     ratio = median / less_median
-    met = [ratio <= STARTUP_RATIO_TARGET, max(memory[1], memory[2]) < RECORD_MEMORY_TARGET_MB]
+    reference_ratio = median / reference_median
+    met = [ratio <= STARTUP_RATIO_TARGET, max(memory[1], memory[2]) < RECORD_MEMORY_TARGET_MB,
+           reference_ratio <= REFERENCE_RATIO_TARGET]
     lines = [
         f"with a study record of {answers} answers (written in {written:.1f} s):",
         f"  start-up to the full menu and its rows 22 and 24, median of {starts}: {median * 1000:.1f} ms"
         f" (min {min(times) * 1000:.1f}, max {max(times) * 1000:.1f});"
-        f" ratio to less {ratio:.2f} (target <= {STARTUP_RATIO_TARGET}: {verdict(met[0])})",
+        f" ratio to less {ratio:.2f} (target <= {STARTUP_RATIO_TARGET}: {verdict(met[0])}),"
+        f" to the minimal ncurses menu {reference_ratio:.2f} (target <= {REFERENCE_RATIO_TARGET}: {verdict(met[2])})",
         f"  resident memory: menu {memory[0]:.2f} MB, then the progress screen and a drill:"
         f" first question {memory[1]:.2f} MB,"
         f" after {ANSWERS_BEFORE_MEASURING} recorded answers {memory[2]:.2f} MB"
@@ -330,6 +339,7 @@ def main():
     parser.add_argument("--record-answers", type=int, default=50_000,
                         help="answers in the study record of the record run (0: no record run)")
     parser.add_argument("--record-writer", help="pentrill_bench_record (default: in the binary's build folder)")
+    parser.add_argument("--reference", help="pentrill_menu_reference (default: in the binary's build folder)")
     parser.add_argument("--check-start", action="store_true", help="only check that the binary starts")
     parser.add_argument("--check-size", action="store_true", help="only check the stripped binary's size")
     args = parser.parse_args()
@@ -353,7 +363,10 @@ def main():
     # the record's own costs are measured below, on a record of its own.
     ours = [binary, "--no-record"]
     ours_median, ours_times = median_startup(ours, [MENU_LAST_LINE], starts)
-    if ours_median is None or less_median is None:
+    reference = os.path.abspath(args.reference or os.path.join(os.path.dirname(os.path.dirname(binary)), "tools",
+                                                               "pentrill_menu_reference"))
+    reference_median, _ = median_startup([reference], [MENU_LAST_LINE, *RECORD_ROWS], starts)
+    if ours_median is None or less_median is None or reference_median is None:
         print("bench: a program did not reach its first screen", file=sys.stderr)
         return 2
 
@@ -389,7 +402,8 @@ def main():
     if args.record_answers > 0:
         writer = args.record_writer or os.path.join(os.path.dirname(os.path.dirname(binary)), "tools",
                                                     "pentrill_bench_record")
-        record = record_run(binary, os.path.abspath(writer), args.record_answers, starts, less_median)
+        record = record_run(binary, os.path.abspath(writer), args.record_answers, starts, less_median,
+                            reference_median)
         if record is None:
             return 2
     ratio = ours_median / less_median
@@ -405,6 +419,8 @@ def main():
     print(f"start-up to the full menu, median of {starts}: {ours_median * 1000:.1f} ms"
           f" (min {min(ours_times) * 1000:.1f}, max {max(ours_times) * 1000:.1f})")
     print(f"less showing a short text, median of {starts}: {less_median * 1000:.1f} ms")
+    print(f"a minimal ncurses program painting the same menu, median of {starts}: {reference_median * 1000:.1f} ms"
+          f" (pentrill without the record: {ours_median / reference_median:.2f} of it)")
     print(f"ratio: {ratio:.2f} (target <= {STARTUP_RATIO_TARGET}: {verdict(results[0])})")
     print(f"idle for {args.idle_seconds:g} s each:")
     print(f"  menu:           {menu.cpu_percent:.4f} % of one core ({verdict(results[1])}),"

@@ -55,6 +55,8 @@ constexpr const char* kExpired =
 const std::vector<Placed>& menuTexts() {
   static const std::vector<Placed> texts = [] {
     std::vector<Placed> placed = {
+      // The licence class and pool in use, and the key to another pool.
+      {4, 10, "Amateur Extra (Element 4), pool 2020-2024      L. Other pools"},
       {6, 10, "                       <<< Pentrill >>>"},
       {7, 10, repeat("\u2500", 80)},
       {8, 10, "0. SUBELEMENT E0 \u2013 SAFETY - [1 exam question \u2013 1 group]"},
