@@ -6,9 +6,9 @@ Run from the repository root after building the release binary (what
 
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENTRILL_TESTS=OFF
     cmake --build build/release --target pentrill
-    python3 tools/bench.py                          # build/release/app/pentrill
+    python3 tools/bench.py                          # build/release/main/pentrill
     python3 tools/bench.py --starts 31 --idle-seconds 60
-    python3 tools/bench.py --binary build/gcc/app/pentrill
+    python3 tools/bench.py --binary build/gcc/main/pentrill
     python3 tools/bench.py --record-answers 0       # without the study-record run
 
 Everything runs in a 100 x 43 pseudo-terminal (TERM=xterm-256color) on this
@@ -333,7 +333,7 @@ def record_run(binary, writer, answers, starts, less_median, reference_median):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable")
     parser.add_argument("--starts", type=int, default=21, help="starts for each start-up median (at least 15)")
     parser.add_argument("--idle-seconds", type=float, default=30.0, help="length of each idle measurement")
     parser.add_argument("--record-answers", type=int, default=50_000,

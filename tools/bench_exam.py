@@ -7,8 +7,8 @@ Run from the repository root after building, for example:
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENTRILL_TESTS=OFF
     cmake --build build/release --target pentrill pentrill_bench_compose
     build/release/tools/pentrill_bench_compose        # composition time
-    python3 tools/bench_exam.py                       # build/release/app/pentrill, 30 s idle
-    python3 tools/bench_exam.py --binary build/gcc/app/pentrill --seconds 10 --keys 60
+    python3 tools/bench_exam.py                       # build/release/main/pentrill, 30 s idle
+    python3 tools/bench_exam.py --binary build/gcc/main/pentrill --seconds 10 --keys 60
 
 It starts the program in a 100 x 43 pseudo-terminal (TERM=xterm-256color),
 presses P at the menu and waits for the first exam question. Then:
@@ -75,7 +75,7 @@ def measure_latency(session, keys):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable")
     parser.add_argument("--seconds", type=float, default=30.0, help="length of the idle measurement")
     parser.add_argument("--keys", type=int, default=60, help="keys sent for the latency measurement")
     args = parser.parse_args()

@@ -5,8 +5,8 @@ Run from the repository root after building (Xvfb must be installed), e.g.:
 
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENTRILL_TESTS=OFF
     cmake --build build/release --target pentrill
-    python3 tools/bench_figures.py                  # build/release/app/pentrill, 5 runs
-    python3 tools/bench_figures.py --binary build/gcc/app/pentrill --runs 9 --idle 30
+    python3 tools/bench_figures.py                  # build/release/main/pentrill, 5 runs
+    python3 tools/bench_figures.py --binary build/gcc/main/pentrill --runs 9 --idle 30
 
 It starts its own Xvfb display and runs the program in a 100 x 43
 pseudo-terminal, in an E5 drill in sequence order from E5C08. E5C10, E5C11 and
@@ -140,7 +140,7 @@ def medians(runs):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable")
     parser.add_argument("--runs", type=int, default=5, help="program runs per setting")
     parser.add_argument("--idle", type=float, default=20.0, help="seconds of waiting measured on E5C10")
     args = parser.parse_args()

@@ -5,8 +5,8 @@ terminal, the first wrong answer of a run (the first alert) included.
 Run from the repository root after building the release binary, for example:
 
     cmake --build build/release --target pentrill
-    python3 tools/bench_keys.py                       # build/release/app/pentrill, 7 runs
-    python3 tools/bench_keys.py --binary build/gcc/app/pentrill --runs 15
+    python3 tools/bench_keys.py                       # build/release/main/pentrill, 7 runs
+    python3 tools/bench_keys.py --binary build/gcc/main/pentrill --runs 15
 
 Each run starts the program afresh (`--no-record`, in a 100 x 43
 pseudo-terminal, TERM=xterm-256color, no display) and opens a drill over E0
@@ -105,7 +105,7 @@ def one_run(binary, times):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable")
     parser.add_argument("--runs", type=int, default=7, help="fresh programs started (each has one first alert)")
     args = parser.parse_args()
     if not os.access(args.binary, os.X_OK):

@@ -4,8 +4,8 @@
 Run from the repository root after building the release binary (what
 `bash tools/run.sh` builds):
 
-    python3 tools/bench_plain.py                       # build/release/app/pentrill
-    python3 tools/bench_plain.py --binary build/gcc/app/pentrill --starts 51 --exams 11
+    python3 tools/bench_plain.py                       # build/release/main/pentrill
+    python3 tools/bench_plain.py --binary build/gcc/main/pentrill --starts 51 --exams 11
 
 It prints, for the program without its study record (--no-record):
 
@@ -70,7 +70,7 @@ def exam_cpu_seconds(binary):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill")
+    parser.add_argument("--binary", default="build/release/main/pentrill")
     parser.add_argument("--starts", type=int, default=31)
     parser.add_argument("--exams", type=int, default=7)
     args = parser.parse_args()

@@ -4,8 +4,8 @@
 Run from the repository root after building the release binary (not
 stripped: its symbols say where each pool's tables lie), for example:
 
-    python3 tools/bench_pool_pages.py                       # build/release/app/pentrill
-    python3 tools/bench_pool_pages.py --binary build/gcc/app/pentrill
+    python3 tools/bench_pool_pages.py                       # build/release/main/pentrill
+    python3 tools/bench_pool_pages.py --binary build/gcc/main/pentrill
 
 For each pool the program carries it starts the program with `--pool NAME
 --no-record` in a 100 x 43 pseudo-terminal (as tools/bench.py does) and, at
@@ -121,7 +121,7 @@ def run_pool(binary, in_use, pages):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable, not stripped")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable, not stripped")
     parser.add_argument("--pools", help="the pools, comma-separated (default: as --version lists them)")
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)

@@ -5,8 +5,8 @@ Run from the repository root after building, e.g.:
 
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENTRILL_TESTS=OFF
     cmake --build build/release --target pentrill
-    python3 tools/bench_terminal_figures.py                 # build/release/app/pentrill, 15 figures
-    python3 tools/bench_terminal_figures.py --binary build/gcc/app/pentrill --figures 30
+    python3 tools/bench_terminal_figures.py                 # build/release/main/pentrill, 15 figures
+    python3 tools/bench_terminal_figures.py --binary build/gcc/main/pentrill --figures 30
 
 It runs the program in a 100 x 43 pseudo-terminal, in an E5 drill in sequence
 order from E5C10 (Figure 5-1), once per protocol: --figures-in-terminal
@@ -103,7 +103,7 @@ def one_setting(binary, arguments, figures, idle):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", default="build/release/app/pentrill", help="the pentrill executable")
+    parser.add_argument("--binary", default="build/release/main/pentrill", help="the pentrill executable")
     parser.add_argument("--figures", type=int, default=15, help="F presses after the first, per protocol")
     parser.add_argument("--idle", type=float, default=5.0, help="seconds of waiting measured on the figure")
     args = parser.parse_args()

@@ -12,4 +12,4 @@ source tools/release_build.sh
 pentrill_require_packages "${PENTRILL_BUILD_PACKAGES[@]}"
 pentrill_release_build build/release -DPENTRILL_WERROR=OFF
 cd "$here"
-exec "$repository/build/release/app/pentrill" "$@"
+exec "$repository/build/release/main/pentrill" "$@"

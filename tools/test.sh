@@ -42,8 +42,8 @@ echo "no sanitizer reports"
 
 echo "== Release build as tools/run.sh makes it, started in a pseudo-terminal"
 pentrill_release_build build/ci-release -DPENTRILL_WERROR=ON
-python3 tools/bench.py --check-start --binary build/ci-release/app/pentrill
-python3 tools/bench.py --check-size --binary build/ci-release/app/pentrill
+python3 tools/bench.py --check-start --binary build/ci-release/main/pentrill
+python3 tools/bench.py --check-size --binary build/ci-release/main/pentrill
 rm -rf build/ci-install
 cmake --install build/ci-release --prefix build/ci-install >/dev/null
 for installed in bin/pentrill share/man/man1/pentrill.1 share/doc/pentrill/README.md share/doc/pentrill/LICENSE; do

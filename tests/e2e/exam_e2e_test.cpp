@@ -339,6 +339,35 @@ TEST_P(WholeExam, FromTheKeyboardReviewPanelAndResultsAgreeWithTheAnswers) {
 
 // Stopping at once, by clicks: a Stop Exam click declined with a click on
 // [N], then confirmed with Y; all fifty skipped.
+// A click on an entry of the answer sheet goes to that question, and the
+// letter chosen for it is marked in the buttons' colours, its other letters
+// left as they were.
+TEST(ExamEndToEnd, AClickOnTheAnswerSheetGoesToItsQuestionWithTheChosenLetterMarked) {
+  PtyTerminal term(kBinary);
+  ASSERT_TRUE(startExam(term));
+  ASSERT_TRUE(term.waitForText(3, 1, "  1. ")) << term.screenDump();
+  term.send("b");
+  ASSERT_TRUE(term.waitForText(3, 1, "  2. ")) << term.screenDump();
+  term.send("r");
+  ASSERT_TRUE(term.waitForText(27, 30, "01. B")) << term.screenDump();
+  term.click(27, 33);
+  ASSERT_TRUE(term.waitForText(3, 1, "  1. ")) << term.screenDump();
+  std::map<std::string, int> letterRows;
+  ASSERT_TRUE(term.waitFor([&] {
+    letterRows.clear();
+    for (int row = 4; row <= 23; ++row)
+      for (const char* letter : {"A", "B", "C", "D"})
+        if (term.textAt(row, 1, 8) == std::string("     ") + letter + ". ") letterRows[letter] = row;
+    return letterRows.size() == 4 && term.foreground(letterRows["B"], 6) == 14;
+  })) << term.screenDump();
+  EXPECT_EQ(term.background(letterRows["B"], 6), kRed);
+  for (const char* letter : {"A", "C", "D"}) {
+    EXPECT_EQ(term.foreground(letterRows[letter], 6), kBlack) << letter;
+    EXPECT_EQ(term.background(letterRows[letter], 6), kBrightWhite) << letter;
+  }
+  EXPECT_EQ(term.background(letterRows["B"], 7), kBrightWhite) << "only the letter is marked";
+}
+
 TEST(ExamEndToEnd, StopByClicksDeclinedThenConfirmed) {
   const auto pool = readPool("2020-2024");
   PtyTerminal term(kBinary);

@@ -21,8 +21,8 @@ STANDIN
 cat >"$work/repository/tools/release_build.sh" <<'STANDIN'
 pentrill_release_build() {
   mkdir -p "$1/app"
-  printf '#!/bin/sh\npwd\ncat hints.txt\necho "$@"\n' >"$1/app/pentrill"
-  chmod +x "$1/app/pentrill"
+  printf '#!/bin/sh\npwd\ncat hints.txt\necho "$@"\n' >"$1/main/pentrill"
+  chmod +x "$1/main/pentrill"
 }
 STANDIN
 echo "E1A01: mine" >"$work/user/hints.txt"
