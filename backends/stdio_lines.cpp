@@ -1,10 +1,5 @@
 #include "backends/stdio_lines.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <string>
 
@@ -31,13 +26,6 @@ std::string windows1252Of(std::string_view typed) {
 
 }  // namespace
 
-bool localeIsUtf8() {
-  setlocale(LC_CTYPE, "");
-  std::string codeset = nl_langinfo(CODESET);
-  std::transform(codeset.begin(), codeset.end(), codeset.begin(), [](unsigned char c) { return std::tolower(c); });
-  return codeset == "utf-8" || codeset == "utf8";
-}
-
 std::optional<std::string> StdioLines::readLine() {
   std::string line;
   for (;;) {
@@ -54,12 +42,7 @@ std::optional<std::string> StdioLines::readLine() {
 }
 
 void StdioLines::writeLine(std::string_view line) {
-  std::string bytes;
-  if (utf8_) {
-    bytes = displayUtf8(line);
-  } else {
-    for (char byte : line) bytes += asciiLookAlike(displayCodePoint(byte));
-  }
+  std::string bytes = terminalText(line, utf8_);
   bytes += '\n';
   errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size() || std::fflush(out_) != 0)

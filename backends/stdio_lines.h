@@ -22,7 +22,4 @@ class StdioLines : public LineChannel {
   bool utf8_;
 };
 
-// Whether the locale taken from the environment writes UTF-8.
-bool localeIsUtf8();
-
 }  // namespace pentrill

@@ -10,7 +10,6 @@
 #undef columns
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <locale.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -28,6 +27,7 @@
 
 #include "backends/chafa_library.h"
 #include "backends/figure_screen.h"
+#include "backends/locale_charset.h"
 #include "backends/terminal_query.h"
 #include "screen/charset.h"
 
@@ -120,22 +120,6 @@ std::int64_t monotonicMilliseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-bool codesetIsUtf8() {
-  std::string codeset = nl_langinfo(CODESET);
-  std::transform(codeset.begin(), codeset.end(), codeset.begin(), [](unsigned char c) { return std::tolower(c); });
-  return codeset == "utf-8" || codeset == "utf8";
-}
-
-// The terminal's character set is the locale's, as for every curses
-// program: UTF-8 where the locale says so, else ASCII, which any terminal
-// shows (UTF-8 guessed wrongly would show garbage). Only the character type
-// is taken from the environment: the program's number texts must not follow
-// a local decimal comma.
-bool localeIsUtf8() {
-  setlocale(LC_CTYPE, "");
-  return codesetIsUtf8();
 }
 
 // The NO_COLOR convention: set to anything but empty, no colour is used.
@@ -492,12 +476,7 @@ void TerminalConsole::sendControl(const std::string& sequence) {
 }
 
 void TerminalConsole::setTitle(std::string_view title) {
-  std::string text;
-  if (utf8_) {
-    text = displayUtf8(title);
-  } else {
-    for (char byte : title) text += asciiLookAlike(displayCodePoint(byte));
-  }
+  const std::string text = terminalText(title, utf8_);
   if (!titlePushed_ && windowSequences_) {
     sendControl(kTitlePush);
     titlePushed_ = true;

@@ -28,6 +28,7 @@
 #include "backends/sdl_sound.h"
 #include "backends/sdl_windows.h"
 #include "backends/sqlite_record_store.h"
+#include "backends/locale_charset.h"
 #include "backends/stdio_lines.h"
 #include "backends/system_clock.h"
 #include "backends/terminal_console.h"

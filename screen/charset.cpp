@@ -68,6 +68,13 @@ std::string displayUtf8(std::string_view text) {
   return result;
 }
 
+std::string terminalText(std::string_view text, bool utf8) {
+  if (utf8) return displayUtf8(text);
+  std::string ascii;
+  for (char byte : text) ascii += asciiLookAlike(displayCodePoint(byte));
+  return ascii;
+}
+
 char asciiLookAlike(char32_t codePoint) {
   if (codePoint >= 0x20 && codePoint < 0x7F) return static_cast<char>(codePoint);
   if (codePoint >= 0xA0 && codePoint <= 0xFF) return kLatin1LookAlikes[codePoint - 0xA0];

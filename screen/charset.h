@@ -18,6 +18,10 @@ std::string utf8Encode(char32_t codePoint);
 // A Windows-1252 text as UTF-8 for display, byte by byte.
 std::string displayUtf8(std::string_view text);
 
+// A text as the terminal shows it: UTF-8, or where the terminal's character
+// set is not UTF-8, each character's ASCII look-alike.
+std::string terminalText(std::string_view text, bool utf8);
+
 // One printable ASCII character that looks like the code point, for
 // terminals that cannot show anything else.
 char asciiLookAlike(char32_t codePoint);
