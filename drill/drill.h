@@ -47,7 +47,6 @@ class Drill {
 
   const std::string& title() const { return title_; }
   int size() const { return static_cast<int>(items_.size()); }
-  AnswerMode mode() const { return mode_; }
   // The run clock's reading when the drill started (whole seconds).
   std::int64_t started() const { return started_; }
   // Whether completing the drill offers another one (a subelement drill).

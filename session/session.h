@@ -16,7 +16,7 @@
 
 namespace pentrill {
 
-// The order in which a drill asks its questions; the last choice is kept.
+// The order in which a drill asks its questions.
 enum class DrillOrder { Random, Sequence };
 
 class Session {
@@ -41,8 +41,7 @@ class Session {
   Random random;
   Hints hints;
   StudyLog record;  // the study record, or why there is none
-  bool peekOn = false;
-  DrillOrder order = DrillOrder::Sequence;
+  bool peekOn = false;  // carries over from one drill to the next
   // Seconds the user spent at the menu before the last choice: part of a
   // drill's seed.
   int menuSeconds = 0;
