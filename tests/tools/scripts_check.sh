@@ -20,7 +20,7 @@ PENTRILL_BUILD_PACKAGES=()
 STANDIN
 cat >"$work/repository/tools/release_build.sh" <<'STANDIN'
 pentrill_release_build() {
-  mkdir -p "$1/app"
+  mkdir -p "$1/main"
   printf '#!/bin/sh\npwd\ncat hints.txt\necho "$@"\n' >"$1/main/pentrill"
   chmod +x "$1/main/pentrill"
 }
