@@ -35,9 +35,6 @@ struct ExamInput {
   int number = 0;
 };
 
-// The answer letter of an answer command, 0 for the others.
-char answerLetterOf(ExamCommand command);
-
 // One question of the exam and the letter chosen for it, if any.
 struct ExamItem {
   AskedQuestion asked;
@@ -46,10 +43,6 @@ struct ExamItem {
   bool right() const { return answer && *answer == asked.correct; }
   bool wrong() const { return answer && *answer != asked.correct; }
 };
-
-// A score passes when it is greater than this per cent (37 of 50 and 26 of
-// 35 pass; 36 of 50 and 25 of 35 fail).
-inline constexpr float kPassPercent = 73.99f;
 
 // Counts as the exam holds them, in single precision.
 struct ExamCounts {
@@ -63,6 +56,7 @@ struct ExamCounts {
 float runningScore(const ExamCounts& counts);
 // Per cent of all the exam's questions that are right, to two decimals.
 float finalScore(const ExamCounts& counts);
+// Greater than kPassPercent.
 bool passes(float score);
 
 class Exam {

@@ -69,6 +69,17 @@ class TablesSpan {
   std::size_t size_;
 };
 
+// An exam passes when its score is greater than this per cent (37 of 50 and
+// 26 of 35 pass; 36 of 50 and 25 of 35 fail).
+inline constexpr float kPassPercent = 73.99f;
+
+// The fewest right answers of `questions` that pass, by that rule.
+constexpr int passMarkFor(int questions) {
+  for (int right = 0; right < questions; ++right)
+    if (100.0f * static_cast<float>(right) / static_cast<float>(questions) > kPassPercent) return right;
+  return questions;
+}
+
 struct PoolEdition {
   // As given after --pool, and the pool column of the study record:
   // "2020-2024", "2024-2028", "technician-2026-2030", "general-2023-2027".

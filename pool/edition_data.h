@@ -69,8 +69,8 @@ const PoolEdition& editionOf() {
                 "a figure of the pool does not match its row of the figure table: each must be a 24-bit, "
                 "uncompressed, bottom-up bitmap with a 40-byte information header, of the size listed");
   static_assert(allFiguresDescribed(Data::kFigures), "a figure of the pool has no description");
-  static_assert(Data::kFacts.passMark > 0 && Data::kFacts.passMark <= static_cast<int>(std::size(Tables::kRows.groups)),
-                "the pass mark is more than the exam's questions, one per group");
+  static_assert(Data::kFacts.passMark == passMarkFor(static_cast<int>(std::size(Tables::kRows.groups))),
+                "the pass mark is not the fewest right answers of an exam of one question per group that pass");
 
   // Both constant: made by the compiler, not at start-up, so that making the
   // list of every edition reads nothing of the editions not used.
