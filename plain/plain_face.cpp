@@ -61,14 +61,9 @@ std::string rightAnswerText(const AskedQuestion& asked, char letter) {
   return text;
 }
 
-std::string withoutEdgeBlanks(std::string_view text) { return trimBlanks(text); }
-
-// The right answers that pass an exam of this size: the fewest above the
-// pass per cent.
-int rightAnswersToPass(int questions) {
-  for (int right = 0; right <= questions; ++right)
-    if (passes(100.0f * static_cast<float>(right) / static_cast<float>(questions))) return right;
-  return questions;
+template <typename Command>
+std::string allCommands(std::span<const CommandInfo<Command>> table) {
+  return commandList<Command>(table, [](Command) { return true; });
 }
 
 std::string countText(float count) { return plainNumberText(static_cast<long long>(count)); }
@@ -166,7 +161,7 @@ MissedChoice PlainFace::showMissed(const std::vector<MissedQuestion>& missed) {
   for (const MissedQuestion& question : missed) {
     const AskedQuestion& asked = question.asked;
     write("Question " + plainNumberText(question.number) + ", " + std::string(asked.question->id) + ".");
-    write(withoutEdgeBlanks(asked.question->text));
+    write(trimBlanks(asked.question->text));
     write(question.given ? "Your answer: " + answerText(asked, *question.given) : std::string("Your answer: skipped."));
     write("Right answer: " + answerText(asked, asked.correct));
   }
@@ -176,15 +171,7 @@ MissedChoice PlainFace::showMissed(const std::vector<MissedQuestion>& missed) {
 }
 
 MissedChoice PlainFace::showProgress(const StudyReport& report, bool missedOffered) {
-  const std::string text = statsText(report);
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find('\n', start);
-    const std::string_view line = std::string_view(text).substr(start, end - start);
-    if (!line.empty()) write(line);
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
+  writeLines(statsText(report));
   return askMissedChoice(missedOffered, " in the last exam");
 }
 
@@ -209,19 +196,33 @@ std::string PlainFace::askStartNumber(const Drill& drill, bool refused) {
   return read();
 }
 
-void PlainFace::showFigure(const Figure* figure) {
-  if (figure == nullptr) return;
-  std::string_view description = figure->description;
-  while (!description.empty()) {
-    const size_t end = description.find('\n');
-    write(description.substr(0, end));
+// Each line of a text, leaving out empty ones.
+void PlainFace::writeLines(std::string_view text) {
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    if (end != 0) write(text.substr(0, end));
     if (end == std::string_view::npos) break;
-    description.remove_prefix(end + 1);
+    text.remove_prefix(end + 1);
   }
 }
 
+void PlainFace::showFigure(const Figure* figure) {
+  if (figure != nullptr) writeLines(figure->description);
+}
+
+// F: the description again, and the picture window where one can open.
+void PlainFace::figureAsked(const PoolEdition& edition, const Question& question) {
+  const Figure* figure = figureOf(edition, question);
+  if (figure == nullptr) {
+    write("This question has no figure.");
+    return;
+  }
+  showFigure(figure);
+  if (!figure_.handle) pentrill::showFigure(windows_, *figure, figure_);
+}
+
 void PlainFace::writeQuestion(const AskedQuestion& asked, const PoolEdition& edition) {
-  write(withoutEdgeBlanks(asked.question->text));
+  write(trimBlanks(asked.question->text));
   showFigure(figureOf(edition, *asked.question));
   for (int position = 0; position < kAnswerCount; ++position) write(answerText(asked, answerLetter(position)));
 }
@@ -236,7 +237,7 @@ void PlainFace::questionAsked(const Drill& drill) {
   if (drill.peekOn()) header += " Peek: " + std::string(1, asked.correct) + ".";
   write(header);
   writeQuestion(asked, drill.session().edition());
-  write("Answer A, B, C or D, or " + commandList<DrillCommand>(kDrillCommands, [](DrillCommand) { return true; }) +
+  write("Answer A, B, C or D, or " + allCommands<DrillCommand>(kDrillCommands) +
         ".");
 }
 
@@ -245,7 +246,7 @@ DrillCommand PlainFace::readCommand(const Drill&) {
     if (const std::optional<DrillCommand> command = commandForLine<DrillCommand>(kDrillCommands, read()))
       return *command;
     write("Type A, B, C or D to answer, or " +
-          commandList<DrillCommand>(kDrillCommands, [](DrillCommand) { return true; }) + ".");
+          allCommands<DrillCommand>(kDrillCommands) + ".");
   }
 }
 
@@ -262,13 +263,7 @@ void PlainFace::answerRevealed(const Drill& drill) {
 }
 
 void PlainFace::figureAsked(const Drill& drill) {
-  const Figure* figure = figureOf(drill.session().edition(), *drill.question().question);
-  if (figure == nullptr) {
-    write("This question has no figure.");
-    return;
-  }
-  showFigure(figure);
-  if (!figure_.handle) pentrill::showFigure(windows_, *figure, figure_);
+  figureAsked(drill.session().edition(), *drill.question().question);
 }
 
 void PlainFace::answeredRight(const Drill&) { write("Right."); }
@@ -287,7 +282,7 @@ bool PlainFace::askAnotherDrill(const Drill&) {
 
 void PlainFace::examStarted(const Exam& exam) {
   write("Practice exam: " + plainNumberText(exam.size()) + " questions, one from each group of the pool; " +
-        plainNumberText(rightAnswersToPass(exam.size())) + " right answers pass.");
+        plainNumberText(passMarkFor(exam.size())) + " right answers pass.");
 }
 
 void PlainFace::questionShown(const Exam& exam) {
@@ -296,7 +291,7 @@ void PlainFace::questionShown(const Exam& exam) {
   if (item.answer) header += " Your answer: " + std::string(1, *item.answer) + ".";
   write(header);
   writeQuestion(item.asked, exam.session().edition());
-  write("Answer A, B, C or D, or " + commandList<ExamCommand>(kExamCommands, [](ExamCommand) { return true; }) +
+  write("Answer A, B, C or D, or " + allCommands<ExamCommand>(kExamCommands) +
         ", or a question's number.");
 }
 
@@ -307,19 +302,13 @@ ExamInput PlainFace::readCommand(const Exam& exam) {
     if (const std::optional<ExamCommand> command = commandForLine<ExamCommand>(kExamCommands, word))
       return {*command};
     write("Type A, B, C or D to answer, or " +
-          commandList<ExamCommand>(kExamCommands, [](ExamCommand) { return true; }) + ", or a number from 1 to " +
+          allCommands<ExamCommand>(kExamCommands) + ", or a number from 1 to " +
           plainNumberText(exam.size()) + ".");
   }
 }
 
 void PlainFace::figureAsked(const Exam& exam) {
-  const Figure* figure = figureOf(exam.session().edition(), *exam.currentItem().asked.question);
-  if (figure == nullptr) {
-    write("This question has no figure.");
-    return;
-  }
-  showFigure(figure);
-  if (!figure_.handle) pentrill::showFigure(windows_, *figure, figure_);
+  figureAsked(exam.session().edition(), *exam.currentItem().asked.question);
 }
 
 // The answer sheet as text, ten questions a line, then the running score.

@@ -71,7 +71,9 @@ class PlainFace : public AppView, DrillView, ExamView {
   bool askYesNo(std::string_view prompt);
   MissedChoice askMissedChoice(bool missedOffered, std::string_view where);
   void writeQuestion(const AskedQuestion& asked, const PoolEdition& edition);
+  void writeLines(std::string_view text);
   void showFigure(const Figure* figure);
+  void figureAsked(const PoolEdition& edition, const Question& question);
 
   LineChannel& lines_;
   Sound& sound_;
