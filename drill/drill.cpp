@@ -8,16 +8,6 @@
 
 namespace pentrill {
 
-char answerLetterOf(DrillCommand command) {
-  switch (command) {
-    case DrillCommand::A: return 'A';
-    case DrillCommand::B: return 'B';
-    case DrillCommand::C: return 'C';
-    case DrillCommand::D: return 'D';
-    default: return '\0';
-  }
-}
-
 // Every drill is seeded anew from the clock and the time spent at the menu;
 // the answer shuffling draws from the same generator.
 Drill::Drill(Session& session, std::vector<const Question*> questions, std::string title, AnswerMode mode)

@@ -30,9 +30,6 @@ inline constexpr CommandInfo<DrillCommand> kDrillCommands[] = {
     {DrillCommand::Stop, 'S', 'S', "stop", "stop the drill, back to the menu"},
 };
 
-// The answer letter of an answer command, 0 for the others.
-char answerLetterOf(DrillCommand command);
-
 // One question of the drill as it was last asked (its answers stay in the
 // order they were last shuffled into), and whether it is done.
 struct DrillItem {

@@ -6,16 +6,6 @@
 
 namespace pentrill {
 
-char answerLetterOf(ExamCommand command) {
-  switch (command) {
-    case ExamCommand::A: return 'A';
-    case ExamCommand::B: return 'B';
-    case ExamCommand::C: return 'C';
-    case ExamCommand::D: return 'D';
-    default: return '\0';
-  }
-}
-
 float runningScore(const ExamCounts& counts) {
   const float answered = counts.correct + counts.incorrect;
   if (answered == 0) return 0;

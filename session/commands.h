@@ -45,6 +45,19 @@ std::optional<Command> commandForLine(std::span<const CommandInfo<Command>> tabl
   return std::nullopt;
 }
 
+// The answer letter of an answer command (A to D, each screen's commands
+// have them), 0 for the others.
+template <typename Command>
+constexpr char answerLetterOf(Command command) {
+  switch (command) {
+    case Command::A: return 'A';
+    case Command::B: return 'B';
+    case Command::C: return 'C';
+    case Command::D: return 'D';
+    default: return '\0';
+  }
+}
+
 // The table's entry for a command; the table must hold it.
 template <typename Command>
 constexpr const CommandInfo<Command>& commandInfo(std::span<const CommandInfo<Command>> table, Command command) {
