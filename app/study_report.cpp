@@ -4,6 +4,7 @@
 #include <set>
 #include <span>
 
+#include "screen/text.h"
 #include "study/record_csv.h"
 #include "study/study_model.h"
 
@@ -55,15 +56,6 @@ std::string examLineText(const study::ExamLine& exam) {
          std::to_string(exam.score) + "%  " + (exam.passed ? "Pass" : "Fail");
 }
 
-namespace {
-
-std::string padded(std::string text, size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
-}  // namespace
-
 std::string statsText(const StudyReport& report) {
   const study::Progress& total = report.progress;
   std::string text = "Pool: " + report.pool + "\n";
@@ -72,9 +64,9 @@ std::string statsText(const StudyReport& report) {
           "   Seen: " + std::to_string(total.seen) + "   Due for review: " + std::to_string(total.due) + "\n\n";
   text += "Subelement  Questions   Seen  Known    Due\n";
   for (const study::SubelementProgress& part : total.subelements)
-    text += std::string{report.prefix, part.subelement} + "        " + padded(std::to_string(part.questions), 11) +
-            padded(std::to_string(part.seen), 7) + padded(std::to_string(part.known), 7) +
-            padded(std::to_string(part.due), 7) + "\n";
+    text += std::string{report.prefix, part.subelement} + "        " + alignedRight(std::to_string(part.questions), 11) +
+            alignedRight(std::to_string(part.seen), 7) + alignedRight(std::to_string(part.known), 7) +
+            alignedRight(std::to_string(part.due), 7) + "\n";
   text += "\nLast practice exams:\n";
   if (report.exams.empty()) text += "  none yet\n";
   for (const study::ExamLine& exam : report.exams)

@@ -46,11 +46,6 @@ bool isDigit(const Key& key) { return key.isCharacter() && key.character >= '0' 
 
 void blankRow(Console& console, int row) { writeAt(console, row, 1, blanks(kScreenColumns)); }
 
-std::string padded(std::string text, int width) {
-  if (text.size() < static_cast<size_t>(width)) text += blanks(width - static_cast<int>(text.size()));
-  return text;
-}
-
 // A wrapped text from the cursor, then an empty line.
 void writeParagraph(Console& console, std::string_view text, int firstIndent, int nextIndent) {
   writeWrapped(console, text, kWrapWidth, firstIndent, nextIndent);
@@ -92,11 +87,11 @@ std::string scoreText(float score) {
 
 void drawSummary(Console& console, const ExamCounts& counts) {
   const float score = runningScore(counts);
-  writeAt(console, 27, 1, padded("     Correct Answers:" + singleNumberText(counts.correct), kSummaryWidth));
-  writeAt(console, 28, 1, padded("   Incorrect Answers:" + singleNumberText(counts.incorrect), kSummaryWidth));
-  writeAt(console, 29, 1, padded("  Your Current Score:" + scoreText(score) + "%", kSummaryWidth));
+  writeAt(console, 27, 1, paddedRight("     Correct Answers:" + singleNumberText(counts.correct), kSummaryWidth));
+  writeAt(console, 28, 1, paddedRight("   Incorrect Answers:" + singleNumberText(counts.incorrect), kSummaryWidth));
+  writeAt(console, 29, 1, paddedRight("  Your Current Score:" + scoreText(score) + "%", kSummaryWidth));
   console.endLine();
-  writeAt(console, 30, 1, padded(" Current Test Status: " + verdict(score), kSummaryWidth));
+  writeAt(console, 30, 1, paddedRight(" Current Test Status: " + verdict(score), kSummaryWidth));
   console.endLine();
 }
 
@@ -221,7 +216,7 @@ std::optional<ExamInput> FullExamView::numberKey(const Key& key) {
 void FullExamView::drawNumberEntry() {
   Console& console = this->console();
   console.setColours(kBlack, kBrightWhite);
-  writeAt(console, kBarRow, kNumberEntryColumn, padded(typedNumber_.empty() ? "" : "Go to " + typedNumber_, 12));
+  writeAt(console, kBarRow, kNumberEntryColumn, paddedRight(typedNumber_.empty() ? "" : "Go to " + typedNumber_, 12));
 }
 
 // Waits for a key or click that is one of the exam's commands; everything

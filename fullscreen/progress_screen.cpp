@@ -7,14 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "screen/text.h"
+
 namespace pentrill {
 
 namespace {
-
-std::string padded(std::string text, size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
 
 constexpr int kLeft = 10;
 constexpr int kBarColumn = 16;
@@ -55,8 +52,8 @@ void drawProgressScreen(Console& console, const StudyReport& report) {
     writeAt(console, row, kLeft, std::string{report.prefix, part.subelement});
     writeAt(console, row, kBarColumn, knownBar(part));
     writeAt(console, row, kCountsColumn,
-            padded(std::to_string(part.questions), 5) + padded(std::to_string(part.seen), 6) +
-                padded(std::to_string(part.known), 7) + padded(std::to_string(part.due), 6));
+            alignedRight(std::to_string(part.questions), 5) + alignedRight(std::to_string(part.seen), 6) +
+                alignedRight(std::to_string(part.known), 7) + alignedRight(std::to_string(part.due), 6));
     ++row;
   }
   writeAt(console, 18, kLeft, "Last practice exams");

@@ -79,4 +79,14 @@ std::string trimBlanks(std::string_view text) {
 
 std::string blanks(int count) { return std::string(static_cast<size_t>(count > 0 ? count : 0), ' '); }
 
+std::string alignedRight(std::string text, size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+std::string paddedRight(std::string text, size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
 }  // namespace pentrill

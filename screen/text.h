@@ -34,6 +34,11 @@ long long roundedNumberValue(std::string_view text);
 // count blanks (none for a count below 1).
 std::string blanks(int count);
 
+// Blanks before the text, to `width` characters: numbers in a column.
+std::string alignedRight(std::string text, size_t width);
+// Blanks after the text, to `width` characters.
+std::string paddedRight(std::string text, size_t width);
+
 // Removes blanks (0x20 only) at both ends.
 std::string trimBlanks(std::string_view text);
 
