@@ -425,6 +425,7 @@ RecordPlace defaultRecordPlace() {
 RecordOpening openStore(sqlite3* db, const std::string& path, int busyTimeoutMilliseconds, bool readOnly) {
   std::unique_ptr<SqliteRecordStore> store(new SqliteRecordStore(db, path, busyTimeoutMilliseconds, readOnly));
   if (!store->prepare()) return {nullptr, store->lastFailure()};
+  if (!readOnly) store->startEarlyCheck();
   return {std::move(store), ""};
 }
 
@@ -535,6 +536,7 @@ SqliteRecordStore::SqliteRecordStore(sqlite3* db, std::string path, int busyTime
       readOnly_(readOnly) {}
 
 SqliteRecordStore::~SqliteRecordStore() {
+  if (earlyCheck_.valid()) earlyCheck_.wait();
   for (sqlite3_stmt** statement : statements_->all()) sqlite3_finalize(*statement);
   sqlite3_close(db_);
 }
@@ -586,22 +588,42 @@ bool SqliteRecordStore::execute(const char* sql) {
   return code == SQLITE_OK || fail(code);
 }
 
+// SQLite's verdict on the record; NotYet, with the code, where it could not
+// check ("locked", ...).
+SqliteRecordStore::Check SqliteRecordStore::quickCheck(sqlite3* db, int& code) {
+  sqlite3_stmt* statement = nullptr;
+  code = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
+  std::string verdict;
+  if (code == SQLITE_OK && (code = sqlite3_step(statement)) == SQLITE_ROW) verdict = columnText(statement, 0);
+  sqlite3_finalize(statement);
+  const int primary = code & 0xff;
+  if (code == SQLITE_ROW) return verdict == "ok" ? Check::Sound : Check::Damaged;
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return Check::Damaged;
+  return Check::NotYet;
+}
+
+// A connection that only reads changes nothing, even where it is the last
+// one open on the record.
+void SqliteRecordStore::startEarlyCheck() {
+  earlyCheck_ = std::async(std::launch::async, [path = path_] {
+    sqlite3* db = nullptr;
+    int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    Check check = Check::NotYet;
+    if (code == SQLITE_OK) check = quickCheck(db, code);
+    sqlite3_close(db);
+    return check;
+  });
+}
+
 // Once per run, before the first write: a record that SQLite finds damaged
 // is never written to (writing could spread the damage), and stays as found.
+// The early check's verdict is taken where it has one.
 bool SqliteRecordStore::checkedSound() {
+  if (check_ == Check::NotYet && earlyCheck_.valid()) check_ = earlyCheck_.get();
   if (check_ == Check::NotYet) {
-    sqlite3_stmt* statement = nullptr;
-    int code = sqlite3_prepare_v2(db_, "PRAGMA quick_check(1)", -1, &statement, nullptr);
-    std::string verdict;
-    if (code == SQLITE_OK && (code = sqlite3_step(statement)) == SQLITE_ROW) verdict = columnText(statement, 0);
-    sqlite3_finalize(statement);
-    const int primary = code & 0xff;
-    if (code == SQLITE_ROW)
-      check_ = verdict == "ok" ? Check::Sound : Check::Damaged;
-    else if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
-      check_ = Check::Damaged;
-    else
-      return fail(code);  // not checked yet: "locked", ...
+    int code = SQLITE_OK;
+    check_ = quickCheck(db_, code);
+    if (check_ == Check::NotYet) return fail(code);
   }
   if (check_ == Check::Damaged) failure_ = kDamaged;
   return check_ == Check::Sound;

@@ -5,6 +5,7 @@
 // another program is kept in memory and committed first at the next write,
 // so that no key waits on the record for long.
 #pragma once
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -111,6 +112,9 @@ class SqliteRecordStore final : public RecordStore {
   bool prepare();
   bool fail(int code);
   bool execute(const char* sql);
+  enum class Check { NotYet, Sound, Damaged };
+  static Check quickCheck(sqlite3* db, int& code);
+  void startEarlyCheck();
   bool checkedSound();
   bool beginWrite(int milliseconds);
   bool write(Write write);
@@ -140,7 +144,10 @@ class SqliteRecordStore final : public RecordStore {
   std::unique_ptr<Statements> statements_;
   int busyTimeoutMilliseconds_;
   bool readOnly_;  // opened for reading: nothing is written, not even the cache
-  enum class Check { NotYet, Sound, Damaged } check_ = Check::NotYet;
+  Check check_ = Check::NotYet;
+  // The same check begun at opening on a connection of its own, so that the
+  // first answer does not wait for it (a large record takes tens of ms).
+  std::future<Check> earlyCheck_;
   std::vector<Write> kept_;  // in the order asked for
   std::map<std::int64_t, std::int64_t> examIds_;  // provisional exam id to the committed one
   std::int64_t nextProvisionalExam_ = -1;         // committed ids are positive
