@@ -15,7 +15,11 @@ It prints, for the program without its study record (--no-record):
 - a whole practice exam driven through a pipe (P, an answer to each of the
   50 questions, S and Y, then Q): the CPU time of the process (user and
   system, from the kernel's accounting of the finished child), the median
-  of --exams runs.
+  of --exams runs;
+- with a study record of 50,000 answers (written by pentrill_bench_record
+  beside the binary's build), the time from a run's first answer, typed at
+  a person's pace, to the line that says right or wrong, beside the second
+  answer's: the first answer must not wait for the record's checks.
 
 Targets: start-up under 5 ms; the exam under 0.5 s of CPU. Exit status 0
 when both are met, 1 when one is missed, 2 when the program could not be
@@ -25,6 +29,8 @@ and its load.
 
 import argparse
 import os
+import shutil
+import tempfile
 import resource
 import statistics
 import subprocess
@@ -82,6 +88,59 @@ def exam_cpu_seconds(binary):
     return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
+def answer_ms(binary, record):
+    """Milliseconds from the first and second answers of a drill, each typed
+    0.3 s after its question, to the line that answers them."""
+    process = subprocess.Popen([binary, "--plain", "--record", record, "--pool", "2024-2028"],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               env=environment(), bufsize=0)
+
+    def line_starting(prefix):
+        while True:
+            line = process.stdout.readline()
+            if not line:
+                raise RuntimeError("the drill ended early")
+            if line.startswith(prefix):
+                return
+
+    times = []
+    try:
+        line_starting(b"Type 0 to 9")
+        for typed, prefix in ((b"1\n", b"Do you want"), (b"s\n", b"Start with"), (b"1\n", b"Answer A")):
+            process.stdin.write(typed)
+            line_starting(prefix)
+        for _ in range(2):
+            time.sleep(0.3)
+            begun = time.perf_counter()
+            process.stdin.write(b"a\n")
+            process.stdout.readline()
+            times.append((time.perf_counter() - begun) * 1000)
+            line_starting(b"Answer A")
+    finally:
+        process.stdin.close()
+        process.wait()
+    return times
+
+
+def record_answers(binary, runs):
+    """The first and second answers' times over `runs` runs, each on a fresh
+    copy of a record of 50,000 answers; None without the record's writer."""
+    writer = os.path.join(os.path.dirname(os.path.dirname(binary)), "tools", "pentrill_bench_record")
+    if not os.access(writer, os.X_OK):
+        return None
+    with tempfile.TemporaryDirectory() as folder:
+        original = os.path.join(folder, "original.sqlite3")
+        subprocess.run([writer, "--write", original, "50000"], check=True, stdout=subprocess.DEVNULL)
+        firsts, seconds = [], []
+        for run in range(runs):
+            copy = os.path.join(folder, f"run{run}.sqlite3")
+            shutil.copy(original, copy)
+            first, second = answer_ms(binary, copy)
+            firsts.append(first)
+            seconds.append(second)
+    return firsts, seconds
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", default="build/release/main/pentrill")
@@ -92,7 +151,8 @@ def main():
         starts = [start_ms([args.binary, "--plain", "--no-record"]) for _ in range(args.starts)]
         echoes = [start_ms(["/bin/echo", "menu"]) for _ in range(args.starts)]
         exams = [exam_cpu_seconds(args.binary) for _ in range(args.exams)]
-    except (OSError, RuntimeError) as error:
+        answers = record_answers(args.binary, args.exams)
+    except (OSError, RuntimeError, subprocess.CalledProcessError) as error:
         print(f"bench_plain: {error}", file=sys.stderr)
         return 2
     start = statistics.median(starts)
@@ -102,6 +162,12 @@ def main():
     print(f"/bin/echo's line the same way: {statistics.median(echoes):.2f} ms median (min {min(echoes):.2f})")
     print(f"a 50-question exam through a pipe: {exam * 1000:.1f} ms of CPU median of {len(exams)} "
           f"(max {max(exams) * 1000:.1f}); target under {EXAM_TARGET_S * 1000:.0f} ms")
+    if answers:
+        first, second = (statistics.median(times) for times in answers)
+        print(f"with a record of 50,000 answers: the first answer's line {first:.2f} ms median of "
+              f"{len(answers[0])} (max {max(answers[0]):.2f}), the second's {second:.2f} ms")
+    else:
+        print("with a record of 50,000 answers: not measured (build pentrill_bench_record)")
     return 0 if start < START_TARGET_MS and exam < EXAM_TARGET_S else 1
 
 
