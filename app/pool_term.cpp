@@ -2,35 +2,19 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
-#include <mutex>
-#include <set>
 #include <utility>
 
 namespace pentrill {
 
-namespace {
-
-// The notices are few (one per pool and pool in force), each made once and
-// kept for the run, so that a screen may hold on to one.
-std::string_view kept(std::string notice) {
-  static std::mutex lock;
-  static std::set<std::string, std::less<>> notices;
-  const std::lock_guard<std::mutex> guard(lock);
-  return *notices.insert(std::move(notice)).first;
-}
-
-}  // namespace
-
-std::optional<std::string_view> expiryNotice(const PoolEdition& edition, CivilDate today) {
+std::optional<std::string> expiryNotice(const PoolEdition& edition, CivilDate today) {
   if (today <= edition.lastDay) return std::nullopt;
   std::string notice = "This pool expired on " + dateText(edition.lastDay) + ". ";
   if (const PoolEdition* current = poolInForce(edition.licence, today))
-    return kept(notice + "For today's exams start Pentrill with --pool " + std::string(current->name) + ".");
-  return kept(notice + "Look for a newer Pentrill with the current pool.");
+    return notice + "For today's exams start Pentrill with --pool " + std::string(current->name) + ".";
+  return notice + "Look for a newer Pentrill with the current pool.";
 }
 
-std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate today) {
+std::optional<std::string> expiryNotice(std::string_view pool, CivilDate today) {
   const PoolEdition* edition = findPoolEdition(pool);
   if (edition == nullptr) return std::nullopt;
   return expiryNotice(*edition, today);

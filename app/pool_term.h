@@ -13,11 +13,11 @@ namespace pentrill {
 
 // The notice the menu shows when the pool has expired on that day: it names
 // the carried pool of the same class in force then, or says that a newer
-// Pentrill carries it. The text lasts as long as the program.
-std::optional<std::string_view> expiryNotice(const PoolEdition& edition, CivilDate today);
+// Pentrill carries it.
+std::optional<std::string> expiryNotice(const PoolEdition& edition, CivilDate today);
 
 // The same for the pool with that name; none for a name the program lacks.
-std::optional<std::string_view> expiryNotice(std::string_view pool, CivilDate today);
+std::optional<std::string> expiryNotice(std::string_view pool, CivilDate today);
 
 // The pool that a licence class chooses on that day: the carried pool of the
 // class in force, else the newest one that has started, else the first to

@@ -63,7 +63,7 @@ std::vector<std::string> keysPage() {
 // A pool used past its last day says so under the menu, and names the way to
 // the pool in force.
 void drawExpiryNotice(Console& console, const PoolEdition& edition, CivilDate today) {
-  const std::optional<std::string_view> notice = expiryNotice(edition.name, today);
+  const std::optional<std::string> notice = expiryNotice(edition.name, today);
   if (!notice) return;
   console.setColours(kYellow, kBlue);
   writeAt(console, kExpiryRow, kMenuOriginColumn, *notice);

@@ -91,7 +91,7 @@ MenuChoice PlainFace::menu(Session& session) {
   const PoolEdition& edition = session.edition();
   write("Main menu. " + poolLabel(edition) + ".");
   for (std::string_view line : edition.menuLines) write(line);
-  if (const std::optional<std::string_view> notice = expiryNotice(edition.name, localDate(clock_.now())))
+  if (const std::optional<std::string> notice = expiryNotice(edition.name, localDate(clock_.now())))
     write(*notice);
   const StudyRows rows = studyRows(session);
   if (rows.chanceLine) write(*rows.chanceLine);
