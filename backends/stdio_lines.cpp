@@ -9,20 +9,9 @@ namespace pentrill {
 
 namespace {
 
-// A typed line is UTF-8 or ASCII; the program's texts are Windows-1252.
-std::string windows1252Of(std::string_view typed) {
-  std::string text;
-  for (size_t i = 0; i < typed.size();) {
-    const auto lead = static_cast<unsigned char>(typed[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    char32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length && i + k < typed.size(); ++k)
-      codePoint = (codePoint << 6) | (static_cast<unsigned char>(typed[i + k]) & 0x3F);
-    text += windows1252Byte(codePoint).value_or('?');
-    i += length;
-  }
-  return text;
-}
+// No command is longer: a longer line keeps its start, and endless input
+// without a line end costs no memory.
+constexpr size_t kLineLimit = 4096;
 
 }  // namespace
 
@@ -35,10 +24,11 @@ std::optional<std::string> StdioLines::readLine() {
       break;
     }
     if (c == '\n') break;
-    line += static_cast<char>(c);
+    if (line.size() < kLineLimit) line += static_cast<char>(c);
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  return windows1252Of(line);
+  // A typed line is UTF-8, or already in a single-byte character set.
+  return isValidUtf8(line) ? windows1252FromUtf8(line) : line;
 }
 
 void StdioLines::writeLine(std::string_view line) {

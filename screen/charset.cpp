@@ -115,4 +115,69 @@ std::optional<char> windows1252Byte(char32_t codePoint) {
   return std::nullopt;
 }
 
+namespace {
+
+// One UTF-8 sequence at the start of bytes: its code point and length, or
+// none when the bytes do not begin with a valid, shortest-form sequence.
+struct Decoded {
+  char32_t codePoint;
+  std::size_t length;
+};
+
+std::optional<Decoded> decodeUtf8(std::string_view bytes) {
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+  if (lead < 0x80) return Decoded{lead, 1};
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (bytes.size() < length) return std::nullopt;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(bytes[i]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  static constexpr std::array<char32_t, 5> kSmallest = {0, 0, 0x80, 0x800, 0x10000};
+  if (codePoint < kSmallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    return std::nullopt;
+  return Decoded{codePoint, length};
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const std::optional<Decoded> decoded = decodeUtf8(bytes);
+    if (!decoded) return false;
+    bytes.remove_prefix(decoded->length);
+  }
+  return true;
+}
+
+std::string windows1252FromUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const std::optional<Decoded> decoded = decodeUtf8(bytes);
+    if (!decoded) {  // a broken sequence: one "?" for its first byte, then on
+      text += '?';
+      bytes.remove_prefix(1);
+      continue;
+    }
+    text += windows1252Byte(decoded->codePoint).value_or('?');
+    bytes.remove_prefix(decoded->length);
+  }
+  return text;
+}
+
 }  // namespace pentrill

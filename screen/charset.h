@@ -30,4 +30,11 @@ char asciiLookAlike(char32_t codePoint);
 // encoding lacks.
 std::optional<char> windows1252Byte(char32_t codePoint);
 
+// Whether the bytes are UTF-8: valid, shortest-form sequences only.
+bool isValidUtf8(std::string_view bytes);
+
+// UTF-8 text as Windows-1252: '?' for a character the encoding lacks and
+// for the first byte of a broken sequence.
+std::string windows1252FromUtf8(std::string_view bytes);
+
 }  // namespace pentrill
