@@ -378,12 +378,6 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   EXPECT_EQ(exported.err + report.err + empty.err, "");
 }
 
-}  // namespace
-}  // namespace pentrill
-
-namespace pentrill {
-namespace {
-
 // W drills the questions whose last answer was wrong, whatever came before;
 // answered right there, they leave the list.
 TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
@@ -423,12 +417,6 @@ TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
   EXPECT_EQ(answers().size(), 8u);
   EXPECT_EQ(answers().back().mode, AnswerMode::Drill);
 }
-
-}  // namespace
-}  // namespace pentrill
-
-namespace pentrill {
-namespace {
 
 // "3, E1A04": the entries of the missed list on the screen, added to those
 // already seen (a page shown again adds nothing).
