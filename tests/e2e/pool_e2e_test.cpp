@@ -1,9 +1,6 @@
 // The command line of the real program: the 2024-2028 pool chosen with
 // --pool in a 100 x 43 pseudo-terminal, and --help, --version and wrong
 // options, which are answered without a terminal and leave one alone.
-#include <stdlib.h>
-
-#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
@@ -202,26 +199,6 @@ TEST(PoolEndToEnd, HelpInATerminalLeavesItsModesAlone) {
       << "before: " << describeTermios(term.initialTermios()) << "\nafter:  " << describeTermios(term.currentTermios());
 }
 
-}  // namespace
-}  // namespace pentrill::e2e
-
-namespace pentrill::e2e {
-namespace {
-
-// A folder of the test's own, where the program keeps its record.
-class Folder {
- public:
-  Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pentrill-pools-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string path;
-};
-
 constexpr const char* kTechnicianLine = "Technician (Element 2), pool 2026-2030";
 constexpr const char* kGeneralLine = "General (Element 3), pool 2023-2027";
 
@@ -229,7 +206,7 @@ constexpr const char* kGeneralLine = "General (Element 3), pool 2023-2027";
 // without --pool opens it; --pool wins for its run; without a record the
 // program starts with 2020-2024.
 TEST(PoolEndToEnd, ThePoolChosenWithLIsTheNextStartsPool) {
-  Folder folder;
+  TemporaryFolder folder;  // where the program keeps its record
   ASSERT_FALSE(folder.path.empty());
   PtyOptions options;
   options.workingDirectory = folder.path;
@@ -238,10 +215,12 @@ TEST(PoolEndToEnd, ThePoolChosenWithLIsTheNextStartsPool) {
     ASSERT_TRUE(term.waitForText(4, 10, "Amateur Extra (Element 4), pool 2020-2024")) << term.screenDump();
     term.send("l");
     ASSERT_TRUE(term.waitForText(2, 3, "Choose the licence class and question pool to study"));
-    int generalRow = 0;
-    for (int row = 6; row <= 9; ++row)
-      if (term.textAt(row, 7, 19) == "General (Element 3)") generalRow = row;
-    ASSERT_GT(generalRow, 0) << term.screenDump();
+    int generalRow = 0;  // the list may come after the title
+    ASSERT_TRUE(term.waitFor([&] {
+      for (int row = 6; row <= 9; ++row)
+        if (term.textAt(row, 7, 19) == "General (Element 3)") generalRow = row;
+      return generalRow > 0;
+    })) << term.screenDump();
     term.click(generalRow, 50);
     ASSERT_TRUE(term.waitForText(4, 10, kGeneralLine)) << term.screenDump();
     EXPECT_TRUE(term.waitForText(9, 10, "1. SUBELEMENT G1 "));
@@ -284,6 +263,7 @@ TEST(PoolEndToEnd, AGeneralExamsAnswerSheetHasItsThirtyFiveEntries) {
   ASSERT_TRUE(term.waitFor([&] { return term.textAt(3, 1, 5) == "  2. "; })) << term.screenDump();
   term.send("r");
   ASSERT_TRUE(term.waitForText(36, 51, "30.  ")) << term.screenDump();
+  ASSERT_TRUE(term.waitUntilIdle());
   EXPECT_EQ(term.textAt(27, 30, 5), "01. A");
   EXPECT_EQ(term.textAt(28, 30, 5), "02.  ");
   EXPECT_EQ(term.textAt(27, 61, 5), "31.  ");
