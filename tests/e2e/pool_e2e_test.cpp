@@ -102,35 +102,6 @@ TEST(PoolEndToEnd, DefaultPoolStillHasElevenQuestionsInE0) {
   }
 }
 
-// A licence class chooses its pool in force (Technician 2026-2030 from July
-// 1, 2026): its menu, a drill title and a question naming "figure T-1", whose
-// figure F draws in the terminal.
-TEST(PoolEndToEnd, TechnicianByItsClassDrillsItsSubelementsAndDrawsItsFigure) {
-  PtyTerminal term(kBinary, withArguments({"--pool", "technician"}));
-  ASSERT_TRUE(term.waitForText(20, 20, kMenuPrompt));
-  const std::string t0 = "0. SUBELEMENT T0 - SAFETY [3 Exam Questions - 3 Groups]";
-  const std::string t1 = "1. SUBELEMENT T1 - COMMISSION\u2019S RULES [6 Exam Questions - 6 Groups]";
-  EXPECT_EQ(term.textAt(8, 10, cellCount(t0)), t0);
-  EXPECT_EQ(term.textAt(9, 10, cellCount(t1)), t1);
-  EXPECT_EQ(term.textAt(18, 10, 16), "P. Practice Test");
-  term.send("6");
-  ASSERT_TRUE(term.waitForText(21, 15, kOrderPrompt));
-  term.send("s");
-  ASSERT_TRUE(term.waitForText(23, 15, kStartPrompt));
-  term.send("25");  // T6A and T6B hold 23 questions: T6C02 is row 25
-  term.sendEnter();
-  ASSERT_TRUE(term.waitForText(2, 2, "Question ID: T6C02 Figure:T-1"));
-  const std::string title = "Module: T6 - ELECTRONIC AND ELECTRICAL COMPONENTS [46 Questions]";
-  EXPECT_TRUE(term.waitForText(2, 98 - cellCount(title), title));
-  EXPECT_TRUE(term.waitForText(4, 5, "025. What is component 1 in figure T-1?"));
-  ASSERT_TRUE(term.waitForText(25, 70, "Figure"));
-  term.send("f");
-  ASSERT_TRUE(term.waitForText(42, 46, "Figure T-1")) << term.screenDump();
-  EXPECT_TRUE(term.waitForText(43, 31, "Press any key to return to the question."));
-  term.send("x");
-  EXPECT_TRUE(term.waitForText(4, 5, "025. What is component 1 in figure T-1?")) << term.screenDump();
-}
-
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 TEST(PoolEndToEnd, HelpAndVersionWithoutATerminalGoToStandardOutput) {

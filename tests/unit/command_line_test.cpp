@@ -132,28 +132,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The options, and the pools with their class and whether each is in force
+// on the day: not yet started, in force, expired, a class with none in force.
 TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInForce) {
-  const std::string usage = usageText(kToday);
-  for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
-    EXPECT_NE(usage.find(text), std::string::npos) << text;
-  for (const char* row : {
-           "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
-           "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
-           "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
-           "    general-2023-2027     General, Element 3: in force today (general)\n"
-           "    2020-2024             Amateur Extra, Element 4: expired\n"
-           "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n",
-       })
-    EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
-  EXPECT_EQ(usage.back(), '\n');
-  std::istringstream lines(usage);
-  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
-}
-
-// The list follows the day: a pool not yet started, expired, and a class
-// with no pool in force.
-TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   const std::pair<CivilDate, std::vector<std::string>> cases[] = {
+      {kToday,
+       {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL",
+        "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
+        "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
+        "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
+        "    general-2023-2027     General, Element 3: in force today (general)\n"
+        "    2020-2024             Amateur Extra, Element 4: expired\n"
+        "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n"}},
       {{2024, 6, 30},
        {"Question pools on June 30, 2024 (", "    2020-2024             Amateur Extra, Element 4: in force today (extra)\n",
         "    2024-2028             Amateur Extra, Element 4: not yet in force\n",
@@ -166,6 +156,9 @@ TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   for (const auto& [day, rows] : cases) {
     const std::string usage = usageText(day);
     for (const std::string& row : rows) EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
+    EXPECT_EQ(usage.back(), '\n');
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   }
 }
 

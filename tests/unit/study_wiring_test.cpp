@@ -384,15 +384,9 @@ TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
   const std::pair<const char*, bool> history[] = {{"E0A01", false}, {"E0A02", true}, {"E0A03", false},
                                                   {"E0A03", true},  {"E0A04", true}, {"E0A04", false}};
   std::int64_t time = utcSecondsNow(clock) - 3600;
-  for (const auto& [question, correct] : history) {
-    RecordedAnswer answer;
-    answer.time = time++;
-    answer.pool = "2020-2024";
-    answer.question = question;
-    answer.correct = correct;
-    answer.rating = correct ? 3 : 1;
-    ASSERT_TRUE(store.appendAnswer(answer));
-  }
+  for (const auto& [question, correct] : history)
+    ASSERT_TRUE(store.appendAnswer({time++, "2020-2024", question, 'A', correct, correct ? 3 : 1, AnswerMode::Drill,
+                                    std::nullopt}));
   std::vector<std::string> asked;
   console.typeKeys("w");
   for (int i = 0; i < 2; ++i)
