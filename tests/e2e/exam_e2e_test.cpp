@@ -337,8 +337,6 @@ TEST_P(WholeExam, FromTheKeyboardReviewPanelAndResultsAgreeWithTheAnswers) {
   EXPECT_TRUE(term.waitForText(20, 20, kMenuPrompt));
 }
 
-// Stopping at once, by clicks: a Stop Exam click declined with a click on
-// [N], then confirmed with Y; all fifty skipped.
 // A click on an entry of the answer sheet goes to that question, and the
 // letter chosen for it is marked in the buttons' colours, its other letters
 // left as they were.
@@ -368,6 +366,8 @@ TEST(ExamEndToEnd, AClickOnTheAnswerSheetGoesToItsQuestionWithTheChosenLetterMar
   EXPECT_EQ(term.background(letterRows["B"], 7), kBrightWhite) << "only the letter is marked";
 }
 
+// Stopping at once, by clicks: a Stop Exam click declined with a click on
+// [N], then confirmed with Y; all fifty skipped.
 TEST(ExamEndToEnd, StopByClicksDeclinedThenConfirmed) {
   const auto pool = readPool("2020-2024");
   PtyTerminal term(kBinary);

@@ -641,6 +641,16 @@ unsigned long long PtyTerminal::bytesRead() const {
                                        << " bytes sent, or never went back to waiting";
 }
 
+::testing::AssertionResult PtyTerminal::waitUntilIdle(milliseconds timeout) {
+  if (!waitFor([&] { return asleepInPoll(); }, timeout))
+    return ::testing::AssertionFailure() << "the program never went back to waiting";
+  for (size_t seen = 0; seen != received_.size();) {
+    seen = received_.size();
+    pump(milliseconds{50});
+  }
+  return ::testing::AssertionSuccess();
+}
+
 size_t PtyTerminal::countReceived(std::string_view bytes, size_t fromOffset) const {
   size_t count = 0;
   for (size_t at = received_.find(bytes, fromOffset); at != std::string::npos; at = received_.find(bytes, at + 1))
@@ -735,6 +745,112 @@ DetachedRun runDetached(const std::string& program, DetachedInput input, const s
   ::close(out[0]);
   ::close(err[0]);
   return run;
+}
+
+
+PipedProgram::PipedProgram(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environment) {
+  int in[2], out[2];
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throwSystemError("pipe2");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // no terminal at all
+  std::vector<std::string> commandLine{program};
+  commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> variables = childEnvironment(environment);
+  std::vector<char*> argv = pointers(commandLine);
+  std::vector<char*> envp = pointers(variables);
+  const int spawned = ::posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  ::close(in[0]);
+  ::close(out[1]);
+  input_ = in[1];
+  outputFd_ = out[0];
+  if (spawned != 0) {
+    errno = spawned;
+    throwSystemError("posix_spawn");
+  }
+}
+
+PipedProgram::~PipedProgram() {
+  if (!status_) shellStatus();
+  ::close(outputFd_);
+}
+
+std::optional<std::string> PipedProgram::nextLine(milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    const size_t end = pending_.find('\n');
+    if (end != std::string::npos) {
+      std::string line = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      return line;
+    }
+    pollfd watched{outputFd_, POLLIN, 0};
+    const milliseconds left = remainingUntil(deadline);
+    if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
+    char buffer[4096];
+    const ssize_t count = ::read(outputFd_, buffer, sizeof buffer);
+    if (count <= 0) return std::nullopt;
+    pending_.append(buffer, static_cast<size_t>(count));
+    output_.append(buffer, static_cast<size_t>(count));
+  }
+}
+
+std::vector<std::string> PipedProgram::linesThrough(std::string_view prefix) {
+  std::vector<std::string> lines;
+  while (std::optional<std::string> line = nextLine()) {
+    lines.push_back(*line);
+    if (line->starts_with(prefix)) return lines;
+  }
+  ADD_FAILURE() << "no line beginning \"" << prefix << "\"; the output was:\n" << output_;
+  return lines;
+}
+
+void PipedProgram::sendLine(std::string_view line) {
+  const std::string bytes = std::string(line) + "\n";
+  EXPECT_EQ(::write(input_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
+
+void PipedProgram::closeInput() {
+  if (input_ >= 0) ::close(input_);
+  input_ = -1;
+}
+
+int PipedProgram::shellStatus() {
+  if (status_) return *status_;
+  closeInput();
+  while (nextLine(kEndTimeout)) {
+  }
+  int status = 0;
+  const auto deadline = Clock::now() + kEndTimeout;
+  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    if (Clock::now() > deadline) {
+      ADD_FAILURE() << "still running at the end of its input";
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      break;
+    }
+    ::poll(nullptr, 0, 10);
+  }
+  status_ = exitStatusFrom(status).shellStatus();
+  return *status_;
+}
+
+TemporaryFolder::TemporaryFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "pentrill-e2e-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 }  // namespace pentrill::e2e

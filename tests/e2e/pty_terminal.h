@@ -195,6 +195,10 @@ class PtyTerminal {
   // and sleeps in poll() again: it has acted on them. (The pty's own count of
   // unread input can say 0 before the bytes have even reached it.)
   ::testing::AssertionResult sendAndWaitUntilRead(std::string_view bytes, milliseconds timeout = kDefaultTimeout);
+  // Waits until the program has drawn all it had to and waits for input, and
+  // reads its output to the last byte (what it wrote just before going to
+  // sleep may still be on its way): the screen is whole.
+  ::testing::AssertionResult waitUntilIdle(milliseconds timeout = kDefaultTimeout);
 
   // Terminal state the program switched.
   const std::string& title() const { return title_; }
@@ -272,5 +276,48 @@ enum class DetachedInput { DevNull, Pseudoterminal };
 // from /dev/null or from a fresh pseudo-terminal.
 DetachedRun runDetached(const std::string& program, DetachedInput input, const std::vector<std::string>& arguments = {},
                         milliseconds timeout = kDefaultTimeout);
+
+// A program on pipes, spoken to a line at a time as a script or a screen
+// reader's user does; its standard error goes to /dev/null. The environment
+// is the terminal's (TERM=xterm-256color, a UTF-8 locale) with `environment`.
+class PipedProgram {
+ public:
+  PipedProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {});
+  // A program the test is done with ends as at the end of its input.
+  ~PipedProgram();
+  PipedProgram(const PipedProgram&) = delete;
+  PipedProgram& operator=(const PipedProgram&) = delete;
+
+  // The next line written, without its end; none when none comes in time.
+  std::optional<std::string> nextLine(milliseconds timeout = kDefaultTimeout);
+  // The lines up to and including the first that begins with `prefix`; a
+  // failure of the test when none does.
+  std::vector<std::string> linesThrough(std::string_view prefix);
+  void sendLine(std::string_view line);
+  void closeInput();
+  // Closes the input, reads the output to its end and waits for the program,
+  // which is killed only when still running after kEndTimeout (a failure).
+  int shellStatus();
+  // Every byte written so far.
+  const std::string& output() const { return output_; }
+
+ private:
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int outputFd_ = -1;
+  std::optional<int> status_;
+  std::string pending_;
+  std::string output_;
+};
+
+// A folder of the test's own, removed with all it holds at the end.
+struct TemporaryFolder {
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  std::string path;  // empty when none could be made
+};
 
 }  // namespace pentrill::e2e

@@ -33,18 +33,9 @@ constexpr const char* kOrderPrompt = "Do you want the questions to be presented 
 constexpr const char* kStartPrompt = "Start with Question: ";
 constexpr const char* kRule = "\u2500";
 
-// A folder of the test's own, removed at its end.
+// The tests of the record, each in a folder of its own.
 class RecordEndToEnd : public ::testing::Test {
  protected:
-  RecordEndToEnd() {
-    std::string pattern = (fs::temp_directory_path() / "pentrill-record-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
-  }
-  ~RecordEndToEnd() override {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
-
   PtyOptions options(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
     PtyOptions result;
     result.workingDirectory = folder.string();
@@ -55,7 +46,8 @@ class RecordEndToEnd : public ::testing::Test {
 
   std::string defaultRecord() const { return (folder / "state" / "pentrill" / "record.sqlite3").string(); }
 
-  fs::path folder;
+  TemporaryFolder temporary;
+  fs::path folder = temporary.path;
 };
 
 // Question `number` of an E0 drill in sequence drawn with peek on: the

@@ -31,25 +31,20 @@ TEST(CommandLine, WithoutArgumentsRunsWithoutAPoolChosen) {
   EXPECT_EQ(commandLine.edition, nullptr);
 }
 
-TEST(CommandLine, PoolChosenInEitherFormByItsName) {
-  for (const PoolEdition* edition : poolEditions()) {
-    const std::string joined = "--pool=" + std::string(edition->name);
-    EXPECT_EQ(parse({"--pool", edition->name}).edition, edition) << edition->name;
-    EXPECT_EQ(parse({joined}).edition, edition) << edition->name;
-    EXPECT_EQ(parse({joined}).action, Action::Run) << edition->name;
-  }
-}
-
-// A class name chooses the class's pool in force on the day; on a day when
-// none is, the newest pool of the class that has started, else the first to
-// start.
-TEST(CommandLine, AClassChoosesItsPoolInForceOnTheDay) {
+// A pool's name chooses it on any day. A class name chooses the class's
+// pool in force on the day; on a day when none is, the newest pool of the
+// class that has started, else the first to start. Either form of --pool.
+TEST(CommandLine, APoolIsChosenByItsNameOrByItsClassOnTheDay) {
   struct Case {
     std::string_view name;
     CivilDate day;
     const PoolEdition& chosen;
   };
   const Case cases[] = {
+      {"2020-2024", kToday, pool2020To2024()},
+      {"2024-2028", {2020, 1, 1}, pool2024To2028()},
+      {"technician-2026-2030", kToday, poolTechnician2026To2030()},
+      {"general-2023-2027", {2030, 1, 1}, poolGeneral2023To2027()},
       {"technician", kToday, poolTechnician2026To2030()},
       {"general", kToday, poolGeneral2023To2027()},
       {"extra", kToday, pool2024To2028()},
@@ -61,9 +56,12 @@ TEST(CommandLine, AClassChoosesItsPoolInForceOnTheDay) {
       {"technician", {2026, 6, 30}, poolTechnician2026To2030()},
   };
   for (const Case& c : cases) {
-    const CommandLine commandLine = parse({"--pool", c.name}, c.day);
-    EXPECT_EQ(commandLine.action, Action::Run) << c.name;
-    EXPECT_EQ(commandLine.edition, &c.chosen) << c.name << " on " << dateText(c.day);
+    SCOPED_TRACE(std::string(c.name) + " on " + dateText(c.day));
+    const std::string joined = "--pool=" + std::string(c.name);
+    for (const CommandLine& commandLine : {parse({"--pool", c.name}, c.day), parse({joined}, c.day)}) {
+      EXPECT_EQ(commandLine.action, Action::Run);
+      EXPECT_EQ(commandLine.edition, &c.chosen);
+    }
   }
 }
 
@@ -103,16 +101,15 @@ TEST_P(RefusedCommandLine, IsRefusedWithItsReason) {
 
 constexpr const char* kPoolNames =
     "technician, general, extra, technician-2026-2030, general-2023-2027, 2020-2024 and 2024-2028";
+constexpr const char* kNeedsAName =
+    "--pool needs the name of a pool: technician, general, extra, technician-2026-2030, general-2023-2027, "
+    "2020-2024 or 2024-2028";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedCommandLine,
     ::testing::Values(
-        RefusedCase{"PoolWithoutName", {"--pool"},
-                    "--pool needs the name of a pool: technician, general, extra, technician-2026-2030, "
-                    "general-2023-2027, 2020-2024 or 2024-2028"},
-        RefusedCase{"EmptyPoolName", {"--pool="},
-                    "--pool needs the name of a pool: technician, general, extra, technician-2026-2030, "
-                    "general-2023-2027, 2020-2024 or 2024-2028"},
+        RefusedCase{"PoolWithoutName", {"--pool"}, kNeedsAName},
+        RefusedCase{"EmptyPoolName", {"--pool="}, kNeedsAName},
         RefusedCase{"UnknownPool", {"--pool", "2028-2032"},
                     std::string("unknown pool '2028-2032'; the pools are ") + kPoolNames},
         RefusedCase{"PoolNameCut", {"--pool=2024"}, std::string("unknown pool '2024'; the pools are ") + kPoolNames},
@@ -135,28 +132,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ControlCharacters", {"--x\x1b[2J\n"}, "unknown option '--x?[2J?'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The options, and the pools with their class and whether each is in force
+// on the day: not yet started, in force, expired, a class with none in force.
 TEST(CommandLine, HelpNamesTheOptionsAndEveryPoolWithItsClassAndWhetherItIsInForce) {
-  const std::string usage = usageText(kToday);
-  for (const char* text : {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL"})
-    EXPECT_NE(usage.find(text), std::string::npos) << text;
-  for (const char* row : {
-           "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
-           "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
-           "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
-           "    general-2023-2027     General, Element 3: in force today (general)\n"
-           "    2020-2024             Amateur Extra, Element 4: expired\n"
-           "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n",
-       })
-    EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
-  EXPECT_EQ(usage.back(), '\n');
-  std::istringstream lines(usage);
-  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
-}
-
-// The list follows the day: a pool not yet started, expired, and a class
-// with no pool in force.
-TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   const std::pair<CivilDate, std::vector<std::string>> cases[] = {
+      {kToday,
+       {"--pool NAME", "--pool=NAME", "--help", "--version", "--figures-in-terminal PROTOCOL",
+        "Question pools on December 9, 2026 (each in force from July 1 of its first year\n"
+        "to June 30 of its last; in brackets the class that chooses it after --pool):\n"
+        "    technician-2026-2030  Technician, Element 2: in force today (technician)\n"
+        "    general-2023-2027     General, Element 3: in force today (general)\n"
+        "    2020-2024             Amateur Extra, Element 4: expired\n"
+        "    2024-2028             Amateur Extra, Element 4: in force today (extra)\n"}},
       {{2024, 6, 30},
        {"Question pools on June 30, 2024 (", "    2020-2024             Amateur Extra, Element 4: in force today (extra)\n",
         "    2024-2028             Amateur Extra, Element 4: not yet in force\n",
@@ -169,6 +156,9 @@ TEST(CommandLine, HelpSaysWhichPoolsAreInForceOnTheDay) {
   for (const auto& [day, rows] : cases) {
     const std::string usage = usageText(day);
     for (const std::string& row : rows) EXPECT_NE(usage.find(row), std::string::npos) << row << "\nin\n" << usage;
+    EXPECT_EQ(usage.back(), '\n');
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
   }
 }
 
@@ -226,13 +216,6 @@ TEST(PoolTerm, TheExpiryNoticeNamesThePoolOfTheClassInForceOrANewerPentrill) {
     EXPECT_EQ(expiryNotice(c.edition.name, c.day), c.notice) << c.edition.name << " on " << dateText(c.day);
   }
   EXPECT_EQ(expiryNotice("2028-2032", {2040, 1, 1}), std::nullopt);
-}
-
-TEST(CommandLine, VersionNamesTheProgramsVersionAndListsThePoolsAsHelpDoes) {
-  const std::string version = versionText(kToday);
-  const std::string usage = usageText(kToday);
-  const std::string list = usage.substr(usage.find("Question pools on December 9, 2026 ("));
-  EXPECT_EQ(version, "Pentrill v2021.05.03a\n" + list);
 }
 
 TEST(CommandLine, AnswersHelpVersionAndErrorsOnTheirStreams) {

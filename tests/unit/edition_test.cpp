@@ -95,27 +95,6 @@ TEST(EditionChecks, GroupsMustCoverTheQuestionsInThePoolsOrder) {
   }
 }
 
-// The typed tables built from rows: each subelement its questions and groups
-// in order, the pool's groups in the rows' order.
-TEST(QuestionTables, BuiltFromRowsHoldEachSubelementsQuestionsAndGroups) {
-  const RowsOf rows(wellFormed());
-  const QuestionTables tables(rows.rows());
-  ASSERT_EQ(tables.poolGroups.size(), 12u);
-  EXPECT_EQ(tables.poolGroups.front()->id, "T1A");
-  EXPECT_EQ(tables.poolGroups.back()->id, "T0B");
-  const Subelement& zero = tables.subelements[0];
-  ASSERT_EQ(zero.groups.size(), 2u);
-  ASSERT_EQ(zero.questions.size(), 3u);
-  EXPECT_EQ(zero.questions.front().id, "T0A01");
-  EXPECT_EQ(zero.questions.back().id, "T0B02");
-  EXPECT_EQ(&zero.groups[1].questions.front(), &zero.questions[1]);
-  const Subelement& nine = tables.subelements[9];
-  EXPECT_EQ(nine.questions.size(), 3u);
-  EXPECT_EQ(nine.questions[2].id, "T9A03");
-  EXPECT_EQ(nine.questions[2].text, "Text?");
-  EXPECT_EQ(nine.questions[2].answers[3], "d");
-}
-
 TEST(EditionChecks, AMenuLineAgreesOnlyWithItsOwnSubelementLetterAndGroupCount) {
   const std::string_view e1 = "1. SUBELEMENT E1 \x97 COMMISSION RULES [6 Exam Questions \x97 6 Groups]";
   EXPECT_TRUE(menuLineAgrees(e1, 'E', 1, 6));
@@ -132,20 +111,6 @@ TEST(EditionChecks, AMenuLineAgreesOnlyWithItsOwnSubelementLetterAndGroupCount) 
   EXPECT_FALSE(menuLineAgrees("4. SUBELEMENT E4 - AMATEUR PRACTICES [5 Exam Questions]", 'E', 4, 5));
   EXPECT_FALSE(menuLineAgrees("4. SUBELEMENT E5 - AMATEUR PRACTICES [5 Exam Questions - 5 Groups]", 'E', 4, 5));
   EXPECT_FALSE(menuLineAgrees("4.", 'E', 4, 5));
-}
-
-// Each edition's menu: the subelement of each digit with its groups, as the
-// pool's tables have them, then the practice test.
-TEST(Editions, MenuOfEachEditionAgreesWithItsGroups) {
-  for (const PoolEdition* edition : poolEditions()) {
-    ASSERT_EQ(edition->menuLines.size(), 11u) << edition->name;
-    for (int s = 0; s < kSubelementCount; ++s) {
-      const size_t groups = edition->subelements[static_cast<size_t>(s)].groups.size();
-      EXPECT_TRUE(menuLineAgrees(edition->menuLines[static_cast<size_t>(s)], edition->prefix, s, static_cast<int>(groups)))
-          << edition->name << " " << edition->menuLines[static_cast<size_t>(s)];
-    }
-    EXPECT_EQ(edition->menuLines.back(), "P. Practice Test");
-  }
 }
 
 // The help screen: 34 lines that do not wrap; the Extra pools share every

@@ -15,8 +15,8 @@ namespace {
 constexpr Question kQuestion{"E1A01", std::nullopt, "Which?", {{"a", "b", "c", "d"}}, 'A'};
 
 // An exam of `size` questions whose right letter is A for every question,
-// with the review panel on and answers given by number.
-// With `right` questions answered A, then `wrong` answered B, the rest empty.
+// with the review panel on: `right` questions answered A, then `wrong`
+// answered B, the rest empty; more answers given by number.
 struct ExamOfA {
   explicit ExamOfA(int right = 0, int wrong = 0, int size = 50)
       : exam(session, std::vector<AskedQuestion>(static_cast<size_t>(size), asPublished(kQuestion))) {
@@ -35,7 +35,6 @@ struct ExamOfA {
   Session session{pool2020To2024(), clock, files};
   Exam exam;
 };
-
 
 std::string padTo(std::string text, size_t width) { return text + std::string(width - text.size(), ' '); }
 

@@ -146,23 +146,12 @@ TEST(ExpiredPool, TheMenuSaysSoOnRow26FromTheDayAfterItsLastDay) {
   }
 }
 
-TEST(ExpiredPool, TheHelpScreenSaysWhichPoolIsInForceToday) {
-  MemoryConsole console;
-  SilentSound sound;
-  RecordingWindows windows;
-  ManualClock clock(2026, 12, 9, 12, 0, 0);
-  PosixFiles files;
-  Platform platform{console, windows, sound, clock, files};
-  Session session(pool2020To2024(), clock, files);
-  FullScreenFace face(platform);
+TEST_F(ProgramTest, TheHelpScreenSaysWhichPoolIsInForceToday) {
   ScreenGrid help;
   console.typeKeys("?");
-  console.typeLater([&] {
-    help = console.grid();
-    return std::string("z\x1B");
-  });
-  runProgram(session, face);
-  EXPECT_EQ(help.text(36, 1, 67), "  Today (December 9, 2026) exams are drawn from the 2024-2028 pool.");
+  snapshotLater(help, "z\x1B");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(help.text(36, 1, 67), "  Today (December 8, 2026) exams are drawn from the 2024-2028 pool.");
   EXPECT_EQ(help.text(37, 1, 55), "  The pool in use, 2020-2024, expired on June 30, 2024.");
   EXPECT_EQ(help.text(38), std::string(100, ' '));
 }

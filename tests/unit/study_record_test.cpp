@@ -370,8 +370,7 @@ TEST(StudyRecordReference, ChanceOfPassingFor35And50GroupsMatchesTheTable) {
     for (const std::string& value : splitFields(row[5], ',')) chances.push_back(std::stod(value));
     ASSERT_EQ(chances.size(), groups) << name;
     ++rows;
-    EXPECT_NEAR(chanceOfPassing(chances, passMark), passing, 1e-9) << name;
-    EXPECT_NEAR(chanceOfPassing(chances, passMark) / passing, 1.0, 1e-9) << name;
+    EXPECT_NEAR(chanceOfPassing(chances, passMark) / passing, 1.0, 1e-9) << name;  // relative: some are 1e-13
     EXPECT_NEAR(decidingChances(chances, passMark).at(0), deciding, 1e-9) << name;
 
     if (!std::all_of(chances.begin(), chances.end(), [](double p) { return p == 1.0 || p == 0.25; })) continue;
@@ -390,7 +389,6 @@ TEST(StudyRecordReference, ChanceOfPassingFor35And50GroupsMatchesTheTable) {
       }
     }
     const StudyRecord record = StudyRecord::fromLog(pool, log);
-    EXPECT_NEAR(record.chanceOfPassing(kNow), passing, 1e-9) << name;
     EXPECT_NEAR(record.chanceOfPassing(kNow) / passing, 1.0, 1e-9) << name;
     for (std::size_t q = 0; q < 3; ++q)
       EXPECT_NEAR(record.gains(kNow)[q], deciding * (1 - chances[0]) / 3, 1e-12) << name << " question " << q;

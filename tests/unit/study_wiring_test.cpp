@@ -378,27 +378,15 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   EXPECT_EQ(exported.err + report.err + empty.err, "");
 }
 
-}  // namespace
-}  // namespace pentrill
-
-namespace pentrill {
-namespace {
-
 // W drills the questions whose last answer was wrong, whatever came before;
 // answered right there, they leave the list.
 TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
   const std::pair<const char*, bool> history[] = {{"E0A01", false}, {"E0A02", true}, {"E0A03", false},
                                                   {"E0A03", true},  {"E0A04", true}, {"E0A04", false}};
   std::int64_t time = utcSecondsNow(clock) - 3600;
-  for (const auto& [question, correct] : history) {
-    RecordedAnswer answer;
-    answer.time = time++;
-    answer.pool = "2020-2024";
-    answer.question = question;
-    answer.correct = correct;
-    answer.rating = correct ? 3 : 1;
-    ASSERT_TRUE(store.appendAnswer(answer));
-  }
+  for (const auto& [question, correct] : history)
+    ASSERT_TRUE(store.appendAnswer({time++, "2020-2024", question, 'A', correct, correct ? 3 : 1, AnswerMode::Drill,
+                                    std::nullopt}));
   std::vector<std::string> asked;
   console.typeKeys("w");
   for (int i = 0; i < 2; ++i)
@@ -423,12 +411,6 @@ TEST_F(RecordedRun, WDrillsTheQuestionsLastAnsweredWrongUntilNoneIsLeft) {
   EXPECT_EQ(answers().size(), 8u);
   EXPECT_EQ(answers().back().mode, AnswerMode::Drill);
 }
-
-}  // namespace
-}  // namespace pentrill
-
-namespace pentrill {
-namespace {
 
 // "3, E1A04": the entries of the missed list on the screen, added to those
 // already seen (a page shown again adds nothing).

@@ -8,7 +8,7 @@
 
 namespace pentrill {
 
-// The full-screen face, noting the drill and the exam it shows.
+// The full-screen face, noting the drill it shows.
 class WatchedFace : public FullScreenFace {
  public:
   using FullScreenFace::FullScreenFace;
@@ -16,10 +16,6 @@ class WatchedFace : public FullScreenFace {
   DrillView& drillView() override {
     drillSpy_.real = &FullScreenFace::drillView();
     return drillSpy_;
-  }
-  ExamView& examView() override {
-    examSpy_.real = &FullScreenFace::examView();
-    return examSpy_;
   }
   // The drill as it stood when it last asked something (its order, its start
   // or a question); none before the first drill.
@@ -48,22 +44,7 @@ class WatchedFace : public FullScreenFace {
     void questionLeft(const Drill& d) override { real->questionLeft(d); }
     bool askAnotherDrill(const Drill& d) override { return real->askAnotherDrill(d); }
   };
-  struct ExamSpy : ExamView {
-    ExamView* real = nullptr;
-    void examStarted(const Exam& e) override { real->examStarted(e); }
-    void questionShown(const Exam& e) override { real->questionShown(e); }
-    ExamInput readCommand(const Exam& e) override { return real->readCommand(e); }
-    void figureAsked(const Exam& e) override { real->figureAsked(e); }
-    void reviewAsked(const Exam& e) override { real->reviewAsked(e); }
-    void alert() override { real->alert(); }
-    void commandDone(const Exam& e) override { real->commandDone(e); }
-    void pastLastQuestion(const Exam& e) override { real->pastLastQuestion(e); }
-    bool confirmStop(const Exam& e) override { return real->confirmStop(e); }
-    MissedChoice showResults(const Exam& e, bool offered) override { return real->showResults(e, offered); }
-    void examLeft(const Exam& e) override { real->examLeft(e); }
-  };
   DrillSpy drillSpy_;
-  ExamSpy examSpy_;
 };
 
 }  // namespace pentrill
