@@ -298,7 +298,9 @@ void PlainFace::questionShown(const Exam& exam) {
 ExamInput PlainFace::readCommand(const Exam& exam) {
   for (;;) {
     const std::string word = firstWord(read());
-    if (isNumber(word)) return {ExamCommand::GoTo, std::stoi(word)};
+    // A number names a question only within the exam; any other gets the line of commands.
+    const int number = isNumber(word) ? std::stoi(word) : 0;
+    if (number >= 1 && number <= exam.size()) return {ExamCommand::GoTo, number};
     if (const std::optional<ExamCommand> command = commandForLine<ExamCommand>(kExamCommands, word))
       return {*command};
     write("Type A, B, C or D to answer, or " +

@@ -160,6 +160,9 @@ TEST_F(PlainEndToEnd, APracticeExamWithASkipAndAChangedAnswerEndsInItsResults) {
   EXPECT_EQ(header(third), "Question 3 of 50.");
   plain.sendLine(std::string(1, rightLetter(third, byText(textOf(third)).right)));
   plain.linesThrough("Answer A, B, C or D");
+  plain.sendLine("51");  // no such question: the commands are named, nothing moves
+  EXPECT_EQ(plain.nextLine(), "Type A, B, C or D to answer, or N next, P previous, R answer sheet, F figure, S stop, "
+                              "or a number from 1 to 50.");
   plain.sendLine("1");  // back to question 1 by its number
   std::vector<std::string> again = plain.linesThrough("Answer A, B, C or D");
   EXPECT_EQ(header(again), "Question 1 of 50. Your answer: " + std::string(1, otherThan(oneRight)) + ".");
