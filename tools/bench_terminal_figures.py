@@ -11,7 +11,7 @@ Run from the repository root after building, e.g.:
 It runs the program in a 100 x 43 pseudo-terminal, in an E5 drill in sequence
 order from E5C10 (Figure 5-1), once per protocol: --figures-in-terminal
 symbols, --figures-in-terminal sixel, and auto in a terminal that answers no
-query (the program then waits its 100 ms once and draws symbols). For each it
+query (the program then waits up to 1 s once for the reply and draws symbols). For each it
 times
 
   - the first F, from the key to the last byte of the figure screen (its
