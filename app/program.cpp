@@ -113,6 +113,7 @@ MenuChoice runMenu(Session& session, AppView& view) {
   for (;;) {
     const int startSeconds = secondsOfDayNow(session.clock);
     const MenuChoice choice = view.menu(session);
+    recordCheckEnded(session.record, true);  // nothing is read from, or written to, a damaged record
     switch (choice.command) {
       case MenuCommand::Help:
         view.showHelp(session);
@@ -165,6 +166,7 @@ bool menuCommandOffered(MenuCommand command, const Session& session) {
 StudyRows studyRows(Session& session) {
   StudyRows rows;
   if (!session.record.kept) return rows;
+  recordCheckEnded(session.record, false);
   if (session.record.on()) {
     if (const std::optional<study::StudyRecord> record = session.readRecord()) {
       const std::int64_t now = session.utcNow();

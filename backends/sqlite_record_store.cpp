@@ -629,6 +629,19 @@ bool SqliteRecordStore::checkedSound() {
   return check_ == Check::Sound;
 }
 
+// Where the early check has not ended yet, it is waited for only when asked;
+// a record it could not check is taken as sound here (the first write checks
+// it again).
+std::optional<bool> SqliteRecordStore::soundness(bool wait) {
+  if (check_ == Check::NotYet && earlyCheck_.valid()) {
+    if (!wait && earlyCheck_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return std::nullopt;
+    check_ = earlyCheck_.get();
+  }
+  if (check_ != Check::Damaged) return true;
+  failure_ = kDamaged;
+  return false;
+}
+
 // Takes the write lock first (BEGIN IMMEDIATE), so that waiting for another
 // copy goes through the busy timeout instead of failing half-way.
 bool SqliteRecordStore::beginWrite(int milliseconds) {

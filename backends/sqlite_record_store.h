@@ -80,6 +80,7 @@ class SqliteRecordStore final : public RecordStore {
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;
   std::optional<std::string> readSetting(std::string_view name) override;
   bool writeSetting(std::string_view name, std::string_view value) override;
+  std::optional<bool> soundness(bool wait) override;
   const std::string& lastFailure() const override { return failure_; }
 
   const std::string& path() const { return path_; }

@@ -22,6 +22,7 @@ constexpr int kExpiryRow = 26;
 constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
 constexpr int kMoreKeysRow = 39;
 constexpr char kKeysPageKey = '?';
+constexpr int kRecordCheckPollMilliseconds = 20;
 
 // A key as the help names it.
 std::string keyName(char key) {
@@ -135,8 +136,21 @@ void FullScreenFace::drawStudyRows(Session& session) {
 MenuChoice FullScreenFace::menu(Session& session) {
   drawMenu(session);
   drawStudyRows(session);
+  // The record's rows are drawn before its soundness check ends; a record it
+  // finds damaged is turned off, and the menu says so, while no key comes.
+  bool checking = true;
   for (;;) {
-    const Key key = waitKey(platform_.console);
+    if (checking) {
+      const bool wasOn = session.record.on();
+      checking = !recordCheckEnded(session.record, false);
+      if (wasOn && !session.record.on()) {
+        drawMenu(session);
+        drawStudyRows(session);
+      }
+    }
+    const std::optional<Key> waited = waitKey(platform_.console, checking ? kRecordCheckPollMilliseconds : 0);
+    if (!waited) continue;
+    const Key key = *waited;
     const std::optional<MenuChoice> choice =
         key.isMouse() ? menuClicks_.at(key.row, key.column) : menuKeyChoice(key, session);
     if (choice) return *choice;

@@ -103,6 +103,14 @@ class RecordStore {
   // Writes a setting, replacing its earlier value; committed.
   [[nodiscard]] virtual bool writeSetting(std::string_view name, std::string_view value) = 0;
 
+  // The verdict of the soundness check that began when the record was
+  // opened: nothing while it still runs (unless `wait`), false for a damaged
+  // record (lastFailure() then says so). A store with no such check is sound.
+  [[nodiscard]] virtual std::optional<bool> soundness(bool wait) {
+    (void)wait;
+    return true;
+  }
+
   // Why the last call failed ("disk full", "locked by another program", ...).
   virtual const std::string& lastFailure() const = 0;
 };

@@ -22,6 +22,13 @@ std::string StudyLog::offLine(size_t width) const {
   return (prefix + file + reason).substr(0, width);
 }
 
+bool recordCheckEnded(StudyLog& log, bool wait) {
+  if (!log.on()) return true;
+  const std::optional<bool> sound = log.store->soundness(wait);
+  if (sound == false) log.turnOff(log.store->lastFailure());
+  return sound.has_value();
+}
+
 std::int64_t utcSecondsNow(Clock& clock) {
   const std::int64_t milliseconds = clock.now().utcMilliseconds;
   return milliseconds / 1000 - (milliseconds % 1000 < 0 ? 1 : 0);

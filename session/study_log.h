@@ -32,6 +32,10 @@ struct StudyLog {
   std::string offLine(size_t width = std::string::npos) const;
 };
 
+// Whether the record's soundness check has ended (waiting for it with
+// `wait`); a record it found damaged is turned off then. True with no record.
+bool recordCheckEnded(StudyLog& log, bool wait);
+
 // Seconds since the Unix epoch (UTC) now, for the record.
 std::int64_t utcSecondsNow(Clock& clock);
 // The local time's offset from UTC now, in seconds: where the record's days

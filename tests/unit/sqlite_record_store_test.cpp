@@ -537,6 +537,35 @@ TEST(SqliteRecordStore, AFileThatCannotGrowFailsTheWriteAndKeepsEveryCommittedAn
   expectMemoryIsTheReplayedLog(*store, "2024-2028");
 }
 
+// A damaged record (page 2, the exams' table, zeroed): the check begun at
+// opening says so, and an answer is refused without a byte written, whether
+// or not the check was asked for first.
+TEST(SqliteRecordStoreRefuses, ADamagedRecordEvenToItsFirstWrite) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("record.sqlite3");
+  ASSERT_TRUE(open(path)->appendAnswer(drill("2024-2028", "E3A01", 1000, true)));
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(4096);
+    file.write(std::string(4096, '\0').data(), 4096);
+  }
+  auto bytesOf = [&path] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string bytes = bytesOf();
+  for (const bool askedFirst : {true, false}) {
+    auto store = open(path);
+    ASSERT_TRUE(store);
+    if (askedFirst) {
+      EXPECT_EQ(store->soundness(true), std::optional<bool>(false));
+    }
+    EXPECT_FALSE(store->appendAnswer(drill("2024-2028", "E3A02", 2000, true)));
+    EXPECT_EQ(store->lastFailure(), "damaged record");
+  }
+  EXPECT_TRUE(bytesOf() == bytes);
+}
+
 TEST(SqliteRecordStoreRefuses, AFileInAFolderThatDoesNotExist) {
   TemporaryFolder folder;
   const RecordOpening opening = openRecord(folder.file("missing/record.sqlite3"));
