@@ -205,7 +205,7 @@ std::string percentText(double chance) {
 }
 
 std::string percentTextOneDecimal(double chance) {
-  if (chance < 0.0005) return "0.0%";
+  if (chance < 0.0005) return "<0.1%";
   if (chance >= 0.9995) return "100.0%";
   const long tenths = std::lround(chance * 1000.0);
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";

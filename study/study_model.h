@@ -88,7 +88,8 @@ std::vector<std::size_t> studyOrder(std::span<const double> gains, std::span<con
 // for what would round to "0.0%". What would round to "1.0%" (0.95 % and up)
 // is "1%".
 std::string percentText(double chance);
-// "41.3%": one decimal, "0.0%" below 0.05 %, "100.0%" only from 99.95 %.
+// "41.3%": one decimal, "<0.1%" below 0.05 % (as the menu says it), "100.0%"
+// only from 99.95 %.
 std::string percentTextOneDecimal(double chance);
 
 }  // namespace pentrill::study

@@ -230,8 +230,8 @@ TEST(StudyModelText, WholePerCentAndOneDecimalWithTheirEdges) {
   EXPECT_EQ(percentText(0.995), "100%");
   EXPECT_EQ(percentText(1.0), "100%");
 
-  EXPECT_EQ(percentTextOneDecimal(5e-13), "0.0%");
-  EXPECT_EQ(percentTextOneDecimal(0.000499), "0.0%");
+  EXPECT_EQ(percentTextOneDecimal(5e-13), "<0.1%");
+  EXPECT_EQ(percentTextOneDecimal(0.000499), "<0.1%");
   EXPECT_EQ(percentTextOneDecimal(0.00051), "0.1%");
   EXPECT_EQ(percentTextOneDecimal(0.05), "5.0%");
   EXPECT_EQ(percentTextOneDecimal(0.4129), "41.3%");
