@@ -1,6 +1,8 @@
 // The L screen in bright white on blue: every pool the program carries, by
 // licence class, with its questions, its exam and whether it is in force;
-// the pool in use in yellow. A digit or a click on a line chooses a pool.
+// the pool in use in yellow (bold without colour). A digit or a click on a line chooses a pool.
+#include <algorithm>
+
 #include "fullscreen/full_face.h"
 #include "screen/input.h"
 #include "screen/text.h"
@@ -57,7 +59,12 @@ const PoolEdition* FullScreenFace::choosePool(const std::vector<PoolOffer>& offe
   const int count = static_cast<int>(offers.size());
   writeAt(console, kFirstRow + count + 1, kNumberColumn,
           "Press 1 to " + plainNumberText(count) + ", or click a line, to choose a pool; any other key returns to the menu.");
-  writeAt(console, kFirstRow + count + 2, kNumberColumn, "The pool in use is in yellow.");
+  // Said by its number as well: without colour (NO_COLOR) the line is bold, not yellow.
+  const auto inUseAt = std::find_if(offers.begin(), offers.end(), [&inUse](const PoolOffer& offer) {
+    return offer.edition == &inUse;
+  });
+  writeAt(console, kFirstRow + count + 2, kNumberColumn,
+          "The pool in use, highlighted, is number " + plainNumberText(inUseAt - offers.begin() + 1) + ".");
   const Key key = waitKey(console);
   std::optional<int> chosen;
   if (key.isMouse()) {
