@@ -22,22 +22,11 @@ constexpr int kHintWrapWidth = 95;
 constexpr int kHintFirstRow = 29;
 constexpr int kHintLastRow = 43;
 constexpr int kHintColumn = 2;
-constexpr int kHintPictureTop = 50;
-constexpr int kHintPictureRightMargin = 100;
 
 // Milliseconds until the clock's next whole second, when the run time shown
 // next changes.
 int millisecondsToNextSecond(Clock& clock) {
   return static_cast<int>(1000 - millisecondsOfDay(clock.now()) % 1000);
-}
-
-// Opens the hint's picture at its own size in a window whose right edge is
-// 100 pixels short of the desktop's, 50 pixels from the top, after closing
-// the window the handle holds.
-void showHintPicture(PictureWindows& windows, const HintPicture& picture, int& handle) {
-  const int left = windows.desktopWidth() - (kHintPictureRightMargin + picture.size.width);
-  handle = windows.openPictureWindow("", left, kHintPictureTop, picture.size.width, picture.size.height);
-  windows.drawPicture(handle, picture.bitmap, 0, 0, picture.size.width - 1, picture.size.height - 1);
 }
 
 }  // namespace
@@ -47,12 +36,12 @@ void showHint(Console& console, PictureWindows& windows, const Hints& hints, std
   const std::optional<HintParts> hint = hints.find(key);
   if (!hint) return;
   if (hint->pictureName) {
-    if (pictureHandle != 0) {
+    if (const std::optional<HintPicture> picture = hints.pictureOf(*hint)) {
+      showHintPictureWindow(windows, picture->bitmap, picture->size.width, picture->size.height, pictureHandle);
+    } else if (pictureHandle != 0) {
       windows.closePictureWindow(pictureHandle);
       pictureHandle = 0;
     }
-    if (const std::optional<HintPicture> picture = hints.pictureOf(*hint))
-      showHintPicture(windows, *picture, pictureHandle);
   }
   const std::vector<std::string> lines = wrapText(hint->text, kHintWrapWidth);
   // A 16th line would have no row left; printing it would scroll the screen.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <span>
+#include <utility>
 
 #include "app/command_line.h"
 #include "app/pool_term.h"
@@ -259,12 +260,31 @@ void PlainFace::peekChanged(const Drill& drill) {
 void PlainFace::answerRevealed(const Drill& drill) {
   const AskedQuestion& asked = drill.question();
   write("The right answer is " + rightAnswerText(asked, asked.correct));
-  if (const std::optional<HintParts> hint = drill.session().hints.find(asked.question->id))
-    write("Hint: " + hint->text);
+  const Hints& hints = drill.session().hints;
+  if (const std::optional<HintParts> hint = hints.find(asked.question->id)) {
+    if (const std::string text = trimBlanks(hint->text); !text.empty()) write("Hint: " + text);
+    showHintPicture(hints, *hint);
+  }
 }
 
+// The picture a hint names, in a window where one can open, and its name
+// said; false when the hint names none that can be read.
+bool PlainFace::showHintPicture(const Hints& hints, const HintParts& hint) {
+  const std::optional<HintPicture> picture = hints.pictureOf(hint);
+  if (!picture) return false;
+  showHintPictureWindow(windows_, picture->bitmap, picture->size.width, picture->size.height, hintWindow_);
+  write("The hint's picture: " + picture->caption + (hintWindow_ != 0 ? ", shown in a window." : "."));
+  return true;
+}
+
+// F: the question's figure, or else the picture its hint names.
 void PlainFace::figureAsked(const Drill& drill) {
-  figureAsked(drill.session().edition(), *drill.question().question);
+  const PoolEdition& edition = drill.session().edition();
+  const Question& question = *drill.question().question;
+  if (figureOf(edition, question) == nullptr)
+    if (const std::optional<HintParts> hint = drill.session().hints.find(question.id))
+      if (showHintPicture(drill.session().hints, *hint)) return;
+  figureAsked(edition, question);
 }
 
 void PlainFace::answeredRight(const Drill&) { write("Right."); }
@@ -274,7 +294,10 @@ void PlainFace::answeredWrong(const Drill& drill, char correct) {
   write("Wrong. The right answer is " + rightAnswerText(drill.question(), correct));
 }
 
-void PlainFace::questionLeft(const Drill&) { closeFigure(windows_, figure_); }
+void PlainFace::questionLeft(const Drill&) {
+  closeFigure(windows_, figure_);
+  if (hintWindow_ != 0) closePictureWindow(windows_, std::exchange(hintWindow_, 0));
+}
 
 bool PlainFace::askAnotherDrill(const Drill&) {
   write("You have correctly answered all of the questions in this section.");

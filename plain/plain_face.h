@@ -14,6 +14,7 @@
 #include "platform/picture_windows.h"
 #include "platform/sound.h"
 #include "screen/figures.h"
+#include "session/hints.h"
 
 namespace pentrill {
 
@@ -74,12 +75,14 @@ class PlainFace : public AppView, DrillView, ExamView {
   void writeLines(std::string_view text);
   void showFigure(const Figure* figure);
   void figureAsked(const PoolEdition& edition, const Question& question);
+  bool showHintPicture(const Hints& hints, const HintParts& hint);
 
   LineChannel& lines_;
   Sound& sound_;
   PictureWindows& windows_;
   Clock& clock_;
   FigureWindow figure_;
+  int hintWindow_ = 0;  // the window of the picture a hint names, 0 for none
 };
 
 }  // namespace pentrill

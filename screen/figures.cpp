@@ -27,6 +27,15 @@ void closeFigure(PictureWindows& windows, FigureWindow& window) {
 
 void closePictureWindow(PictureWindows& windows, int handle) { windows.closePictureWindow(handle); }
 
+void showHintPictureWindow(PictureWindows& windows, std::span<const unsigned char> bitmap, int width, int height,
+                           int& handle) {
+  constexpr int kTop = 50;
+  constexpr int kRightMargin = 100;
+  if (handle != 0) windows.closePictureWindow(handle);
+  handle = windows.openPictureWindow("", windows.desktopWidth() - (kRightMargin + width), kTop, width, height);
+  windows.drawPicture(handle, bitmap, 0, 0, width - 1, height - 1);
+}
+
 TerminalPicture figurePicture(const Figure& figure) {
   TerminalPicture picture;
   picture.caption = std::string(figure.caption);

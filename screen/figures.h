@@ -29,6 +29,12 @@ void closeFigure(PictureWindows& windows, FigureWindow& window);
 // Closes the window with this handle.
 void closePictureWindow(PictureWindows& windows, int handle);
 
+// A hint's picture at its own size, in a window whose right edge is 100
+// pixels short of the desktop's, 50 pixels from the top; after closing the
+// window `handle` holds, it holds the new one (0 where none opened).
+void showHintPictureWindow(PictureWindows& windows, std::span<const unsigned char> bitmap, int width, int height,
+                           int& handle);
+
 // A picture that F draws inside the terminal: a question's figure, or the
 // picture its hint names. The bytes belong to the figure (inflated once per
 // run) or to the hint picture the caller holds.

@@ -2,12 +2,14 @@
 // the real binary, its lines read as they come and answered line by line,
 // the right answers looked up in the published pool text. What it records
 // is read back with --export-record; no byte of its output is an escape.
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../bitmap_maker.h"
 #include "pty_terminal.h"
 
 namespace pentrill::e2e {
@@ -239,6 +241,32 @@ TEST_F(PlainEndToEnd, AQuestionNamingAFigureIsFollowedByItsDescription) {
   EXPECT_EQ(plain.linesThrough(rest[rest.size() - 6]).back(), rest[rest.size() - 6]);  // the description's last line
   plain.sendLine("s");
   plain.linesThrough("Type 0 to 9 for a drill");
+}
+
+// A hint naming a picture in the folder the program starts in: H says the
+// hint and names its picture, and so does F on a question without a figure
+// (no display here: no window opens).
+TEST_F(PlainEndToEnd, AHintsPictureIsNamedOnHAndOnF) {
+  std::filesystem::create_directories(folder.path + "/Figures");
+  std::ofstream(folder.path + "/hints.txt") << "E0A01: [p. 9] See the phase. ~Figure phase.bmp\n";
+  testing::writeFile(folder.path + "/Figures/phase.bmp", testing::makeBitmap({.width = 12, .height = 8}));
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path);
+  PipedProgram plain(kBinary, {"--plain", "--no-record"});
+  std::filesystem::current_path(previous);
+  plain.linesThrough("Type 0 to 9 for a drill");
+  plain.sendLine("0");
+  plain.linesThrough("Do you want the questions");
+  plain.sendLine("s");
+  plain.linesThrough("Start with Question");
+  plain.sendLine("1");
+  plain.linesThrough("Answer A, B, C or D");
+  plain.sendLine("h");
+  EXPECT_TRUE(plain.nextLine().value_or("").starts_with("The right answer is "));
+  EXPECT_EQ(plain.nextLine(), "Hint: [p. 9] See the phase.");
+  EXPECT_EQ(plain.nextLine(), "The hint's picture: Figure phase.");
+  plain.sendLine("f");
+  EXPECT_EQ(plain.nextLine(), "The hint's picture: Figure phase.");
 }
 
 // A Technician exam: 35 questions, one from each of its 35 groups; 26
