@@ -92,7 +92,7 @@ CommandAnswer answerFromRecord(bool exportRecord, RecordStore* store, const std:
   if (exportRecord) {
     std::vector<RecordedAnswer> answers;
     if (store != nullptr) {
-      std::optional<std::vector<RecordedAnswer>> read = store->readAllAnswers();
+      std::optional<std::vector<RecordedAnswer>> read = store->readLog(edition.name);
       if (!read) return unreadable();
       answers = std::move(*read);
     }

@@ -45,8 +45,8 @@ std::string examLineText(const study::ExamLine& exam);
 // The report as plain text (--stats), the chance to one decimal.
 std::string statsText(const StudyReport& report);
 
-// --stats and --export-record: the report or the CSV of every answer on out,
-// status 0; or why the record cannot be read on err, status 1. `store` null:
+// --stats and --export-record: the report or the CSV of every answer of the
+// edition's pool on out, status 0; or why the record cannot be read on err, status 1. `store` null:
 // no record yet.
 CommandAnswer answerFromRecord(bool exportRecord, RecordStore* store, const std::string& path,
                                const PoolEdition& edition, std::int64_t now, int utcOffsetSeconds);

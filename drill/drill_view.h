@@ -12,6 +12,9 @@ class DrillView {
  public:
   virtual ~DrillView() = default;
 
+  // Before anything else of the drill: a face that shows its title on every
+  // question has nothing to do here.
+  virtual void drillStarted(const Drill& drill) { (void)drill; }
   // Random order or in sequence.
   virtual DrillOrder askOrder(const Drill& drill) = 0;
   // The line typed for the first question of a sequence; `refused` says the

@@ -52,6 +52,7 @@ bool askQuestion(Drill& drill, DrillView& view) {
 }  // namespace
 
 DrillEnd runDrill(Drill& drill, DrillView& view, bool askOrder) {
+  view.drillStarted(drill);
   if (askOrder) chooseOrder(drill, view);
   for (;;) {
     if (drill.complete()) {

@@ -179,8 +179,9 @@ MissedChoice PlainFace::showProgress(const StudyReport& report, bool missedOffer
 
 void PlainFace::farewell() { write("Thanks for playing.  Have a real nice day."); }
 
-DrillOrder PlainFace::askOrder(const Drill& drill) {
-  write(drill.title() + ".");
+void PlainFace::drillStarted(const Drill& drill) { write(drill.title() + "."); }
+
+DrillOrder PlainFace::askOrder(const Drill&) {
   write(kOrderPrompt);
   for (;;) {
     const std::string word = firstWord(read());

@@ -40,6 +40,7 @@ class PlainFace : public AppView, DrillView, ExamView {
   void farewell() override;
 
   // The drill.
+  void drillStarted(const Drill& drill) override;
   DrillOrder askOrder(const Drill& drill) override;
   std::string askStartNumber(const Drill& drill, bool refused) override;
   void questionAsked(const Drill& drill) override;

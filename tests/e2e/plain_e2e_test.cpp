@@ -189,9 +189,11 @@ TEST_F(PlainEndToEnd, APracticeExamWithASkipAndAChangedAnswerEndsInItsResults) {
   EXPECT_EQ(plain.nextLine(), "The questions you missed in the practice exam: 48.");
   EXPECT_EQ(plain.nextLine(), "Question 2, " + byText(textOf(second)).id + ".");
   plain.linesThrough("Type D for a drill of these questions, or Enter to go back.");
-  plain.sendLine("");
-  plain.linesThrough("Type M for the questions you missed");
-  plain.sendLine("");
+  plain.sendLine("d");
+  EXPECT_EQ(plain.nextLine(), "Missed in the Practice Exam [48 Questions].");
+  EXPECT_TRUE(plain.nextLine().value_or("").starts_with("Question 1 of 48, ")) << plain.output();
+  plain.linesThrough("Answer A, B, C or D");
+  plain.sendLine("s");
   plain.linesThrough("Type 0 to 9 for a drill");
   plain.sendLine("q");
   EXPECT_EQ(plain.shellStatus(), 0);

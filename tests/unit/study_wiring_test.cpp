@@ -349,11 +349,14 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   const std::int64_t now = 1'796'724'000;
   ASSERT_TRUE(store.appendAnswer({now - 60, "2020-2024", "E0A01", 'B', true, 3, AnswerMode::Drill, std::nullopt}));
   ASSERT_TRUE(store.appendAnswer({now - 30, "2024-2028", "E1A01", 'C', false, 1, AnswerMode::Session, std::nullopt}));
+  // The export holds the answers of the pool in use only.
   const CommandAnswer exported = answerFromRecord(true, &store, "r", pool2020To2024(), now, 0);
   EXPECT_EQ(exported.status, 0);
   EXPECT_EQ(exported.out,
             "time,pool,question,answer,correct,rating,mode\n"
-            "2026-12-08T09:59:00Z,2020-2024,E0A01,B,1,3,drill\n"
+            "2026-12-08T09:59:00Z,2020-2024,E0A01,B,1,3,drill\n");
+  EXPECT_EQ(answerFromRecord(true, &store, "r", pool2024To2028(), now, 0).out,
+            "time,pool,question,answer,correct,rating,mode\n"
             "2026-12-08T09:59:30Z,2024-2028,E1A01,C,0,1,session\n");
   const CommandAnswer report = answerFromRecord(false, &store, "r", pool2020To2024(), now, 0);
   EXPECT_EQ(report.status, 0);
@@ -368,7 +371,7 @@ TEST(RecordCommandLine, StatsAndExportAgreeWithTheRecord) {
   const std::string technician = answerFromRecord(false, &store, "r", poolTechnician2026To2030(), now, 0).out;
   EXPECT_NE(technician.find("Known: 1 of 409   Seen: 1"), std::string::npos) << technician;
   EXPECT_NE(technician.find("T0                 36      1      1      0\n"), std::string::npos) << technician;
-  EXPECT_NE(answerFromRecord(true, &store, "r", pool2020To2024(), now, 0).out.find(
+  EXPECT_NE(answerFromRecord(true, &store, "r", poolTechnician2026To2030(), now, 0).out.find(
                 "2026-12-08T09:59:50Z,technician-2026-2030,T0A01,B,1,3,drill\n"),
             std::string::npos);
   // With no record yet: the header only, and the report of nothing known.
