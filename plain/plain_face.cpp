@@ -1,6 +1,7 @@
 #include "plain/plain_face.h"
 
 #include <cctype>
+#include <functional>
 #include <span>
 #include <utility>
 
@@ -33,9 +34,10 @@ std::string commandList(std::span<const CommandInfo<Command>> table, Offered off
 
 // The help lines of a table: "  P: practice exam".
 template <typename Command>
-void helpLines(std::span<const CommandInfo<Command>> table, std::vector<std::string>& lines) {
+void helpLines(std::span<const CommandInfo<Command>> table, std::vector<std::string>& lines,
+               const std::function<bool(Command)>& offered = [](Command) { return true; }) {
   for (const CommandInfo<Command>& entry : table)
-    if (!entry.help.empty()) lines.push_back("  " + std::string(1, entry.lineKey) + ": " + std::string(entry.help));
+    if (!entry.help.empty() && offered(entry.command)) lines.push_back("  " + std::string(1, entry.lineKey) + ": " + std::string(entry.help));
 }
 
 std::string firstWord(std::string_view line) {
@@ -132,13 +134,17 @@ void PlainFace::showHelp(const Session& session) {
   std::vector<std::string> lines = {
       "Pentrill helps you prepare for the amateur radio licence exam. Every command is a line you type.",
       "At the menu:", "  0 to 9: drill the subelement of that number, in random order or in sequence"};
-  helpLines<MenuCommand>(kMenuCommands, lines);
+  helpLines<MenuCommand>(kMenuCommands, lines,
+                         [&session](MenuCommand command) { return menuCommandOffered(command, session); });
   lines.push_back("In a drill, after a question:");
   helpLines<DrillCommand>(kDrillCommands, lines);
   lines.push_back("  A wrong answer sounds the alert and the question comes back later.");
   lines.push_back("In the practice exam:");
   helpLines<ExamCommand>(kExamCommands, lines);
   lines.push_back("  a number: go to the question of that number");
+  lines.push_back("After the exam's results, and at T for the last exam:");
+  lines.push_back("  M: the questions you missed or skipped, with the right answers");
+  lines.push_back("  D: a drill of those questions");
   for (const std::string& line : lines) write(line);
   for (const std::string& line : todaysPoolLines(session.edition(), localDate(clock_.now()))) write(line);
 }
