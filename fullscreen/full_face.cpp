@@ -102,10 +102,15 @@ void FullScreenFace::drawMenu(Session& session) {
   console.clearScreen();
   const int row = kMenuOriginRow;
   const int column = kMenuOriginColumn;
-  writeAt(console, kPoolRow, column, poolLabel(edition) + "      L. Other pools");
+  const std::string pools = poolLabel(edition) + "      ";
+  constexpr std::string_view kPoolsLabel = "L. Other pools";
+  writeAt(console, kPoolRow, column, pools + std::string(kPoolsLabel));
   writeAt(console, row, column, "                       <<< Pentrill >>>");
   writeAt(console, row + 1, column, rule(80));
   menuClicks_.clear();
+  const int poolsColumn = column + static_cast<int>(pools.size());
+  menuClicks_.add(kPoolRow, poolsColumn, poolsColumn + static_cast<int>(kPoolsLabel.size()) - 1,
+                  MenuChoice{MenuCommand::Pools});
   for (size_t i = 0; i < edition.menuLines.size(); ++i) {
     const int lineRow = row + 2 + static_cast<int>(i);
     writeAt(console, lineRow, column, edition.menuLines[i]);

@@ -200,7 +200,9 @@ TEST(PoolEndToEnd, ThePoolChosenWithLIsTheNextStartsPool) {
   {
     PtyTerminal term(kBinary, options);
     EXPECT_TRUE(term.waitForText(4, 10, kGeneralLine)) << term.screenDump();
-    term.send("l");
+    const size_t label = term.textAt(4, 1, 100).find("L. Other pools");  // a click on it is L
+    ASSERT_NE(label, std::string::npos);
+    term.click(4, static_cast<int>(label) + 4);
     ASSERT_TRUE(term.waitForText(2, 3, "Choose the licence class and question pool to study"));
     term.send("1");  // Technician, first in the list
     EXPECT_TRUE(term.waitForText(4, 10, kTechnicianLine)) << term.screenDump();
