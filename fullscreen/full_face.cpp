@@ -104,7 +104,9 @@ void FullScreenFace::drawMenu(Session& session) {
   const int column = kMenuOriginColumn;
   const std::string pools = poolLabel(edition) + "      ";
   constexpr std::string_view kPoolsLabel = "L. Other pools";
-  writeAt(console, kPoolRow, column, pools + std::string(kPoolsLabel));
+  std::string poolRow = pools;  // appended: GCC 12 at -O3 misreads a + of two strings as an overlapping copy
+  poolRow += kPoolsLabel;
+  writeAt(console, kPoolRow, column, poolRow);
   writeAt(console, row, column, "                       <<< Pentrill >>>");
   writeAt(console, row + 1, column, rule(80));
   menuClicks_.clear();
