@@ -166,7 +166,6 @@ bool menuCommandOffered(MenuCommand command, const Session& session) {
 StudyRows studyRows(Session& session) {
   StudyRows rows;
   if (!session.record.kept) return rows;
-  recordCheckEnded(session.record, false);
   if (session.record.on()) {
     if (const std::optional<study::StudyRecord> record = session.readRecord()) {
       const std::int64_t now = session.utcNow();

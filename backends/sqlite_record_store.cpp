@@ -425,7 +425,6 @@ RecordPlace defaultRecordPlace() {
 RecordOpening openStore(sqlite3* db, const std::string& path, int busyTimeoutMilliseconds, bool readOnly) {
   std::unique_ptr<SqliteRecordStore> store(new SqliteRecordStore(db, path, busyTimeoutMilliseconds, readOnly));
   if (!store->prepare()) return {nullptr, store->lastFailure()};
-  if (!readOnly) store->startEarlyCheck();
   return {std::move(store), ""};
 }
 
@@ -536,7 +535,6 @@ SqliteRecordStore::SqliteRecordStore(sqlite3* db, std::string path, int busyTime
       readOnly_(readOnly) {}
 
 SqliteRecordStore::~SqliteRecordStore() {
-  if (earlyCheck_.valid()) earlyCheck_.wait();
   for (sqlite3_stmt** statement : statements_->all()) sqlite3_finalize(*statement);
   sqlite3_close(db_);
 }
@@ -602,41 +600,40 @@ SqliteRecordStore::Check SqliteRecordStore::quickCheck(sqlite3* db, int& code) {
   return Check::NotYet;
 }
 
-// A connection that only reads changes nothing, even where it is the last
-// one open on the record.
-void SqliteRecordStore::startEarlyCheck() {
-  earlyCheck_ = std::async(std::launch::async, [path = path_] {
-    sqlite3* db = nullptr;
-    int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    Check check = Check::NotYet;
-    if (code == SQLITE_OK) check = quickCheck(db, code);
-    sqlite3_close(db);
-    return check;
-  });
+// On a connection of its own that only reads, which changes nothing even
+// where it is the last one open on the record, with a small cache: the
+// check reads each page once, and a large cache would stay in the program's
+// memory after it.
+SqliteRecordStore::Check SqliteRecordStore::checkOnOwnConnection(int& code) const {
+  sqlite3* db = nullptr;
+  code = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  Check check = Check::NotYet;
+  if (code == SQLITE_OK) code = sqlite3_db_config(db, SQLITE_DBCONFIG_LOOKASIDE, nullptr, 0, 0);
+  if (code == SQLITE_OK) code = sqlite3_exec(db, "PRAGMA cache_size = -64", nullptr, nullptr, nullptr);
+  if (code == SQLITE_OK) check = quickCheck(db, code);
+  sqlite3_close(db);
+  return check;
 }
 
 // Once per run, before the first write: a record that SQLite finds damaged
 // is never written to (writing could spread the damage), and stays as found.
-// The early check's verdict is taken where it has one.
 bool SqliteRecordStore::checkedSound() {
-  if (check_ == Check::NotYet && earlyCheck_.valid()) check_ = earlyCheck_.get();
-  if (check_ == Check::NotYet) {
-    int code = SQLITE_OK;
-    check_ = quickCheck(db_, code);
-    if (check_ == Check::NotYet) return fail(code);
-  }
+  int code = SQLITE_OK;
+  if (check_ == Check::NotYet) check_ = checkOnOwnConnection(code);
+  if (check_ == Check::NotYet) check_ = quickCheck(db_, code);
+  if (check_ == Check::NotYet) return fail(code);
   if (check_ == Check::Damaged) failure_ = kDamaged;
   return check_ == Check::Sound;
 }
 
-// Where the early check has not ended yet, it is waited for only when asked;
-// a record it could not check is taken as sound here (the first write checks
-// it again).
-std::optional<bool> SqliteRecordStore::soundness(bool wait) {
-  if (check_ == Check::NotYet && earlyCheck_.valid()) {
-    if (!wait && earlyCheck_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return std::nullopt;
-    check_ = earlyCheck_.get();
+// A record that could not be checked is taken as sound here: the first
+// write checks it again.
+std::optional<bool> SqliteRecordStore::soundness(bool checkNow) {
+  if (check_ == Check::NotYet && checkNow && !readOnly_) {
+    int code = SQLITE_OK;
+    check_ = checkOnOwnConnection(code);
   }
+  if (check_ == Check::NotYet) return checkNow ? std::optional<bool>(true) : std::nullopt;
   if (check_ != Check::Damaged) return true;
   failure_ = kDamaged;
   return false;

@@ -5,7 +5,6 @@
 // another program is kept in memory and committed first at the next write,
 // so that no key waits on the record for long.
 #pragma once
-#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -80,7 +79,7 @@ class SqliteRecordStore final : public RecordStore {
   std::optional<std::vector<RecordedAnswer>> readAllAnswers() override;
   std::optional<std::string> readSetting(std::string_view name) override;
   bool writeSetting(std::string_view name, std::string_view value) override;
-  std::optional<bool> soundness(bool wait) override;
+  std::optional<bool> soundness(bool checkNow) override;
   const std::string& lastFailure() const override { return failure_; }
 
   const std::string& path() const { return path_; }
@@ -115,7 +114,7 @@ class SqliteRecordStore final : public RecordStore {
   bool execute(const char* sql);
   enum class Check { NotYet, Sound, Damaged };
   static Check quickCheck(sqlite3* db, int& code);
-  void startEarlyCheck();
+  Check checkOnOwnConnection(int& code) const;
   bool checkedSound();
   bool beginWrite(int milliseconds);
   bool write(Write write);
@@ -146,9 +145,6 @@ class SqliteRecordStore final : public RecordStore {
   int busyTimeoutMilliseconds_;
   bool readOnly_;  // opened for reading: nothing is written, not even the cache
   Check check_ = Check::NotYet;
-  // The same check begun at opening on a connection of its own, so that the
-  // first answer does not wait for it (a large record takes tens of ms).
-  std::future<Check> earlyCheck_;
   std::vector<Write> kept_;  // in the order asked for
   std::map<std::int64_t, std::int64_t> examIds_;  // provisional exam id to the committed one
   std::int64_t nextProvisionalExam_ = -1;         // committed ids are positive

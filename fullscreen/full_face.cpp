@@ -22,7 +22,7 @@ constexpr int kExpiryRow = 26;
 constexpr int kTodaysPoolRow = 36;  // on the help screen, below its 34 lines
 constexpr int kMoreKeysRow = 39;
 constexpr char kKeysPageKey = '?';
-constexpr int kRecordCheckPollMilliseconds = 20;
+constexpr int kRecordCheckDelayMilliseconds = 20;
 
 // A key as the help names it.
 std::string keyName(char key) {
@@ -143,20 +143,22 @@ void FullScreenFace::drawStudyRows(Session& session) {
 MenuChoice FullScreenFace::menu(Session& session) {
   drawMenu(session);
   drawStudyRows(session);
-  // The record's rows are drawn before its soundness check ends; a record it
-  // finds damaged is turned off, and the menu says so, while no key comes.
-  bool checking = true;
+  // The record's soundness is checked once the first frame is out and no key
+  // has come for a moment; a record found damaged is turned off, and the
+  // menu says so.
+  bool checking = !recordCheckEnded(session.record, false);
   for (;;) {
-    if (checking) {
+    const std::optional<Key> waited = waitKey(platform_.console, checking ? kRecordCheckDelayMilliseconds : 0);
+    if (!waited) {
+      checking = false;
       const bool wasOn = session.record.on();
-      checking = !recordCheckEnded(session.record, false);
+      recordCheckEnded(session.record, true);
       if (wasOn && !session.record.on()) {
         drawMenu(session);
         drawStudyRows(session);
       }
+      continue;
     }
-    const std::optional<Key> waited = waitKey(platform_.console, checking ? kRecordCheckPollMilliseconds : 0);
-    if (!waited) continue;
     const Key key = *waited;
     const std::optional<MenuChoice> choice =
         key.isMouse() ? menuClicks_.at(key.row, key.column) : menuKeyChoice(key, session);

@@ -96,7 +96,7 @@ MenuChoice PlainFace::menu(Session& session) {
   for (std::string_view line : edition.menuLines) write(line);
   if (const std::optional<std::string> notice = expiryNotice(edition.name, localDate(clock_.now())))
     write(*notice);
-  recordCheckEnded(session.record, true);  // lines cannot be taken back: the rows wait for the verdict
+  recordCheckEnded(session.record, true);  // lines cannot be taken back: the rows come after the check
   const StudyRows rows = studyRows(session);
   if (rows.chanceLine) write(*rows.chanceLine);
   if (rows.recordOff) write(session.record.offLine());

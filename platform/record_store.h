@@ -103,11 +103,12 @@ class RecordStore {
   // Writes a setting, replacing its earlier value; committed.
   [[nodiscard]] virtual bool writeSetting(std::string_view name, std::string_view value) = 0;
 
-  // The verdict of the soundness check that began when the record was
-  // opened: nothing while it still runs (unless `wait`), false for a damaged
-  // record (lastFailure() then says so). A store with no such check is sound.
-  [[nodiscard]] virtual std::optional<bool> soundness(bool wait) {
-    (void)wait;
+  // The verdict of the record's soundness check, made once per run: with
+  // `checkNow` it is made now if it was not yet (a large record takes tens of
+  // ms), else nothing until it was. False for a damaged record (lastFailure()
+  // then says so). A store with no such check is sound.
+  [[nodiscard]] virtual std::optional<bool> soundness(bool checkNow) {
+    (void)checkNow;
     return true;
   }
 

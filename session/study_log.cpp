@@ -22,9 +22,9 @@ std::string StudyLog::offLine(size_t width) const {
   return (prefix + file + reason).substr(0, width);
 }
 
-bool recordCheckEnded(StudyLog& log, bool wait) {
+bool recordCheckEnded(StudyLog& log, bool checkNow) {
   if (!log.on()) return true;
-  const std::optional<bool> sound = log.store->soundness(wait);
+  const std::optional<bool> sound = log.store->soundness(checkNow);
   if (sound == false) log.turnOff(log.store->lastFailure());
   return sound.has_value();
 }

@@ -32,9 +32,10 @@ struct StudyLog {
   std::string offLine(size_t width = std::string::npos) const;
 };
 
-// Whether the record's soundness check has ended (waiting for it with
-// `wait`); a record it found damaged is turned off then. True with no record.
-bool recordCheckEnded(StudyLog& log, bool wait);
+// Whether the record's soundness check has been made (made now with
+// `checkNow`); a record it found damaged is turned off then. True with no
+// record.
+bool recordCheckEnded(StudyLog& log, bool checkNow);
 
 // Seconds since the Unix epoch (UTC) now, for the record.
 std::int64_t utcSecondsNow(Clock& clock);

@@ -281,8 +281,10 @@ def drill_question_memory(argv, answers=ANSWERS_BEFORE_MEASURING, progress_first
 
 
 def exported_answers(binary, record):
-    """How many answers `pentrill --export-record` lists; None on failure."""
-    done = subprocess.run([binary, "--record", record, "--export-record"], capture_output=True)
+    """How many answers of the 2024-2028 pool `pentrill --export-record`
+    lists; None on failure."""
+    done = subprocess.run([binary, "--pool", "2024-2028", "--record", record, "--export-record"],
+                          capture_output=True)
     if done.returncode != 0:
         return None
     return len(done.stdout.splitlines()) - 1
