@@ -783,15 +783,18 @@ PipedProgram::~PipedProgram() {
   ::close(outputFd_);
 }
 
+std::optional<std::string> takeLine(std::string& pending) {
+  const size_t end = pending.find('\n');
+  if (end == std::string::npos) return std::nullopt;
+  std::string line = pending.substr(0, end);
+  pending.erase(0, end + 1);
+  return line;
+}
+
 std::optional<std::string> PipedProgram::nextLine(milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
-    const size_t end = pending_.find('\n');
-    if (end != std::string::npos) {
-      std::string line = pending_.substr(0, end);
-      pending_.erase(0, end + 1);
-      return line;
-    }
+    if (std::optional<std::string> line = takeLine(pending_)) return line;
     pollfd watched{outputFd_, POLLIN, 0};
     const milliseconds left = remainingUntil(deadline);
     if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;

@@ -312,6 +312,10 @@ class PipedProgram {
 };
 
 // A folder of the test's own, removed with all it holds at the end.
+// The first whole line of `pending` without its end, taken out of it; none
+// while no line is whole.
+std::optional<std::string> takeLine(std::string& pending);
+
 struct TemporaryFolder {
   TemporaryFolder();
   ~TemporaryFolder();

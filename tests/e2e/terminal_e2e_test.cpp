@@ -559,12 +559,7 @@ class JobParent {
   std::string nextReport(milliseconds timeout = kDefaultTimeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-      const size_t end = pending_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-      }
+      if (std::optional<std::string> line = takeLine(pending_)) return *line;
       if (Clock::now() >= deadline) return "(no report)";
       pollfd watched{reports_, POLLIN, 0};
       if (poll(&watched, 1, 10) > 0) {
